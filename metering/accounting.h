@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "metering/meter_context.h"
+
+namespace pelliton {
+
+// One accounting step of a tick: takes a snapshot, finds the chosen connection, adds the
+// growth of its counters to the cycle total, carries the connected time, writes the running
+// figures and sets the three texts. Returns 1 when the tick counts as connected time.
+// Errors of the frozen path propagate; every error after it ends the step unbound with 0.
+std::uint8_t GetConnectedState(MeterContext& meter);
+
+// Octets to KB, rounded to nearest with halves to even (512 bytes give 0, 1536 give 2).
+std::uint32_t OctetsToKB(std::uint32_t octets);
+
+// "12/s": half the sum of the tick's two deltas, truncated.
+std::string SpeedText(const MeterState& state);
+// "05:07", "123:07": hours and minutes, each at least two digits.
+std::string TimeText(const MeterState& state);
+
+}  // namespace pelliton

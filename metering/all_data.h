@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "metering/clock.h"
+#include "metering/locale.h"
+
+namespace pelliton {
+
+// AllData: the start date of the cycle in progress (12 characters), then up to twelve
+// records of finished cycles, newest first, 40 characters each:
+//   start date (12) | end date (12) | total, right-aligned (11) | hours "000" | minutes "00"
+inline constexpr std::u16string_view kUnknownCycleStart = u"?? ???, ????";
+inline constexpr std::size_t kHeadLength = 12;
+inline constexpr std::size_t kRecordLength = 40;
+inline constexpr std::size_t kMaxRecords = 12;
+inline constexpr std::size_t kAllDataMaxLength = kHeadLength + kMaxRecords * kRecordLength;
+
+// "dd mmm, yyyy" (15 Dec, 2026). The month is the locale's abbreviation when that is exactly
+// three characters, otherwise the English one, so that every date is 12 characters wide.
+std::u16string FormatCycleDate(const LocalDateTime& date, const Locale& locale);
+
+// The history after a rollover on `date`: the old head becomes the start of a new record
+// ending on `date` with the given total text and time; `date` becomes the head; the text is
+// cut to kAllDataMaxLength. Works on any text, however malformed.
+std::u16string InsertFinishedCycle(std::u16string_view allData, std::u16string_view date,
+                                   std::u16string_view quantity, std::uint16_t hours,
+                                   std::uint16_t minutes);
+
+}  // namespace pelliton

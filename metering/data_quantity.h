@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "metering/locale.h"
+
+namespace pelliton {
+
+// A count of kilobytes as the meter shows it: "#,##0 KB" below 1024 KB, "#,##0.00 MB" below
+// 1048576 KB, "#,##0.00 GB" from there, with the locale's separators and the hundredths
+// rounded half away from zero (1152 KB reads 1.13 MB).
+std::string FormatDataQuantity(std::uint32_t kilobytes, Separators separators);
+
+}  // namespace pelliton

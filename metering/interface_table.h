@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pelliton {
+
+inline constexpr std::uint32_t kNoError = 0;
+inline constexpr std::uint32_t kErrorInsufficientBuffer = 122;
+
+// Byte-for-byte the platform's MIB_IFROW (860 bytes, little-endian, no padding).
+struct IfRow {
+  char16_t wszName[256];
+  std::uint32_t dwIndex;
+  std::uint32_t dwType;
+  std::uint32_t dwMtu;
+  std::uint32_t dwSpeed;
+  std::uint32_t dwPhysAddrLen;
+  std::uint8_t bPhysAddr[8];
+  std::uint32_t dwAdminStatus;
+  std::uint32_t dwOperStatus;
+  std::uint32_t dwLastChange;
+  std::uint32_t dwInOctets;
+  std::uint32_t dwInUcastPkts;
+  std::uint32_t dwInNUcastPkts;
+  std::uint32_t dwInDiscards;
+  std::uint32_t dwInErrors;
+  std::uint32_t dwInUnknownProtos;
+  std::uint32_t dwOutOctets;
+  std::uint32_t dwOutUcastPkts;
+  std::uint32_t dwOutNUcastPkts;
+  std::uint32_t dwOutDiscards;
+  std::uint32_t dwOutErrors;
+  std::uint32_t dwOutQLen;
+  std::uint32_t dwDescrLen;
+  std::uint8_t bDescr[256];
+};
+static_assert(sizeof(IfRow) == 860, "IfRow must mirror MIB_IFROW");
+
+inline constexpr std::size_t kIfTableHeaderSize = 4;  // dwNumEntries before the rows
+
+// Rows in the table's own order; empty when no table could be had.
+using Snapshot = std::vector<IfRow>;
+
+// The interface table with GetIfTable's sizing contract: called with a size too small for
+// the table it stores the needed size in *size and returns kErrorInsufficientBuffer; with
+// a buffer of that size it fills dwNumEntries and the rows and returns kNoError. Any other
+// result is a failure.
+class InterfaceTable {
+ public:
+  virtual ~InterfaceTable() = default;
+  virtual std::uint32_t GetIfTable(void* table, std::uint32_t* size, bool order) = 0;
+};
+
+// Fills `snapshot` (passed in empty) from two calls of the table: size, then rows. Any
+// failure leaves it empty; there is no retry. Out of memory propagates as std::bad_alloc.
+void Get_IfTableMIB(InterfaceTable& table, Snapshot& snapshot);
+
+// The identity of a connection: bDescr up to dwDescrLen (at most 256) and the first NUL,
+// trimmed of characters 32 and below at both ends. A row without description bytes
+// (dwDescrLen 0, or 1 with a NUL) raises RangeError.
+std::string DescriptionText(const IfRow& row);
+
+}  // namespace pelliton

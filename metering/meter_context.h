@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string_view>
+
+#include "metering/clock.h"
+#include "metering/interface_table.h"
+#include "metering/locale.h"
+#include "metering/meter_state.h"
+#include "store/settings_store.h"
+
+namespace pelliton {
+
+// The meter window as the metering core sees it: three texts and the sampling timer.
+class MeterView {
+ public:
+  virtual ~MeterView() = default;
+  virtual void SetLabel1(std::string_view text) = 0;  // big figure
+  virtual void SetLabel2(std::string_view text) = 0;  // small upper figure
+  virtual void SetLabel3(std::string_view text) = 0;  // connected time
+  // Enabling restarts the full 2000 ms interval.
+  virtual void SetTimer1Enabled(bool enabled) = 0;
+};
+
+// Everything a handler of the meter works with: the one MeterState and the platform.
+struct MeterContext {
+  MeterState& state;
+  SettingsStore& store;
+  InterfaceTable& table;
+  const Clock& clock;
+  const Locale& locale;
+  MeterView& view;
+};
+
+}  // namespace pelliton

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pelliton {
+
+// The running figures of the billing cycle, the accounting state and the display options.
+// One instance lives for the whole process; every handler reads and changes it on the
+// user-interface thread. Widths are part of the contract: arithmetic on these fields goes
+// through CheckedAdd/CheckedNarrow so that it fails instead of wrapping. KB are 1024 bytes.
+struct MeterState {
+  // Billing cycle.
+  std::uint16_t CycleDay = 0;    // day of the month on which a cycle begins
+  std::uint16_t LastMonth = 0;   // month of the last rollover; 0 before the first
+  std::uint16_t TodayMonth = 0;  // decoded from the local clock at start-up and every tick
+  std::uint16_t TodayDay = 0;
+
+  // Connected time of the cycle in progress.
+  std::uint16_t Seconds = 0;
+  std::uint16_t Minutes = 0;
+  std::uint16_t Hours = 0;
+
+  // Counter readings of the chosen connection, in KB.
+  std::uint32_t DownDeltaKB = 0;
+  std::uint32_t PrevDownKB = 0;
+  std::uint32_t CurDownKB = 0;
+  std::uint32_t UpDeltaKB = 0;
+  std::uint32_t PrevUpKB = 0;
+  std::uint32_t CurUpKB = 0;
+  std::uint32_t TotalDataKB = 0;  // received plus sent in the cycle in progress
+
+  // Binding to the interface row. AdapterRow means something only while AdapterBound.
+  bool AdapterBound = false;
+  std::uint8_t AdapterRow = 0;
+
+  std::string NetworkType;  // description text of the chosen connection (system code page)
+
+  // History: a 12-character head date, then up to twelve 40-character records.
+  std::u16string AllData;
+
+  // Display options.
+  bool ShuffleOn = false;
+  bool FreezeOn = false;
+  std::uint8_t FontSize = 0;     // points, big figure
+  std::int32_t ClockColor = 0;   // 0x00BBGGRR
+
+  bool DialogAccepted = false;   // set by the connection dialog on a confirmed choice
+
+  std::int32_t DragStartX = 0;   // where the last press on the big figure happened
+  std::int32_t DragStartY = 0;
+};
+
+// Row index that means "to be located afresh".
+inline constexpr std::uint8_t kUnlocatedRow = 10;
+
+}  // namespace pelliton

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "metering/meter_context.h"
+
+namespace pelliton {
+
+// The two-second tick: Timer1 off, today's date, accounting, on a connected tick the
+// rollover check and two seconds of connected time, Timer1 on again. An error that leaves
+// the tick leaves Timer1 disabled.
+void Timer1Timer(MeterContext& meter);
+
+// Whether a connected tick rolls the cycle over; diff is TodayMonth - LastMonth taken
+// before the accounting step.
+bool RolloverDue(const MeterState& state, int diff);
+
+// Moves the finished cycle into AllData, restarts the figures and stores them.
+void RollOver(MeterContext& meter, const LocalDateTime& today);
+
+}  // namespace pelliton

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "store/settings_store.h"
+
+namespace pelliton {
+
+// The settings store on the registry under HKEY_CURRENT_USER: REG_SZ values in the system
+// code page, every call opening and closing its own key handle.
+class RegistryStore : public SettingsStore {
+ public:
+  void WriteRegistry(RootKey root, std::string_view key, std::string_view name,
+                     std::string_view value) override;
+  std::string ReadRegistry(RootKey root, std::string_view key, std::string_view name) override;
+  void DeleteRegistry(RootKey root, std::string_view key) override;
+  void DeleteValue(RootKey root, std::string_view key, std::string_view name) override;
+};
+
+}  // namespace pelliton

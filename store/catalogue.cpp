@@ -1,0 +1,50 @@
+#include "store/catalogue.h"
+
+#include "metering/errors.h"
+#include "store/int_parse.h"
+
+namespace pelliton {
+
+namespace {
+std::string Read(SettingsStore& store, const StoredValue& value) {
+  return store.ReadRegistry(RootKey::CurrentUser, value.key, value.name);
+}
+}  // namespace
+
+std::string ReadValueText(SettingsStore& store, const StoredValue& value) {
+  std::string text = Read(store, value);
+  return text.empty() ? std::string(value.defaultText) : text;
+}
+
+std::int64_t ReadValueNumber(SettingsStore& store, const StoredValue& value) {
+  return ReadValueNumber(store, value, value.defaultNumber);
+}
+
+std::int64_t ReadValueNumber(SettingsStore& store, const StoredValue& value,
+                             std::int64_t defaultNumber) {
+  const std::string text = Read(store, value);
+  if (text.empty()) return defaultNumber;
+  const std::int64_t number =
+      value.form == TextForm::Unsigned ? StrToUInt(text) : std::int64_t{StrToInt(text)};
+  if (number < value.min || number > value.max) throw RangeError();
+  return number;
+}
+
+bool ReadValueFlag(SettingsStore& store, const StoredValue& value) {
+  const std::string text = Read(store, value);
+  return value.form == TextForm::FlagOn ? text != "0" : text == "1";
+}
+
+void WriteValueText(SettingsStore& store, const StoredValue& value, std::string_view text) {
+  store.WriteRegistry(RootKey::CurrentUser, value.key, value.name, text);
+}
+
+void WriteValueNumber(SettingsStore& store, const StoredValue& value, std::int64_t number) {
+  WriteValueText(store, value, std::to_string(number));
+}
+
+void WriteValueFlag(SettingsStore& store, const StoredValue& value, bool on) {
+  WriteValueText(store, value, on ? "1" : "0");
+}
+
+}  // namespace pelliton

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <string_view>
+#include <vector>
+
+#include "metering/interface_table.h"
+
+namespace pelliton::testing {
+
+// A row as the platform would report it. `descrLen` defaults to the Windows convention
+// (text length + 1, counting the NUL); pass the text length for the Wine convention.
+inline IfRow MakeRow(std::string_view descr, std::uint32_t operStatus, std::uint32_t inOctets,
+                     std::uint32_t outOctets, std::int64_t descrLen = -1) {
+  IfRow row{};
+  std::memcpy(row.bDescr, descr.data(), std::min<std::size_t>(descr.size(), 256));
+  row.dwDescrLen = descrLen < 0 ? static_cast<std::uint32_t>(descr.size() + 1)
+                                : static_cast<std::uint32_t>(descrLen);
+  row.dwOperStatus = operStatus;
+  row.dwInOctets = inOctets;
+  row.dwOutOctets = outOctets;
+  return row;
+}
+
+// The interface table with GetIfTable's sizing contract, and knobs for its failures.
+class FakeInterfaceTable : public InterfaceTable {
+ public:
+  std::uint32_t GetIfTable(void* table, std::uint32_t* size, bool order) override {
+    ++calls;
+    lastOrder = order;
+    if (throwBadAlloc) throw std::bad_alloc();
+    const std::uint32_t needed = Needed();
+    if (*size < needed) {
+      if (firstCallResult != kErrorInsufficientBuffer) return firstCallResult;
+      *size = needed;
+      rows.resize(rows.size() + growBeforeSecondCall);  // the table grows after the size query
+      growBeforeSecondCall = 0;
+      return kErrorInsufficientBuffer;
+    }
+    if (secondCallResult != kNoError) return secondCallResult;
+    auto* bytes = static_cast<std::uint8_t*>(table);
+    const auto count = static_cast<std::uint32_t>(rows.size());
+    std::memcpy(bytes, &count, sizeof count);
+    if (!rows.empty()) {
+      std::memcpy(bytes + kIfTableHeaderSize, rows.data(), rows.size() * sizeof(IfRow));
+    }
+    return kNoError;
+  }
+
+  std::uint32_t Needed() const {
+    return static_cast<std::uint32_t>(kIfTableHeaderSize + rows.size() * sizeof(IfRow));
+  }
+
+  std::vector<IfRow> rows;
+  int calls = 0;
+  bool lastOrder = true;
+  bool throwBadAlloc = false;
+  std::uint32_t firstCallResult = kErrorInsufficientBuffer;  // anything else: size query fails
+  std::uint32_t secondCallResult = kNoError;                 // anything else: fill fails
+  std::size_t growBeforeSecondCall = 0;  // rows added once, right after a size query
+};
+
+}  // namespace pelliton::testing

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "store/settings_store.h"
+
+namespace pelliton::testing {
+
+// An in-memory store that records every write in order and can be told to fail.
+class FakeStore : public SettingsStore {
+ public:
+  struct Write {
+    std::string key, name, value;
+    bool operator==(const Write&) const = default;
+  };
+
+  void WriteRegistry(RootKey, std::string_view key, std::string_view name,
+                     std::string_view value) override {
+    if (lockedKeys.count(std::string(key))) return;  // key cannot be opened: silent
+    if (failingWrites.count(std::string(name))) throw RegistryError::FailedToSetData(name);
+    values[{std::string(key), std::string(name)}] = std::string(value);
+    writes.push_back({std::string(key), std::string(name), std::string(value)});
+  }
+
+  std::string ReadRegistry(RootKey, std::string_view key, std::string_view name) override {
+    ++reads;
+    if (wrongType.count(std::string(name))) throw RegistryError::InvalidDataType(name);
+    auto it = values.find({std::string(key), std::string(name)});
+    return it == values.end() ? std::string() : it->second;
+  }
+
+  void DeleteRegistry(RootKey, std::string_view key) override {
+    deletedKeys.push_back(std::string(key));
+    std::erase_if(values, [&](const auto& kv) { return kv.first.first == key; });
+  }
+
+  void DeleteValue(RootKey, std::string_view key, std::string_view name) override {
+    values.erase({std::string(key), std::string(name)});
+  }
+
+  // Convenience for the settings key.
+  void Set(std::string_view name, std::string_view value,
+           std::string_view key = "Software\\Zorvane\\Pelliton") {
+    values[{std::string(key), std::string(name)}] = std::string(value);
+  }
+  std::string Get(std::string_view name,
+                  std::string_view key = "Software\\Zorvane\\Pelliton") const {
+    auto it = values.find({std::string(key), std::string(name)});
+    return it == values.end() ? std::string() : it->second;
+  }
+  bool Has(std::string_view name, std::string_view key = "Software\\Zorvane\\Pelliton") const {
+    return values.count({std::string(key), std::string(name)}) != 0;
+  }
+  // Names written, in order.
+  std::vector<std::string> WrittenNames() const {
+    std::vector<std::string> names;
+    for (const auto& w : writes) names.push_back(w.name);
+    return names;
+  }
+
+  std::map<std::pair<std::string, std::string>, std::string> values;
+  std::vector<Write> writes;
+  std::vector<std::string> deletedKeys;
+  std::set<std::string> failingWrites;  // value names whose write raises
+  std::set<std::string> wrongType;      // value names that read as a non-string type
+  std::set<std::string> lockedKeys;     // keys that cannot be opened for writing
+  int reads = 0;
+};
+
+}  // namespace pelliton::testing
