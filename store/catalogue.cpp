@@ -1,14 +1,22 @@
 #include "store/catalogue.h"
 
+#include <stdexcept>
+
 #include "metering/errors.h"
 #include "store/int_parse.h"
 
 namespace pelliton {
 
 namespace {
+
 std::string Read(SettingsStore& store, const StoredValue& value) {
   return store.ReadRegistry(RootKey::CurrentUser, value.key, value.name);
 }
+
+bool IsNumber(const StoredValue& value) {
+  return value.form == TextForm::Signed || value.form == TextForm::Unsigned;
+}
+
 }  // namespace
 
 std::string ReadValueText(SettingsStore& store, const StoredValue& value) {
@@ -17,11 +25,15 @@ std::string ReadValueText(SettingsStore& store, const StoredValue& value) {
 }
 
 std::int64_t ReadValueNumber(SettingsStore& store, const StoredValue& value) {
+  if (value.defaultFromCaller) {
+    throw std::logic_error(std::string(value.name).append(" needs the caller's default"));
+  }
   return ReadValueNumber(store, value, value.defaultNumber);
 }
 
 std::int64_t ReadValueNumber(SettingsStore& store, const StoredValue& value,
                              std::int64_t defaultNumber) {
+  if (!IsNumber(value)) throw std::logic_error(std::string(value.name).append(" is not a number"));
   const std::string text = Read(store, value);
   if (text.empty()) return defaultNumber;
   const std::int64_t number =

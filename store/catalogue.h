@@ -17,61 +17,85 @@ inline constexpr std::string_view kAutostartKey =
 // How a stored text reads back. Absent and empty are the same to every reader: both give
 // the default.
 enum class TextForm {
-  Text,          // free text
-  Signed,        // platform integer text, signed 32-bit, then checked against [min, max]
-  Unsigned,      // the same with the unsigned 32-bit range ("TotalData")
-  FlagOff,       // on only for exactly "1"
-  FlagOn,        // on for anything but exactly "0"
+  Text,      // free text
+  Signed,    // platform integer text, signed 32-bit, then checked against [min, max]
+  Unsigned,  // the same with the unsigned 32-bit range ("TotalData")
+  FlagOff,   // on only for exactly "1"
+  FlagOn,    // on for anything but exactly "0"
 };
 
 struct StoredValue {
   std::string_view key;
   std::string_view name;
-  TextForm form;
+  TextForm form = TextForm::Text;
   std::int64_t min = 0;
   std::int64_t max = 0;
-  std::int64_t defaultNumber = 0;   // numbers and flags (1 = on)
-  std::string_view defaultText{};   // free text
+  std::int64_t defaultNumber = 0;  // numbers and flags (1 = on)
+  std::string_view defaultText{};  // free text
+  bool defaultFromCaller = false;  // the default depends on the machine; the reader gives it
 };
 
 namespace stored {
 inline constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 inline constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 inline constexpr std::int64_t kUInt16Max = 65535;
+inline constexpr std::int64_t kUInt32Max = 4294967295;
 
-inline constexpr StoredValue NetworkType{kSettingsKey, "NetworkType", TextForm::Text};
-inline constexpr StoredValue Top{kSettingsKey, "Top", TextForm::Signed, kInt32Min, kInt32Max};
-// Default: the primary screen's width minus 310, supplied by the reader.
-inline constexpr StoredValue Left{kSettingsKey, "Left", TextForm::Signed, kInt32Min, kInt32Max};
-inline constexpr StoredValue FontSize{kSettingsKey, "FontSize", TextForm::Signed, 0, 255, 18};
-inline constexpr StoredValue Color{kSettingsKey, "Color", TextForm::Signed, kInt32Min,
-                                   kInt32Max, 65280};
-inline constexpr StoredValue StayTop{kSettingsKey, "StayTop", TextForm::FlagOn, 0, 1, 1};
-inline constexpr StoredValue BillCycleDate{kSettingsKey, "BillCycleDate", TextForm::Signed, 0,
-                                           kUInt16Max, 1};
-inline constexpr StoredValue LastMonth{kSettingsKey, "LastMonth", TextForm::Signed, 0,
-                                       kUInt16Max, 0};
-inline constexpr StoredValue TotalData{kSettingsKey, "TotalData", TextForm::Unsigned, 0,
-                                       4294967295, 0};
-inline constexpr StoredValue AllData{kSettingsKey, "AllData", TextForm::Text, 0, 0, 0,
-                                     "?? ???, ????"};
-inline constexpr StoredValue Seconds{kSettingsKey, "Seconds", TextForm::Signed, 0, kUInt16Max};
-inline constexpr StoredValue Minutes{kSettingsKey, "Minutes", TextForm::Signed, 0, kUInt16Max};
-inline constexpr StoredValue Hours{kSettingsKey, "Hours", TextForm::Signed, 0, kUInt16Max};
-inline constexpr StoredValue FreezeOn{kSettingsKey, "FreezeOn", TextForm::FlagOff, 0, 1, 0};
-inline constexpr StoredValue ShuffleOn{kSettingsKey, "ShuffleOn", TextForm::FlagOff, 0, 1, 0};
+constexpr StoredValue TextValue(std::string_view name, std::string_view defaultText = {}) {
+  return {.key = kSettingsKey, .name = name, .defaultText = defaultText};
+}
+constexpr StoredValue NumberValue(std::string_view name, TextForm form, std::int64_t min,
+                                  std::int64_t max, std::int64_t defaultNumber) {
+  return {.key = kSettingsKey,
+          .name = name,
+          .form = form,
+          .min = min,
+          .max = max,
+          .defaultNumber = defaultNumber};
+}
+constexpr StoredValue FlagValue(std::string_view name, TextForm form) {
+  return {.key = kSettingsKey,
+          .name = name,
+          .form = form,
+          .max = 1,
+          .defaultNumber = form == TextForm::FlagOn ? 1 : 0};
+}
+constexpr StoredValue WithCallersDefault(StoredValue value) {
+  value.defaultFromCaller = true;
+  return value;
+}
+
+inline constexpr auto NetworkType = TextValue("NetworkType");
+inline constexpr auto Top = NumberValue("Top", TextForm::Signed, kInt32Min, kInt32Max, 0);
+// Default: the primary screen's width minus 310.
+inline constexpr auto Left =
+    WithCallersDefault(NumberValue("Left", TextForm::Signed, kInt32Min, kInt32Max, 0));
+inline constexpr auto FontSize = NumberValue("FontSize", TextForm::Signed, 0, 255, 18);
+inline constexpr auto Color = NumberValue("Color", TextForm::Signed, kInt32Min, kInt32Max, 65280);
+inline constexpr auto StayTop = FlagValue("StayTop", TextForm::FlagOn);
+inline constexpr auto BillCycleDate =
+    NumberValue("BillCycleDate", TextForm::Signed, 0, kUInt16Max, 1);
+inline constexpr auto LastMonth = NumberValue("LastMonth", TextForm::Signed, 0, kUInt16Max, 0);
+inline constexpr auto TotalData = NumberValue("TotalData", TextForm::Unsigned, 0, kUInt32Max, 0);
+inline constexpr auto AllData = TextValue("AllData", "?? ???, ????");
+inline constexpr auto Seconds = NumberValue("Seconds", TextForm::Signed, 0, kUInt16Max, 0);
+inline constexpr auto Minutes = NumberValue("Minutes", TextForm::Signed, 0, kUInt16Max, 0);
+inline constexpr auto Hours = NumberValue("Hours", TextForm::Signed, 0, kUInt16Max, 0);
+inline constexpr auto FreezeOn = FlagValue("FreezeOn", TextForm::FlagOff);
+inline constexpr auto ShuffleOn = FlagValue("ShuffleOn", TextForm::FlagOff);
 // The autostart entry: the executable's full path; its absence makes a start a first run.
-inline constexpr StoredValue Autostart{kAutostartKey, "Zorvane Pelliton", TextForm::Text};
+inline constexpr StoredValue Autostart{.key = kAutostartKey, .name = "Zorvane Pelliton"};
 
 inline constexpr std::array<StoredValue, 15> kCatalogue{
-    NetworkType, Top,     Left,    FontSize, Color,    StayTop,   BillCycleDate, LastMonth,
-    TotalData,   AllData, Seconds, Minutes,  Hours,    FreezeOn,  ShuffleOn};
+    NetworkType, Top,     Left,    FontSize, Color, StayTop,  BillCycleDate, LastMonth,
+    TotalData,   AllData, Seconds, Minutes,  Hours, FreezeOn, ShuffleOn};
 }  // namespace stored
 
 // Text of a value, or its default text when absent or empty.
 std::string ReadValueText(SettingsStore& store, const StoredValue& value);
-// Number of a Signed or Unsigned value: its default when absent or empty, otherwise the
-// converted text, which must lie in [min, max] ("Range check error" otherwise).
+// Number of a Signed or Unsigned value: its default when the text is empty, otherwise the
+// converted text (ConvertError), which must lie in [min, max] (RangeError). A text of
+// blanks is not empty. The first form refuses a value whose default the caller must give.
 std::int64_t ReadValueNumber(SettingsStore& store, const StoredValue& value);
 std::int64_t ReadValueNumber(SettingsStore& store, const StoredValue& value,
                              std::int64_t defaultNumber);

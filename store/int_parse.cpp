@@ -1,13 +1,14 @@
 #include "store/int_parse.h"
 
 #include <optional>
-#include <string>
+#include <utility>
 
 namespace pelliton {
 
 namespace {
 
 constexpr std::uint64_t kUInt32Max = 0xFFFFFFFFu;
+constexpr std::uint64_t kInt32Max = 0x7FFFFFFFu;
 
 struct Scanned {
   bool negative = false;
@@ -37,50 +38,54 @@ bool SkipHexPrefix(std::string_view text, std::size_t& i) {
 }
 
 // Blanks, sign, prefix, digits, end. Decimal magnitudes above `decimalLimit` and
-// hexadecimal ones above 32 bits are refused.
+// hexadecimal ones above 32 bits are refused; checking after each digit keeps the
+// accumulator far from overflow however long the text.
 std::optional<Scanned> Scan(std::string_view text, std::uint64_t decimalLimit) {
   std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
+  while (i < text.size() && text[i] == ' ')
+    ++i;
   Scanned result;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) result.negative = text[i++] == '-';
   result.hex = SkipHexPrefix(text, i);
   if (i == text.size()) return std::nullopt;
   const std::uint64_t limit = result.hex ? kUInt32Max : decimalLimit;
+  const std::uint64_t base = result.hex ? 16 : 10;
   for (; i < text.size(); ++i) {
     const int digit = DigitValue(text[i], result.hex);
     if (digit < 0) return std::nullopt;
-    result.magnitude = result.magnitude * (result.hex ? 16 : 10) + static_cast<unsigned>(digit);
+    result.magnitude = result.magnitude * base + static_cast<std::uint64_t>(digit);
     if (result.magnitude > limit) return std::nullopt;
   }
   return result;
 }
 
-}  // namespace
-
-namespace {
 std::string NotAnInteger(std::string_view text) {
   std::string message = "'";
   message.append(text).append("' is not a valid integer value");
   return message;
 }
+
 }  // namespace
 
-ConvertError::ConvertError(std::string_view text) : std::runtime_error(NotAnInteger(text)) {}
+ConvertError::ConvertError(std::string_view text)
+    : ConvertError(std::make_shared<const std::string>(NotAnInteger(text))) {}
+
+ConvertError::ConvertError(std::shared_ptr<const std::string> message)
+    : std::runtime_error(*message), message_(std::move(message)) {}
 
 std::int32_t StrToInt(std::string_view text) {
-  // The negative decimal limit is one more than the positive one.
-  auto scanned = Scan(text, 2147483648u);
-  if (!scanned || (!scanned->hex && !scanned->negative && scanned->magnitude > 2147483647u)) {
+  // A negative decimal may reach one more than a positive one.
+  const auto scanned = Scan(text, kInt32Max + 1);
+  if (!scanned || (!scanned->hex && !scanned->negative && scanned->magnitude > kInt32Max)) {
     throw ConvertError(text);
   }
-  // Hexadecimal digits are the bits of the result; the sign negates modulo 2^32.
   auto bits = static_cast<std::uint32_t>(scanned->magnitude);
   if (scanned->negative) bits = 0u - bits;
   return static_cast<std::int32_t>(bits);
 }
 
 std::int64_t StrToUInt(std::string_view text) {
-  auto scanned = Scan(text, kUInt32Max);
+  const auto scanned = Scan(text, kUInt32Max);
   if (!scanned) throw ConvertError(text);
   const auto magnitude = static_cast<std::int64_t>(scanned->magnitude);
   return scanned->negative ? -magnitude : magnitude;

@@ -29,8 +29,7 @@ class SettingsStore {
                              std::string_view value) = 0;
   // Empty text for a missing key, a missing value or an empty value; the text up to the
   // first NUL otherwise. A value that is not a string raises RegistryError::InvalidDataType.
-  virtual std::string ReadRegistry(RootKey root, std::string_view key,
-                                   std::string_view name) = 0;
+  virtual std::string ReadRegistry(RootKey root, std::string_view key, std::string_view name) = 0;
   // Deletes the last component of `key` with its values; parents stay. Never reports.
   virtual void DeleteRegistry(RootKey root, std::string_view key) = 0;
   // Deletes one value of an existing key (the autostart entry). Never reports.

@@ -28,6 +28,7 @@ class FakeStore : public SettingsStore {
 
   std::string ReadRegistry(RootKey, std::string_view key, std::string_view name) override {
     ++reads;
+    readNames.push_back(std::string(name));
     if (wrongType.count(std::string(name))) throw RegistryError::InvalidDataType(name);
     auto it = values.find({std::string(key), std::string(name)});
     return it == values.end() ? std::string() : it->second;
@@ -58,7 +59,8 @@ class FakeStore : public SettingsStore {
   // Names written, in order.
   std::vector<std::string> WrittenNames() const {
     std::vector<std::string> names;
-    for (const auto& w : writes) names.push_back(w.name);
+    for (const auto& w : writes)
+      names.push_back(w.name);
     return names;
   }
 
@@ -69,6 +71,7 @@ class FakeStore : public SettingsStore {
   std::set<std::string> wrongType;      // value names that read as a non-string type
   std::set<std::string> lockedKeys;     // keys that cannot be opened for writing
   int reads = 0;
+  std::vector<std::string> readNames;  // value names read, in order
 };
 
 }  // namespace pelliton::testing
