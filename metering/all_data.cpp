@@ -1,1 +1,64 @@
-// Work in progress.
+#include "metering/all_data.h"
+
+#include <algorithm>
+#include <array>
+
+namespace pelliton {
+
+namespace {
+
+constexpr std::array<std::u16string_view, 12> kEnglishMonths{
+    u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun", u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
+
+constexpr std::size_t kMonthNameLength = 3;
+constexpr std::size_t kQuantityWidth = 11;
+// Where the record's fields go in the text after the head: end date, total, time.
+constexpr std::size_t kEndDateAt = kHeadLength;
+constexpr std::size_t kQuantityAt = 24;
+constexpr std::size_t kTimeAt = 35;
+
+// Decimal digits with leading zeros up to `width`; never cut.
+std::u16string Digits(unsigned value, std::size_t width) {
+  std::u16string text;
+  do {
+    text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
+    value /= 10;
+  } while (value != 0);
+  if (text.size() < width) text.insert(0, width - text.size(), u'0');
+  return text;
+}
+
+std::u16string MonthName(std::uint16_t month, const Locale& locale) {
+  if (month < 1 || month > 12) return u"???";
+  std::u16string name = locale.ShortMonthName(month);
+  if (name.size() != kMonthNameLength) name = kEnglishMonths[month - 1u];
+  return name;
+}
+
+// Inserts `piece` before the zero-based `position`; a position past the end appends.
+void Insert(std::u16string& text, std::size_t position, std::u16string_view piece) {
+  text.insert(std::min(position, text.size()), piece);
+}
+
+}  // namespace
+
+std::u16string FormatCycleDate(const LocalDateTime& date, const Locale& locale) {
+  return Digits(date.Day, 2) + u" " + MonthName(date.Month, locale) + u", " + Digits(date.Year, 4);
+}
+
+std::u16string InsertFinishedCycle(std::u16string_view allData, std::u16string_view date,
+                                   std::u16string_view quantity, std::uint16_t hours,
+                                   std::uint16_t minutes) {
+  // Nothing past the kept length can reach the result: every insertion lies before it.
+  std::u16string text(allData.substr(0, kAllDataMaxLength));
+  Insert(text, kEndDateAt, date);
+  std::u16string total(kQuantityWidth - std::min(quantity.size(), kQuantityWidth), u' ');
+  total += quantity;
+  Insert(text, kQuantityAt, total);
+  Insert(text, kTimeAt, Digits(hours, 3) + Digits(minutes, 2));
+  text.insert(0, date);
+  if (text.size() > kAllDataMaxLength) text.resize(kAllDataMaxLength);
+  return text;
+}
+
+}  // namespace pelliton

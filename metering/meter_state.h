@@ -42,12 +42,12 @@ struct MeterState {
   // Display options.
   bool ShuffleOn = false;
   bool FreezeOn = false;
-  std::uint8_t FontSize = 0;     // points, big figure
-  std::int32_t ClockColor = 0;   // 0x00BBGGRR
+  std::uint8_t FontSize = 0;    // points, big figure
+  std::int32_t ClockColor = 0;  // 0x00BBGGRR
 
-  bool DialogAccepted = false;   // set by the connection dialog on a confirmed choice
+  bool DialogAccepted = false;  // set by the connection dialog on a confirmed choice
 
-  std::int32_t DragStartX = 0;   // where the last press on the big figure happened
+  std::int32_t DragStartX = 0;  // where the last press on the big figure happened
   std::int32_t DragStartY = 0;
 };
 

@@ -1,1 +1,55 @@
-// Work in progress.
+#include "metering/tick.h"
+
+#include "metering/accounting.h"
+#include "metering/all_data.h"
+#include "metering/data_quantity.h"
+#include "metering/errors.h"
+#include "store/catalogue.h"
+
+namespace pelliton {
+
+void Timer1Timer(MeterContext& meter) {
+  MeterState& state = meter.state;
+  meter.view.SetTimer1Enabled(false);
+  const LocalDateTime now = meter.clock.Now();
+  state.TodayMonth = now.Month;
+  state.TodayDay = now.Day;
+  const int diff = int{state.TodayMonth} - int{state.LastMonth};
+
+  if (GetConnectedState(meter) == 1) {
+    if (RolloverDue(state, diff)) RollOver(meter, now);
+    state.Seconds = CheckedAdd(state.Seconds, 2);
+  }
+  meter.view.SetTimer1Enabled(true);
+}
+
+// A step of one month waits for the cycle day; a jump of two or more months, counted
+// across the turn of the year, rolls over at once.
+bool RolloverDue(const MeterState& state, int diff) {
+  return (state.TodayMonth != state.LastMonth && state.TodayDay >= state.CycleDay) ||
+         (diff >= -10 && diff <= -1) || diff >= 2;
+}
+
+void RollOver(MeterContext& meter, const LocalDateTime& today) {
+  MeterState& state = meter.state;
+  const std::u16string date = FormatCycleDate(today, meter.locale);
+  const std::u16string total =
+      meter.locale.Widen(FormatDataQuantity(state.TotalDataKB, meter.locale.NumberSeparators()));
+  state.AllData = InsertFinishedCycle(state.AllData, date, total, state.Hours, state.Minutes);
+  WriteValueText(meter.store, stored::AllData, meter.locale.Narrow(state.AllData));
+
+  state.LastMonth = state.TodayMonth;
+  state.DownDeltaKB = 0;
+  state.UpDeltaKB = 0;
+  state.TotalDataKB = 0;
+  state.Seconds = 0;
+  state.Minutes = 0;
+  state.Hours = 0;
+  WriteValueNumber(meter.store, stored::TotalData, 0);
+  WriteValueNumber(meter.store, stored::LastMonth, state.LastMonth);
+  WriteValueNumber(meter.store, stored::Seconds, 0);
+  WriteValueNumber(meter.store, stored::Minutes, 0);
+  WriteValueNumber(meter.store, stored::Hours, 0);
+}
+
+}  // namespace pelliton

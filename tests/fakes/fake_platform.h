@@ -32,12 +32,14 @@ class FakeLocale : public Locale {
   std::u16string ShortMonthName(int month) const override { return months.at(month - 1); }
   std::u16string Widen(std::string_view text) const override {
     std::u16string wide;
-    for (unsigned char c : text) wide.push_back(c);
+    for (unsigned char c : text)
+      wide.push_back(c);
     return wide;
   }
   std::string Narrow(std::u16string_view text) const override {
     std::string narrow;
-    for (char16_t c : text) narrow.push_back(c < 256 ? static_cast<char>(c) : '?');
+    for (char16_t c : text)
+      narrow.push_back(c < 256 ? static_cast<char>(c) : '?');
     return narrow;
   }
 

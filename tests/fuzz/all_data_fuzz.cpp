@@ -1,0 +1,108 @@
+// Fuzzes the history layout: InsertFinishedCycle on any text, and a whole RollOver through
+// the fakes.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "metering/all_data.h"
+#include "metering/tick.h"
+#include "tests/fakes/fake_interface_table.h"
+#include "tests/fakes/fake_platform.h"
+#include "tests/fakes/fake_store.h"
+
+namespace {
+
+using namespace pelliton;
+
+void Check(bool invariant) {
+  if (!invariant) __builtin_trap();
+}
+
+std::u16string Text(FuzzedDataProvider& input, std::size_t maxLength) {
+  std::u16string text(input.ConsumeIntegralInRange<std::size_t>(0, maxLength), u' ');
+  for (auto& c : text)
+    c = input.ConsumeIntegral<char16_t>();
+  return text;
+}
+
+// 12 + 40k characters with no structure inside; the layout is all that counts.
+std::u16string WellFormedHistory(FuzzedDataProvider& input, std::size_t records) {
+  std::u16string text = Text(input, kHeadLength);
+  text.resize(kHeadLength + records * kRecordLength, u'#');
+  return text;
+}
+
+void CheckInsert(FuzzedDataProvider& input) {
+  const bool wellFormed = input.ConsumeBool();
+  const std::size_t records = input.ConsumeIntegralInRange<std::size_t>(0, 14);
+  const std::u16string date = wellFormed ? u"15 Dec, 2026" : Text(input, 600);
+  const std::u16string quantity = Text(input, wellFormed ? 11 : 40);
+  const auto hours = input.ConsumeIntegralInRange<std::uint16_t>(0, wellFormed ? 999 : 65535);
+  const auto minutes = input.ConsumeIntegralInRange<std::uint16_t>(0, wellFormed ? 99 : 65535);
+  const std::u16string allData = wellFormed ? WellFormedHistory(input, records) : Text(input, 2000);
+
+  const std::u16string result = InsertFinishedCycle(allData, date, quantity, hours, minutes);
+  Check(result.size() <= kAllDataMaxLength);
+  Check(result.substr(0, date.size()) == date.substr(0, kAllDataMaxLength));
+  if (!wellFormed) return;
+
+  const std::size_t kept = std::min(records + 1, kMaxRecords);
+  Check(result.size() == kHeadLength + kept * kRecordLength);
+  Check(result.compare(12, 12, allData, 0, 12) == 0);  // the old head starts the record
+  Check(result.compare(24, 12, date) == 0);
+  const std::size_t pad = 11 - quantity.size();
+  Check(result.compare(36, pad, std::u16string(pad, u' ')) == 0);
+  Check(result.compare(36 + pad, quantity.size(), quantity) == 0);
+  const std::u16string time = u"" + std::u16string(1, char16_t(u'0' + hours / 100)) +
+                              char16_t(u'0' + hours / 10 % 10) + char16_t(u'0' + hours % 10) +
+                              char16_t(u'0' + minutes / 10) + char16_t(u'0' + minutes % 10);
+  Check(result.compare(47, 5, time) == 0);
+  Check(result.compare(52, std::u16string::npos, allData, 12, result.size() - 52) == 0);
+}
+
+void CheckRollOver(FuzzedDataProvider& input) {
+  MeterState state;
+  testing::FakeStore store;
+  testing::FakeInterfaceTable table;
+  testing::FakeClock clock;
+  testing::FakeLocale locale;
+  testing::FakeView view;
+  MeterContext meter{state, store, table, clock, locale, view};
+  if (input.ConsumeBool()) locale.separators = {'.', ','};
+  if (input.ConsumeBool()) locale.months[input.ConsumeIntegralInRange(0, 11)] = Text(input, 5);
+  state.TotalDataKB = input.ConsumeIntegral<std::uint32_t>();
+  state.Hours = input.ConsumeIntegral<std::uint16_t>();
+  state.Minutes = input.ConsumeIntegral<std::uint16_t>();
+  state.Seconds = input.ConsumeIntegral<std::uint16_t>();
+  LocalDateTime today;
+  today.Year = input.ConsumeIntegral<std::uint16_t>();
+  today.Month = input.ConsumeIntegralInRange<std::uint16_t>(0, 14);
+  today.Day = input.ConsumeIntegralInRange<std::uint16_t>(0, 40);
+  state.TodayMonth = today.Month;
+  state.AllData = Text(input, 1000);
+
+  RollOver(meter, today);
+  Check(state.AllData.size() <= kAllDataMaxLength);
+  Check(store.Get("AllData") == locale.Narrow(state.AllData));
+  const std::u16string date = FormatCycleDate(today, locale);
+  Check(state.AllData.compare(0, date.size(), date) == 0);
+  Check(state.TotalDataKB == 0 && state.Seconds == 0 && state.Minutes == 0 && state.Hours == 0);
+  Check(state.LastMonth == today.Month);
+  Check(store.WrittenNames() == std::vector<std::string>{"AllData", "TotalData", "LastMonth",
+                                                         "Seconds", "Minutes", "Hours"});
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider input(data, size);
+  if (input.ConsumeBool()) {
+    CheckInsert(input);
+  } else {
+    CheckRollOver(input);
+  }
+  return 0;
+}

@@ -1,0 +1,312 @@
+#include <string>
+#include <vector>
+
+#include "meter_fixture.h"
+#include "metering/accounting.h"
+#include "metering/errors.h"
+
+namespace pelliton {
+namespace {
+
+using testing::kKB;
+using testing::MakeRow;
+using testing::MeterTest;
+using Names = std::vector<std::string>;
+
+class Accounting : public MeterTest {};
+
+TEST_F(Accounting, FrozenTakesNoSnapshotAndUnbinds) {
+  for (bool shuffle : {false, true}) {
+    AddRows(1, 0, 100, 100);
+    Bind(0, 0, 0);
+    state.FreezeOn = true;
+    state.ShuffleOn = shuffle;
+    state.TotalDataKB = 1536;
+    state.Hours = 5;
+    state.Minutes = 7;
+    EXPECT_EQ(GetConnectedState(meter), 0);
+    EXPECT_FALSE(state.AdapterBound);
+    EXPECT_EQ(table.calls, 0);
+    EXPECT_EQ(view.label1, "FR");
+    EXPECT_EQ(view.label2, "1.50 MB");
+    EXPECT_EQ(view.label3, "05:07");
+    EXPECT_EQ(state.TotalDataKB, 1536u);
+    EXPECT_TRUE(store.writes.empty());
+  }
+}
+
+TEST_F(Accounting, AnEmptyTableKeepsBindingAndTheOtherLabels) {
+  Bind(3, 40, 50);
+  view.label2 = "total";
+  view.label3 = "time";
+  for (std::uint32_t firstResult : {122u, 87u}) {
+    table.firstCallResult = firstResult;
+    EXPECT_EQ(GetConnectedState(meter), 0);
+    EXPECT_EQ(view.label1, "NOADP");
+    EXPECT_EQ(view.label2, "total");
+    EXPECT_EQ(view.label3, "time");
+    EXPECT_TRUE(state.AdapterBound);
+    EXPECT_EQ(state.AdapterRow, 3);
+    EXPECT_EQ(state.PrevDownKB, 40u);
+  }
+}
+
+TEST_F(Accounting, TheSearchBindsTheFirstMatchTakesItsBaseAndReloads) {
+  AddRows(4, 2, 1000, 300, /*status=*/0);  // the search does not look at the status
+  table.rows[3] = table.rows[2];
+  state.TotalDataKB = 7;
+  state.DownDeltaKB = 9;
+  state.CurUpKB = 9;
+  store.Set("TotalData", "500");
+  store.Set("Hours", "3");
+
+  EXPECT_EQ(GetConnectedState(meter), 1);
+  EXPECT_TRUE(state.AdapterBound);
+  EXPECT_EQ(state.AdapterRow, 2);
+  EXPECT_EQ(state.PrevDownKB, 1000u);
+  EXPECT_EQ(state.PrevUpKB, 300u);
+  EXPECT_EQ(state.DownDeltaKB + state.CurUpKB + state.CurDownKB + state.UpDeltaKB, 0u);
+  EXPECT_EQ(state.TotalDataKB, 500u);
+  EXPECT_EQ(state.Hours, 3);
+  // The labels were set before the reload and stay until the next tick.
+  EXPECT_EQ(view.label1, "DC");
+  EXPECT_EQ(view.label2, "7 KB");
+  EXPECT_EQ(view.label3, "00:00");
+  EXPECT_TRUE(store.writes.empty());
+}
+
+TEST_F(Accounting, TheSearchWithoutMatchLeavesTheRowToBeLocated) {
+  AddRows(3, 99, 0, 0);
+  state.AdapterRow = 1;
+  EXPECT_EQ(GetConnectedState(meter), 0);
+  EXPECT_FALSE(state.AdapterBound);
+  EXPECT_EQ(state.AdapterRow, kUnlocatedRow);
+  EXPECT_EQ(view.label1, "DC");
+  EXPECT_EQ(store.reads, 0);
+}
+
+TEST_F(Accounting, AnEmptyNetworkTypeMatchesOnlyAnAllBlankDescription) {
+  state.NetworkType.clear();
+  table.rows = {MakeRow("eth0", 1, 0, 0), MakeRow("eth1", 1, 0, 0)};
+  EXPECT_EQ(GetConnectedState(meter), 0);
+  table.rows.push_back(MakeRow(" \t ", 1, 0, 0));
+  EXPECT_EQ(GetConnectedState(meter), 1);
+  EXPECT_EQ(state.AdapterRow, 2);
+}
+
+TEST_F(Accounting, TheRowIndexReachesRow255AndNoFurther) {
+  AddRows(300, 255, 0, 0);
+  EXPECT_EQ(GetConnectedState(meter), 1);
+  EXPECT_EQ(state.AdapterRow, 255);
+  Chosen().dwInOctets = 10 * kKB;  // the known row works in any table size
+  EXPECT_EQ(GetConnectedState(meter), 1);
+  EXPECT_EQ(state.TotalDataKB, 10u);
+
+  table.rows.clear();
+  AddRows(257, 256, 0, 0);
+  state.AdapterBound = false;
+  EXPECT_EQ(GetConnectedState(meter), 0);
+  EXPECT_FALSE(state.AdapterBound);
+  EXPECT_EQ(state.AdapterRow, kUnlocatedRow);
+}
+
+TEST_F(Accounting, AConnectedTickCountsWritesAndShowsTheFigures) {
+  for (bool shuffle : {false, true}) {
+    table.rows.clear();
+    store.writes.clear();
+    AddRows(2, 1, 120, 25);
+    Bind(1, 100, 20);
+    state.TotalDataKB = 1000;
+    state.Seconds = 4;
+    state.Minutes = 7;
+    state.Hours = 5;
+    state.ShuffleOn = shuffle;
+
+    EXPECT_EQ(GetConnectedState(meter), 1);
+    EXPECT_EQ(state.DownDeltaKB, 20u);
+    EXPECT_EQ(state.UpDeltaKB, 5u);
+    EXPECT_EQ(state.CurDownKB, 120u);
+    EXPECT_EQ(state.PrevDownKB, 120u);
+    EXPECT_EQ(state.PrevUpKB, 25u);
+    EXPECT_EQ(state.TotalDataKB, 1025u);
+    EXPECT_EQ(store.WrittenNames(), (Names{"TotalData", "Seconds", "Minutes", "Hours"}));
+    EXPECT_EQ(store.Get("TotalData"), "1025");
+    EXPECT_EQ(store.Get("Seconds"), "4");
+    EXPECT_EQ(view.label1, shuffle ? "12/s" : "1.00 MB");
+    EXPECT_EQ(view.label2, shuffle ? "1.00 MB" : "12/s");
+    EXPECT_EQ(view.label3, "05:07");
+    EXPECT_TRUE(state.AdapterBound);
+  }
+}
+
+TEST_F(Accounting, TheKnownRowLostDisconnects) {
+  struct {
+    const char* name;
+    std::string descr;
+    std::uint32_t status;
+    std::size_t rows;
+  } const cases[] = {
+      {"status 0", "Realtek PCIe GbE", 0, 3},
+      {"different description", "Realtek PCIe GbE #2", 1, 3},
+      {"case matters", "realtek pcie gbe", 1, 3},
+      {"no row at the index", "Realtek PCIe GbE", 1, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    table.rows.assign(c.rows, MakeRow("Other", 1, 0, 0));
+    if (c.rows > 2) table.rows[2] = MakeRow(c.descr, c.status, 50 * kKB, 0);
+    Bind(2, 10, 0);
+    state.ShuffleOn = true;
+    state.TotalDataKB = 3;
+    EXPECT_EQ(GetConnectedState(meter), 0);
+    EXPECT_FALSE(state.AdapterBound);
+    EXPECT_EQ(state.PrevDownKB, 10u);
+    EXPECT_EQ(state.TotalDataKB, 3u);
+    EXPECT_EQ(view.label1, "DC");
+    EXPECT_EQ(view.label2, "3 KB");
+    EXPECT_TRUE(store.writes.empty());
+  }
+}
+
+TEST_F(Accounting, NonOperationalRowAlternatesBetweenDisconnectAndSearch) {
+  AddRows(1, 0, 0, 0, /*status=*/0);
+  const std::uint8_t expected[] = {1, 0, 1, 0};
+  for (std::uint8_t result : expected)
+    EXPECT_EQ(GetConnectedState(meter), result);
+}
+
+struct GrowthCase {
+  const char* name;
+  std::uint32_t prevKB, curOctets;
+  std::uint32_t delta;
+};
+
+TEST_F(Accounting, CountersWrapOrResetInEachDirection) {
+  const GrowthCase cases[] = {
+      {"growth", 100, 150 * kKB, 50},
+      {"no growth", 100, 100 * kKB, 0},
+      {"from the top of the range", 4194304, 5 * kKB, 5},
+      {"across the wrap", 4194300, 5 * kKB, 9},
+      {"half the range is still a wrap", 2097152, 0, 2097152},
+      {"more than half is a reset", 2097151, 0, 0},
+      {"reset counts from zero", 1000000, 7 * kKB, 7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (bool down : {true, false}) {
+      table.rows = {MakeRow(state.NetworkType, 1, down ? c.curOctets : 0, down ? 0 : c.curOctets)};
+      Bind(0, down ? c.prevKB : 0, down ? 0 : c.prevKB);
+      state.TotalDataKB = 1;
+      ASSERT_EQ(GetConnectedState(meter), 1);
+      EXPECT_EQ(down ? state.DownDeltaKB : state.UpDeltaKB, c.delta);
+      EXPECT_EQ(down ? state.UpDeltaKB : state.DownDeltaKB, 0u);
+      EXPECT_EQ(state.TotalDataKB, 1 + c.delta);
+      EXPECT_EQ(state.PrevDownKB, state.CurDownKB);
+      EXPECT_EQ(state.PrevUpKB, state.CurUpKB);
+    }
+  }
+}
+
+TEST_F(Accounting, ConnectedTimeCarriesAtSixty) {
+  struct {
+    std::uint16_t seconds, minutes, hours;
+    std::uint16_t wantSeconds, wantMinutes, wantHours;
+  } const cases[] = {
+      {58, 59, 0, 58, 59, 0},       {60, 5, 2, 0, 6, 2}, {60, 59, 7, 0, 0, 8},
+      {0, 60, 7, 0, 0, 8},          {61, 3, 0, 1, 4, 0}, {65535, 0, 0, 65475, 1, 0},
+      {62, 59, 65534, 2, 0, 65535},
+  };
+  for (const auto& c : cases) {
+    table.rows = {MakeRow(state.NetworkType, 1, 0, 0)};
+    Bind(0, 0, 0);
+    state.Seconds = c.seconds;
+    state.Minutes = c.minutes;
+    state.Hours = c.hours;
+    store.writes.clear();
+    ASSERT_EQ(GetConnectedState(meter), 1) << c.seconds;
+    EXPECT_EQ(state.Seconds, c.wantSeconds);
+    EXPECT_EQ(state.Minutes, c.wantMinutes);
+    EXPECT_EQ(state.Hours, c.wantHours);
+    EXPECT_EQ(store.Get("Seconds"), std::to_string(c.wantSeconds));
+    EXPECT_EQ(store.Get("Minutes"), std::to_string(c.wantMinutes));
+    EXPECT_EQ(store.Get("Hours"), std::to_string(c.wantHours));
+  }
+}
+
+TEST_F(Accounting, ATotalPast32BitsEndsTheStepKeepingTheTotal) {
+  AddRows(1, 0, 110, 0);
+  Bind(0, 100, 0);
+  state.TotalDataKB = 4294967290u;
+  EXPECT_EQ(GetConnectedState(meter), 0);
+  EXPECT_FALSE(state.AdapterBound);
+  EXPECT_EQ(state.TotalDataKB, 4294967290u);
+  EXPECT_EQ(state.DownDeltaKB, 10u);
+  EXPECT_EQ(state.PrevDownKB, 110u);
+  EXPECT_TRUE(store.writes.empty());
+}
+
+TEST_F(Accounting, AFailingWriteLeavesEarlierChangesStanding) {
+  AddRows(1, 0, 110, 0);
+  Bind(0, 100, 0);
+  state.Seconds = 60;
+  store.failingWrites = {"Minutes"};
+  view.label1 = "before";
+  EXPECT_EQ(GetConnectedState(meter), 0);
+  EXPECT_FALSE(state.AdapterBound);
+  EXPECT_EQ(state.TotalDataKB, 10u);
+  EXPECT_EQ(state.Minutes, 1);
+  EXPECT_EQ(store.WrittenNames(), (Names{"TotalData", "Seconds"}));
+  EXPECT_EQ(view.label1, "before");
+}
+
+TEST_F(Accounting, ALoadFailureDuringTheSearchLeavesTheRowUnbound) {
+  AddRows(2, 1, 100, 0);
+  store.Set("TotalData", "42");
+  store.Set("Minutes", "12a");
+  store.Set("Hours", "9");
+  EXPECT_EQ(GetConnectedState(meter), 0);
+  EXPECT_FALSE(state.AdapterBound);
+  EXPECT_EQ(state.AdapterRow, 1);
+  EXPECT_EQ(state.PrevDownKB, 100u);
+  EXPECT_EQ(state.TotalDataKB, 42u);
+  EXPECT_EQ(state.Hours, 0);
+  EXPECT_EQ(view.label1, "DC");
+  // The stored text is unchanged, so the next search fails the same way.
+  EXPECT_EQ(GetConnectedState(meter), 0);
+}
+
+TEST_F(Accounting, ARowWithoutDescriptionBytesEndsTheStep) {
+  table.rows = {MakeRow("", 1, 0, 0, 0), MakeRow(state.NetworkType, 1, 0, 0)};
+  EXPECT_EQ(GetConnectedState(meter), 0);  // met during the search
+  EXPECT_EQ(state.AdapterRow, kUnlocatedRow);
+  Bind(0, 0, 0);
+  EXPECT_EQ(GetConnectedState(meter), 0);  // met at the known row
+  EXPECT_FALSE(state.AdapterBound);
+}
+
+TEST_F(Accounting, OutOfMemoryEndsTheStep) {
+  AddRows(1, 0, 0, 0);
+  Bind(0, 0, 0);
+  table.throwBadAlloc = true;
+  EXPECT_EQ(GetConnectedState(meter), 0);
+  EXPECT_FALSE(state.AdapterBound);
+}
+
+TEST_F(Accounting, TrafficIsCountedOnlyBetweenConnectedTicksOfOneBinding) {
+  AddRows(1, 0, 1000, 0);
+  EXPECT_EQ(GetConnectedState(meter), 1);  // locates: takes the base
+  Chosen().dwInOctets = 1300 * kKB;
+  EXPECT_EQ(GetConnectedState(meter), 1);
+  EXPECT_EQ(state.TotalDataKB, 300u);
+  state.FreezeOn = true;
+  Chosen().dwInOctets = 5000 * kKB;
+  EXPECT_EQ(GetConnectedState(meter), 0);
+  state.FreezeOn = false;
+  EXPECT_EQ(GetConnectedState(meter), 1);  // locates again; the frozen traffic is lost
+  Chosen().dwInOctets = 5002 * kKB;
+  EXPECT_EQ(GetConnectedState(meter), 1);
+  EXPECT_EQ(state.TotalDataKB, 302u);
+}
+
+}  // namespace
+}  // namespace pelliton

@@ -1,0 +1,236 @@
+#include <string>
+#include <vector>
+
+#include "meter_fixture.h"
+#include "metering/all_data.h"
+#include "metering/tick.h"
+
+namespace pelliton {
+namespace {
+
+using testing::kKB;
+using Names = std::vector<std::string>;
+
+TEST(RolloverDue, MonthStepsWaitForTheCycleDayJumpsDoNot) {
+  struct {
+    std::uint16_t lastMonth, cycleDay, month, day;
+    bool due;
+  } const cases[] = {
+      {11, 15, 12, 14, false}, {11, 15, 12, 15, true},  // one month: waits for the day
+      {12, 15, 1, 10, false},  {12, 15, 1, 15, true},   // one month across the year
+      {10, 28, 12, 3, true},                            // two months
+      {11, 28, 1, 3, true},                             // two months across the year
+      {5, 28, 4, 3, true},                              // the clock went back a month
+      {1, 28, 12, 3, true},                             // eleven months ahead
+      {6, 1, 6, 20, false},                             // same month, any year
+      {0, 1, 1, 1, true},      {0, 15, 1, 3, false},   {0, 28, 2, 1, true},  // nothing stored
+  };
+  for (const auto& c : cases) {
+    MeterState state;
+    state.LastMonth = c.lastMonth;
+    state.CycleDay = c.cycleDay;
+    state.TodayMonth = c.month;
+    state.TodayDay = c.day;
+    EXPECT_EQ(RolloverDue(state, c.month - c.lastMonth), c.due)
+        << c.lastMonth << " -> " << c.month << "/" << c.day << ", cycle day " << c.cycleDay;
+  }
+}
+
+TEST(FormatCycleDate, UsesThreeLetterLocaleNamesElseEnglish) {
+  testing::FakeLocale locale;
+  locale.months[2] = u"mär";
+  locale.months[8] = u"Sept";
+  locale.months[4] = u"Mi";
+  EXPECT_EQ(FormatCycleDate({2026, 12, 5}, locale), u"05 Dec, 2026");
+  EXPECT_EQ(FormatCycleDate({2027, 3, 31}, locale), u"31 mär, 2027");
+  EXPECT_EQ(FormatCycleDate({2026, 9, 1}, locale), u"01 Sep, 2026");
+  EXPECT_EQ(FormatCycleDate({2026, 5, 1}, locale), u"01 May, 2026");
+  EXPECT_EQ(FormatCycleDate({999, 5, 1}, locale).size(), 12u);
+}
+
+std::u16string Record(std::u16string_view start, std::u16string_view end, std::u16string_view total,
+                      std::u16string_view time) {
+  return std::u16string(start) + std::u16string(end) + std::u16string(total) + std::u16string(time);
+}
+
+TEST(InsertFinishedCycle, LaysOutTheWorkedExample) {
+  EXPECT_EQ(InsertFinishedCycle(u"15 Nov, 2026", u"15 Dec, 2026", u"1.50 MB", 12, 34),
+            u"15 Dec, 2026" + Record(u"15 Nov, 2026", u"15 Dec, 2026", u"    1.50 MB", u"01234"));
+  EXPECT_EQ(InsertFinishedCycle(u"?? ???, ????", u"01 Jan, 2027", u"4,096.00 GB", 1000, 5),
+            u"01 Jan, 2027" + Record(u"?? ???, ????", u"01 Jan, 2027", u"4,096.00 GB", u"100005"));
+}
+
+TEST(InsertFinishedCycle, KeepsTheTwelveNewestRecords) {
+  std::u16string allData = u"?? ???, ????";
+  std::vector<std::u16string> dates;
+  for (int i = 1; i <= 13; ++i) {
+    std::u16string date = u"0" + std::u16string(1, char16_t(u'0' + i % 10)) + u" Jan, 2027";
+    dates.push_back(date);
+    allData = InsertFinishedCycle(allData, date, u"0 KB", 0, std::uint16_t(i));
+    EXPECT_EQ(allData.size(), kHeadLength + std::min<std::size_t>(i, 12) * kRecordLength);
+    EXPECT_EQ(allData.substr(0, 12), date);
+    EXPECT_EQ(allData.substr(12 + 12, 12), date);  // newest record's end date
+  }
+  EXPECT_EQ(allData.size(), kAllDataMaxLength);
+  // The oldest record (from the placeholder to the first date) has gone; the oldest kept
+  // runs from the first date to the second.
+  const std::u16string oldest = allData.substr(kHeadLength + 11 * kRecordLength);
+  EXPECT_EQ(oldest, Record(dates[0], dates[1], u"       0 KB", u"00002"));
+}
+
+TEST(InsertFinishedCycle, AcceptsAnyTextAndKeepsAtMost492Characters) {
+  const std::u16string date = u"15 Dec, 2026";
+  for (std::size_t length : {0, 1, 11, 12, 13, 24, 25, 36, 37, 100, 491, 492, 493, 20000}) {
+    const std::u16string allData(length, u'x');
+    const std::u16string result = InsertFinishedCycle(allData, date, u"1.50 MB", 1, 2);
+    EXPECT_EQ(result.size(), std::min<std::size_t>(length + 40, kAllDataMaxLength)) << length;
+    EXPECT_EQ(result.substr(0, 12), date);
+  }
+  EXPECT_EQ(InsertFinishedCycle(u"", date, u"1.50 MB", 1, 2),
+            date + date + u"    1.50 MB" + u"00102");
+  EXPECT_EQ(InsertFinishedCycle(u"", date, u"123456789012 KB", 1, 2),
+            date + date + u"123456789012 KB" + u"00102");  // a longer total is not cut
+}
+
+// Bound and connected, with the rollover due on the tick of 15 Dec, 2026.
+struct RolloverRig : testing::MeterRig {
+  RolloverRig() {
+    AddRows(1, 0, 1000, 1000);
+    Bind(0, 1000 - 10, 1000 - 2);
+    state.AllData = u"15 Nov, 2026";
+    state.LastMonth = 11;
+    state.CycleDay = 15;
+    state.TotalDataKB = 1524;
+    state.Seconds = 58;
+    state.Hours = 12;
+    state.Minutes = 34;
+    clock.SetDate(2026, 12, 15);
+  }
+};
+
+class Tick : public ::testing::Test, public RolloverRig {};
+
+TEST_F(Tick, AQuietTickAddsTwoSecondsAndReenablesTheTimer) {
+  clock.SetDate(2026, 12, 14);
+  Timer1Timer(meter);
+  EXPECT_EQ(state.TodayMonth, 12);
+  EXPECT_EQ(state.TodayDay, 14);
+  EXPECT_EQ(state.TotalDataKB, 1536u);
+  EXPECT_EQ(state.Seconds, 60);  // carried on the next connected tick
+  EXPECT_EQ(store.Get("Seconds"), "58");
+  EXPECT_EQ(state.AllData, u"15 Nov, 2026");
+  EXPECT_EQ(view.timerSwitches, (std::vector<bool>{false, true}));
+}
+
+TEST_F(Tick, TheRolloverTickMovesTheCycleIntoTheHistory) {
+  Timer1Timer(meter);
+  EXPECT_EQ(state.AllData,
+            u"15 Dec, 2026" + Record(u"15 Nov, 2026", u"15 Dec, 2026", u"    1.50 MB", u"01234"));
+  EXPECT_EQ(store.WrittenNames(), (Names{"TotalData", "Seconds", "Minutes", "Hours", "AllData",
+                                         "TotalData", "LastMonth", "Seconds", "Minutes", "Hours"}));
+  EXPECT_EQ(store.Get("AllData"), "15 Dec, 202615 Nov, 202615 Dec, 2026    1.50 MB01234");
+  EXPECT_EQ(store.Get("LastMonth"), "12");
+  EXPECT_EQ(store.Get("TotalData"), "0");
+  EXPECT_EQ(store.Get("Seconds"), "0");
+  EXPECT_EQ(store.Get("Minutes"), "0");
+  EXPECT_EQ(store.Get("Hours"), "0");
+  EXPECT_EQ(state.LastMonth, 12);
+  EXPECT_EQ(state.Seconds, 2);
+  EXPECT_EQ(state.Minutes + state.Hours + state.TotalDataKB, 0u);
+  EXPECT_EQ(state.DownDeltaKB + state.UpDeltaKB, 0u);
+  // Counting goes on from the same base; the labels still show the finished cycle.
+  EXPECT_TRUE(state.AdapterBound);
+  EXPECT_EQ(state.PrevDownKB, 1000u);
+  EXPECT_EQ(view.label1, "1.50 MB");
+  EXPECT_EQ(view.timerSwitches, (std::vector<bool>{false, true}));
+}
+
+TEST_F(Tick, ATickThatIsNotConnectedNeitherRollsOverNorAddsTime) {
+  struct {
+    const char* name;
+    void (*apply)(RolloverRig&);
+  } const cases[] = {
+      {"frozen", [](RolloverRig& t) { t.state.FreezeOn = true; }},
+      {"no rows", [](RolloverRig& t) { t.table.rows.clear(); }},
+      {"not operational", [](RolloverRig& t) { t.Chosen().dwOperStatus = 0; }},
+      {"failed step", [](RolloverRig& t) { t.store.failingWrites = {"Hours"}; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    RolloverRig tick;
+    c.apply(tick);
+    Timer1Timer(tick.meter);
+    EXPECT_EQ(tick.state.Seconds, 58);
+    EXPECT_EQ(tick.state.LastMonth, 11);
+    EXPECT_EQ(tick.state.AllData, u"15 Nov, 2026");
+    EXPECT_FALSE(tick.store.Has("AllData"));
+    EXPECT_TRUE(tick.view.timerEnabled);
+  }
+}
+
+TEST_F(Tick, TheFirstConnectedTickOnAFreshStoreRollsOver) {
+  state = MeterState{};
+  state.AdapterRow = kUnlocatedRow;
+  state.NetworkType = "Realtek PCIe GbE";
+  clock.SetDate(2026, 7, 3);
+  Timer1Timer(meter);
+  EXPECT_TRUE(state.AdapterBound);
+  EXPECT_EQ(state.AllData,
+            u"03 Jul, 2026" + Record(u"?? ???, ????", u"03 Jul, 2026", u"       0 KB", u"00000"));
+  EXPECT_EQ(state.LastMonth, 7);
+  EXPECT_EQ(state.Seconds, 2);
+}
+
+TEST_F(Tick, TheMonthDifferenceIsTakenBeforeTheReload) {
+  // In memory the last rollover was in September; the store, reloaded on locating, says
+  // December. The jump of three months decides, though the reloaded month is today's.
+  state.AdapterBound = false;
+  state.LastMonth = 9;
+  state.CycleDay = 28;
+  store.Set("LastMonth", "12");
+  store.Set("BillCycleDate", "28");
+  store.Set("AllData", "01 Dec, 2026");
+  clock.SetDate(2026, 12, 3);
+  Timer1Timer(meter);
+  EXPECT_EQ(state.AllData.substr(0, 24), u"03 Dec, 202601 Dec, 2026");
+}
+
+TEST_F(Tick, ReadsTheClockOnceForTheWholeTick) {
+  class SteppingClock : public testing::FakeClock {
+   public:
+    LocalDateTime Now() const override {
+      ++calls;
+      return calls == 1 ? LocalDateTime{2026, 12, 31} : LocalDateTime{2027, 1, 1};
+    }
+    mutable int calls = 0;
+  } steppingClock;
+  MeterContext context{state, store, table, steppingClock, locale, view};
+  Timer1Timer(context);
+  EXPECT_EQ(steppingClock.calls, 1);
+  EXPECT_EQ(state.AllData.substr(0, 24), u"31 Dec, 202615 Nov, 2026");
+  EXPECT_EQ(state.AllData.substr(24, 12), u"31 Dec, 2026");
+}
+
+TEST_F(Tick, AnErrorThatLeavesTheTickLeavesTheTimerDisabled) {
+  store.failingWrites = {"AllData"};
+  EXPECT_THROW(Timer1Timer(meter), RegistryError);
+  EXPECT_EQ(view.timerSwitches, (std::vector<bool>{false}));
+  EXPECT_EQ(state.LastMonth, 11);
+}
+
+TEST_F(Tick, AnErrorOfTheFrozenPathLeavesTheTick) {
+  class BrokenView : public testing::FakeView {
+   public:
+    void SetLabel1(std::string_view) override { throw std::runtime_error("gone"); }
+  } brokenView;
+  MeterContext context{state, store, table, clock, locale, brokenView};
+  state.FreezeOn = true;
+  EXPECT_THROW(Timer1Timer(context), std::runtime_error);
+  EXPECT_FALSE(brokenView.timerEnabled);
+  state.FreezeOn = false;
+  EXPECT_NO_THROW(Timer1Timer(context));  // the same error is absorbed past the frozen path
+  EXPECT_TRUE(brokenView.timerEnabled);
+}
+
+}  // namespace
+}  // namespace pelliton
