@@ -1,1 +1,148 @@
-int main() { return 0; }
+// A connected tick through the real registry store and interface table, against the bare
+// platform calls such a tick cannot avoid: two GetIfTable calls and four value writes, each
+// opening and closing the settings key. Run it in a throwaway Wine prefix or user account:
+// it works in the real settings key and deletes that key at the end.
+//
+//   pelliton_tick_bench [ticks]   (500 by default)
+
+#include <iphlpapi.h>
+#include <windows.h>
+#include <winsock2.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "metering/meter_context.h"
+#include "metering/tick.h"
+#include "platform/if_table.h"
+#include "platform/registry_store.h"
+#include "platform/system_clock.h"
+#include "platform/system_locale.h"
+#include "store/catalogue.h"
+
+namespace pelliton {
+namespace {
+
+constexpr int kRounds = 10;  // the two loops alternate so that drift hits both alike
+
+class DiscardingView : public MeterView {
+ public:
+  void SetLabel1(std::string_view) override {}
+  void SetLabel2(std::string_view) override {}
+  void SetLabel3(std::string_view) override {}
+  void SetTimer1Enabled(bool) override {}
+};
+
+class Stopwatch {
+ public:
+  Stopwatch() { QueryPerformanceFrequency(&frequency_); }
+  double Microseconds(LONGLONG ticks) const {
+    return static_cast<double>(ticks) * 1e6 / static_cast<double>(frequency_.QuadPart);
+  }
+  static LONGLONG Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+  }
+
+ private:
+  LARGE_INTEGER frequency_{};
+};
+
+int ConnectedSeconds(const MeterState& state) {
+  return (state.Hours * 60 + state.Minutes) * 60 + state.Seconds;
+}
+
+// What a connected tick must do at the least.
+void BareTick(const std::string& key, int tick) {
+  ULONG size = 0;
+  DWORD dummy = 0;
+  if (GetIfTable(reinterpret_cast<PMIB_IFTABLE>(&dummy), &size, FALSE) ==
+      ERROR_INSUFFICIENT_BUFFER) {
+    std::vector<BYTE> buffer(size);
+    GetIfTable(reinterpret_cast<PMIB_IFTABLE>(buffer.data()), &size, FALSE);
+  }
+  const std::string texts[] = {std::to_string(1000000 + tick), std::to_string(tick % 60),
+                               std::to_string(tick / 30 % 60), std::to_string(tick / 1800)};
+  const char* names[] = {"TotalData", "Seconds", "Minutes", "Hours"};
+  for (int i = 0; i < 4; ++i) {
+    HKEY handle = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_WRITE, nullptr, &handle, nullptr) != ERROR_SUCCESS) {
+      continue;
+    }
+    RegSetValueExA(handle, names[i], 0, REG_SZ, reinterpret_cast<const BYTE*>(texts[i].c_str()),
+                   static_cast<DWORD>(texts[i].size() + 1));
+    RegCloseKey(handle);
+  }
+}
+
+int Run(int ticks) {
+  RegistryStore store;
+  IpHelperInterfaceTable table;
+  SystemClock clock;
+  SystemLocale locale;
+  DiscardingView view;
+  MeterState state;
+  MeterContext meter{state, store, table, clock, locale, view};
+
+  const std::string settingsKey(kSettingsKey);
+  HKEY existing = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey.c_str(), 0, KEY_READ, &existing) ==
+      ERROR_SUCCESS) {
+    RegCloseKey(existing);
+    std::fprintf(stderr, "The settings key exists already; run this in a throwaway prefix.\n");
+    return 1;
+  }
+
+  // As after start-up: the connection chosen, the cycle month current, the row unlocated.
+  WriteValueText(store, stored::NetworkType, "lo");
+  WriteValueNumber(store, stored::LastMonth, clock.Now().Month);
+  state.NetworkType = ReadValueText(store, stored::NetworkType);
+  state.AdapterRow = kUnlocatedRow;
+  Timer1Timer(meter);  // locates and binds the row
+  if (!state.AdapterBound) {
+    std::fprintf(stderr, "No interface row described \"lo\".\n");
+    store.DeleteRegistry(RootKey::CurrentUser, kSettingsKey);
+    return 1;
+  }
+
+  const Stopwatch stopwatch;
+  const int perRound = ticks / kRounds > 0 ? ticks / kRounds : 1;
+  const int startSeconds = ConnectedSeconds(state);
+  LONGLONG realTicks = 0;
+  LONGLONG bareTicks = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    const LONGLONG start = Stopwatch::Now();
+    for (int i = 0; i < perRound; ++i)
+      Timer1Timer(meter);
+    const LONGLONG middle = Stopwatch::Now();
+    for (int i = 0; i < perRound; ++i)
+      BareTick(settingsKey, round * perRound + i);
+    realTicks += middle - start;
+    bareTicks += Stopwatch::Now() - middle;
+  }
+  const int measured = perRound * kRounds;
+  const int connected = (ConnectedSeconds(state) - startSeconds) / 2;
+  store.DeleteRegistry(RootKey::CurrentUser, kSettingsKey);
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Zorvane");  // only when nothing else is in it
+
+  const double tickUs = stopwatch.Microseconds(realTicks) / measured;
+  const double bareUs = stopwatch.Microseconds(bareTicks) / measured;
+  std::printf("ticks: %d (%d connected)\n", measured, connected);
+  std::printf("connected tick:  %8.1f us\n", tickUs);
+  std::printf("bare calls:      %8.1f us\n", bareUs);
+  std::printf("ratio:           %8.2f\n", tickUs / bareUs);
+  return connected == measured ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace pelliton
+
+int main(int argc, char** argv) {
+  const int ticks = argc > 1 ? std::atoi(argv[1]) : 500;
+  return pelliton::Run(ticks > 0 ? ticks : 500);
+}

@@ -5,7 +5,8 @@
 namespace pelliton {
 
 // The settings store on the registry under HKEY_CURRENT_USER: REG_SZ values in the system
-// code page, every call opening and closing its own key handle.
+// code page, every call opening and closing its own key handle. A text is stored up to its
+// first NUL; DeleteRegistry takes any subkeys along and ignores an empty path (the root).
 class RegistryStore : public SettingsStore {
  public:
   void WriteRegistry(RootKey root, std::string_view key, std::string_view name,

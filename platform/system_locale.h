@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "metering/locale.h"
 
 namespace pelliton {
@@ -10,6 +13,7 @@ class SystemLocale : public Locale {
  public:
   SystemLocale();
   Separators NumberSeparators() const override { return separators_; }
+  // Throws std::out_of_range for a month outside 1..12.
   std::u16string ShortMonthName(int month) const override;
   std::u16string Widen(std::string_view text) const override;
   std::string Narrow(std::u16string_view text) const override;
@@ -17,5 +21,10 @@ class SystemLocale : public Locale {
  private:
   Separators separators_;
 };
+
+// Text in a given code page to UTF-16 and back; characters the code page cannot hold become
+// '?'. Throws std::length_error for texts beyond the platform's int range.
+std::u16string WidenFromCodePage(unsigned codePage, std::string_view text);
+std::string NarrowToCodePage(unsigned codePage, std::u16string_view text);
 
 }  // namespace pelliton
