@@ -1,0 +1,82 @@
+#include "store/startup.h"
+
+#include "metering/data_quantity.h"
+#include "metering/errors.h"
+#include "store/catalogue.h"
+#include "store/loader.h"
+#include "ui/meter/placement.h"
+
+namespace pelliton {
+
+namespace {
+
+// Where the window goes when no position is stored: the top-right corner of the margins.
+constexpr std::int64_t kDefaultRightGap = 310;
+
+void ResetFigures(MeterState& state) {
+  state.DialogAccepted = false;
+  state.AdapterBound = false;
+  state.AdapterRow = kUnlocatedRow;
+  state.Seconds = 0;
+  state.Minutes = 0;
+  state.Hours = 0;
+  state.TotalDataKB = 0;
+  state.FreezeOn = false;
+  state.ShuffleOn = false;
+}
+
+// The first run: the autostart entry is absent or empty. The labels stay hidden while the
+// connection is chosen; a cancelled choice ends the program once the sequence is done.
+void InstallOnFirstRun(MeterState& state, const FormPorts& ports) {
+  ports.window.SetLabelsVisible(false);
+  ports.dialogs.ShowConnectionDialog();
+  if (state.DialogAccepted) {
+    WriteValueText(ports.store, stored::Autostart, ports.app.ExePath());
+    ports.app.ShowMessage("Zorvane Live Pelliton has been installed successfully.");
+    ports.window.SetLabelsVisible(true);
+  } else {
+    ports.app.ShowBox("Pelliton installation cancelled", "Installation Cancel");
+    ports.app.Terminate();
+  }
+}
+
+void RestoreWindowOptions(MeterState& state, const FormPorts& ports) {
+  state.NetworkType = ReadValueText(ports.store, stored::NetworkType);
+  ports.window.SetTop(CheckedNarrow<std::int32_t>(ReadValueNumber(ports.store, stored::Top)));
+  const std::int64_t defaultLeft = ports.app.ScreenWidth() - kDefaultRightGap;
+  ports.window.SetLeft(
+      CheckedNarrow<std::int32_t>(ReadValueNumber(ports.store, stored::Left, defaultLeft)));
+  state.FontSize = CheckedNarrow<std::uint8_t>(ReadValueNumber(ports.store, stored::FontSize));
+  state.ClockColor = CheckedNarrow<std::int32_t>(ReadValueNumber(ports.store, stored::Color));
+}
+
+void StyleLabels(const MeterState& state, MeterWindow& window) {
+  window.SetLabel1FontSize(state.FontSize);
+  window.SetLabelsColor(state.ClockColor);
+  const LabelTops tops = LabelTopsFor(state.FontSize);
+  window.SetLabelTops(tops.label2, tops.label3);
+  window.SetMenuChecked(MenuItem::Freeze1, state.FreezeOn);
+  window.SetMenuChecked(MenuItem::Shuffle1, state.ShuffleOn);
+}
+
+}  // namespace
+
+void RunStartUp(MeterState& state, const FormPorts& ports) {
+  ResetFigures(state);
+  const LocalDateTime today = ports.clock.Now();
+  state.TodayMonth = today.Month;
+  state.TodayDay = today.Day;
+  if (ReadValueText(ports.store, stored::Autostart).empty()) InstallOnFirstRun(state, ports);
+  RestoreWindowOptions(state, ports);
+  LoadDataValuesFromRegistry(state, ports.store, ports.locale);
+  ports.window.HideTaskbarButton();
+  StyleLabels(state, ports.window);
+  state.AdapterBound = false;
+  ports.window.SetLabel1(FormatDataQuantity(state.TotalDataKB, ports.locale.NumberSeparators()));
+  ports.window.SetTimer1Enabled(true);
+  const bool stayOnTop = ReadValueFlag(ports.store, stored::StayTop);
+  ports.window.SetTopmost(stayOnTop);
+  ports.window.SetMenuChecked(MenuItem::StayOnTop1, stayOnTop);
+}
+
+}  // namespace pelliton

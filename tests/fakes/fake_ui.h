@@ -1,0 +1,113 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_platform.h"
+#include "ui/meter/meter_window.h"
+
+namespace pelliton::testing {
+
+// The meter window with the initial state of its layout: resource captions, 16 pt, lime,
+// "Stay On Top" checked, shown on the taskbar.
+class FakeMeterWindow : public MeterWindow {
+ public:
+  void SetLabel1(std::string_view text) override { label1 = text; }
+  void SetLabel2(std::string_view text) override { label2 = text; }
+  void SetLabel3(std::string_view text) override { label3 = text; }
+  void SetTimer1Enabled(bool enabled) override { timerEnabled = enabled; }
+  void SetLabelsVisible(bool visible) override { labelsVisible = visible; }
+  void SetLabel1FontSize(std::uint8_t points) override { fontSize = points; }
+  void SetLabelsColor(std::int32_t value) override { color = value; }
+  void SetLabelTops(int top2, int top3) override {
+    label2Top = top2;
+    label3Top = top3;
+  }
+  std::string Label1Text() const override { return label1; }
+  bool MenuChecked(MenuItem item) const override {
+    auto it = checks.find(item);
+    return it != checks.end() && it->second;
+  }
+  void SetMenuChecked(MenuItem item, bool checked) override { checks[item] = checked; }
+  void OpenPopupMenu(ScreenPoint at) override { menuOpenedAt.push_back(at); }
+  std::int32_t Left() const override { return left; }
+  std::int32_t Top() const override { return top; }
+  void SetLeft(std::int32_t value) override {
+    left = value;
+    moves.push_back('L');
+  }
+  void SetTop(std::int32_t value) override {
+    top = value;
+    moves.push_back('T');
+  }
+  void SetTopmost(bool value) override {
+    topmost = value;
+    topmostCalls.push_back(value);
+  }
+  void HideTaskbarButton() override { onTaskbar = false; }
+
+  std::string label1 = "0 KB", label2 = "1,000.20 MB", label3 = "00:00";
+  bool timerEnabled = false;
+  bool labelsVisible = true;
+  std::uint8_t fontSize = 16;
+  std::int32_t color = 0x00FF00;
+  int label2Top = 5, label3Top = 22;
+  std::map<MenuItem, bool> checks{{MenuItem::StayOnTop1, true}};
+  std::vector<ScreenPoint> menuOpenedAt;
+  std::int32_t left = 0, top = 0;
+  std::string moves;  // 'T' and 'L' in the order the window was moved
+  bool topmost = false;
+  std::vector<bool> topmostCalls;
+  bool onTaskbar = true;
+};
+
+// Message boxes answered from a script; every box shown is recorded.
+class FakeApplication : public Application {
+ public:
+  struct Box {
+    std::string text, caption, kind;  // kind: "message", "box" or "yesno"
+  };
+
+  std::int32_t ScreenWidth() const override { return screenWidth; }
+  std::int32_t ScreenHeight() const override { return screenHeight; }
+  std::string ExePath() const override { return exePath; }
+  void ShowMessage(std::string_view text) override {
+    boxes.push_back({std::string(text), "Pelliton", "message"});
+  }
+  void ShowBox(std::string_view text, std::string_view caption) override {
+    boxes.push_back({std::string(text), std::string(caption), "box"});
+  }
+  bool AskYesNo(std::string_view text, std::string_view caption) override {
+    boxes.push_back({std::string(text), std::string(caption), "yesno"});
+    return answerYes;
+  }
+  void ProcessMessages() override {
+    ++messagePasses;
+    if (onProcessMessages) onProcessMessages();
+  }
+  void Terminate() override { terminated = true; }
+  bool Terminated() const override { return terminated; }
+
+  std::int32_t screenWidth = 1280, screenHeight = 800;
+  std::string exePath = "C:\\Program Files\\Pelliton\\Pelliton.exe";
+  bool answerYes = true;
+  bool terminated = false;
+  int messagePasses = 0;
+  std::function<void()> onProcessMessages;
+  std::vector<Box> boxes;
+};
+
+// The connection dialog stands in as a function: what the user does in it.
+class FakeDialogs : public Dialogs {
+ public:
+  void ShowConnectionDialog() override {
+    ++connectionShowings;
+    if (onConnectionDialog) onConnectionDialog();
+  }
+  int connectionShowings = 0;
+  std::function<void()> onConnectionDialog;
+};
+
+}  // namespace pelliton::testing

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include "metering/errors.h"
+#include "store/int_parse.h"
+#include "ui/meter/form_fixture.h"
+
+namespace pelliton::testing {
+namespace {
+
+using StartUpTest = FormTest;
+
+TEST_F(StartUpTest, ConfirmedFirstRunInstallsAndStartsTheMeter) {
+  ConfirmInDialog("lo");
+  form.FormActivate();
+
+  EXPECT_EQ(dialogs.connectionShowings, 1);
+  EXPECT_EQ(store.Get("Zorvane Pelliton", kRunKey), app.exePath);
+  ASSERT_EQ(app.boxes.size(), 1u);
+  EXPECT_EQ(app.boxes[0].text, "Zorvane Live Pelliton has been installed successfully.");
+  EXPECT_EQ(app.boxes[0].kind, "message");
+  EXPECT_TRUE(window.labelsVisible);
+  EXPECT_EQ(state.NetworkType, "lo");
+  EXPECT_EQ(window.top, 0);
+  EXPECT_EQ(window.left, 1280 - 310);
+  EXPECT_EQ(window.moves, "TL");
+  EXPECT_EQ(window.label1, "0 KB");
+  EXPECT_EQ(window.fontSize, 18);
+  EXPECT_EQ(window.color, 65280);
+  EXPECT_EQ(window.label2Top, 1);
+  EXPECT_EQ(window.label3Top, 14);
+  EXPECT_FALSE(window.MenuChecked(MenuItem::Freeze1));
+  EXPECT_FALSE(window.MenuChecked(MenuItem::Shuffle1));
+  EXPECT_TRUE(window.MenuChecked(MenuItem::StayOnTop1));
+  EXPECT_TRUE(window.topmost);
+  EXPECT_FALSE(window.onTaskbar);
+  EXPECT_TRUE(window.timerEnabled);
+  EXPECT_FALSE(app.terminated);
+  EXPECT_EQ(state.AdapterRow, kUnlocatedRow);
+  EXPECT_FALSE(state.AdapterBound);
+  EXPECT_EQ(state.CycleDay, 1);
+  EXPECT_EQ(state.LastMonth, 0);
+  EXPECT_EQ(state.AllData, u"?? ???, ????");
+  EXPECT_EQ(state.TodayMonth, 12);
+  EXPECT_EQ(state.TodayDay, 8);
+}
+
+TEST_F(StartUpTest, LabelsStayHiddenWhileTheConnectionIsChosen) {
+  bool hiddenDuringDialog = false;
+  dialogs.onConnectionDialog = [&] { hiddenDuringDialog = !window.labelsVisible; };
+  form.FormActivate();
+  EXPECT_TRUE(hiddenDuringDialog);
+}
+
+TEST_F(StartUpTest, CancelledFirstRunEndsTheProgramWithoutInstalling) {
+  form.FormActivate();
+
+  ASSERT_EQ(app.boxes.size(), 1u);
+  EXPECT_EQ(app.boxes[0].text, "Pelliton installation cancelled");
+  EXPECT_EQ(app.boxes[0].caption, "Installation Cancel");
+  EXPECT_EQ(app.boxes[0].kind, "box");
+  EXPECT_FALSE(store.Has("Zorvane Pelliton", kRunKey));
+  EXPECT_TRUE(app.terminated);
+  EXPECT_FALSE(window.labelsVisible);
+  // The sequence still runs to its end; the program ends before the first tick.
+  EXPECT_TRUE(window.timerEnabled);
+}
+
+TEST_F(StartUpTest, EmptyAutostartValueIsAFirstRunToo) {
+  store.Set("Zorvane Pelliton", "", kRunKey);
+  form.FormActivate();
+  EXPECT_EQ(dialogs.connectionShowings, 1);
+}
+
+TEST_F(StartUpTest, InstalledStartRestoresEverythingAsStored) {
+  SetInstalled();
+  store.Set("NetworkType", "eth0");
+  store.Set("Top", "-5");
+  store.Set("Left", "3000");  // off screen: applied unchanged
+  store.Set("FontSize", "26");
+  store.Set("Color", "255");
+  store.Set("TotalData", "1536");
+  store.Set("FreezeOn", "1");
+  store.Set("ShuffleOn", "0");
+  store.Set("StayTop", "0");
+  state.Seconds = 40;  // left over from nothing: start-up resets before loading
+  form.FormActivate();
+
+  EXPECT_EQ(dialogs.connectionShowings, 0);
+  EXPECT_TRUE(app.boxes.empty());
+  EXPECT_EQ(state.NetworkType, "eth0");
+  EXPECT_EQ(window.top, -5);
+  EXPECT_EQ(window.left, 3000);
+  EXPECT_EQ(window.fontSize, 26);
+  EXPECT_EQ(window.label2Top, 5);
+  EXPECT_EQ(window.label3Top, 22);
+  EXPECT_EQ(window.color, 255);
+  EXPECT_EQ(window.label1, "1.50 MB");
+  EXPECT_TRUE(window.MenuChecked(MenuItem::Freeze1));
+  EXPECT_TRUE(state.FreezeOn);
+  EXPECT_FALSE(window.MenuChecked(MenuItem::StayOnTop1));
+  EXPECT_EQ(window.topmostCalls, std::vector<bool>{false});
+  EXPECT_EQ(state.Seconds, 0);
+}
+
+TEST_F(StartUpTest, StayOnTopIsOnForAnythingButExactlyZero) {
+  const struct {
+    const char* text;
+    bool on;
+  } cases[] = {{"0", false}, {"1", true}, {"", true}, {" 0", true}, {"00", true}, {"no", true}};
+  for (const auto& c : cases) {
+    MeterState s;
+    FakeMeterWindow w;
+    store.Set("StayTop", c.text);
+    SetInstalled();
+    TPellitonForm f{s, FormPorts{store, table, clock, locale, w, app, dialogs}};
+    f.FormActivate();
+    EXPECT_EQ(w.topmost, c.on) << c.text;
+    EXPECT_EQ(w.MenuChecked(MenuItem::StayOnTop1), c.on) << c.text;
+  }
+}
+
+TEST_F(StartUpTest, FontSizeOutOfRangeStopsBeforeTheTimer) {
+  SetInstalled();
+  store.Set("FontSize", "300");
+  store.Set("TotalData", "123");
+  EXPECT_THROW(form.FormActivate(), RangeError);
+  EXPECT_EQ(state.TotalDataKB, 0u);  // the stored usage was not loaded
+  EXPECT_FALSE(window.timerEnabled);
+  EXPECT_TRUE(window.onTaskbar);
+  EXPECT_EQ(window.fontSize, 16);  // as the resource has it
+  EXPECT_TRUE(window.MenuChecked(MenuItem::StayOnTop1));
+  EXPECT_TRUE(window.topmostCalls.empty());
+}
+
+TEST_F(StartUpTest, BadStoredValuesStopTheSequenceAtTheirStep) {
+  const struct {
+    const char* name;
+    const char* text;
+  } cases[] = {{"Top", "12a"},     {"Left", " "},           {"Color", "0x1FFFFFFFF"},
+               {"Hours", "65536"}, {"BillCycleDate", "-1"}, {"TotalData", "4294967296"}};
+  for (const auto& c : cases) {
+    MeterState s;
+    FakeStore st;
+    FakeMeterWindow w;
+    st.Set("Zorvane Pelliton", "x", kRunKey);
+    st.Set(c.name, c.text);
+    TPellitonForm f{s, FormPorts{st, table, clock, locale, w, app, dialogs}};
+    EXPECT_ANY_THROW(f.FormActivate()) << c.name;
+    EXPECT_FALSE(w.timerEnabled) << c.name;
+  }
+}
+
+TEST_F(StartUpTest, WrongTypeOfStoredValueNamesTheValue) {
+  SetInstalled();
+  store.wrongType.insert("Color");
+  try {
+    form.FormActivate();
+    FAIL();
+  } catch (const RegistryError& e) {
+    EXPECT_STREQ(e.what(), "Invalid data type for 'Color'");
+  }
+  EXPECT_FALSE(window.timerEnabled);
+}
+
+TEST_F(StartUpTest, RunsOnlyAtTheFirstActivation) {
+  ConfirmInDialog("lo");
+  form.FormActivate();
+  store.Set("FontSize", "20");
+  form.FormActivate();
+  EXPECT_EQ(dialogs.connectionShowings, 1);
+  EXPECT_EQ(window.fontSize, 18);
+}
+
+TEST_F(StartUpTest, KeepsStoredFiguresAcrossAReinstall) {
+  // The autostart value deleted by hand, the settings key intact.
+  store.Set("TotalData", "2048");
+  store.Set("NetworkType", "old");
+  ConfirmInDialog("eth1");
+  form.FormActivate();
+  EXPECT_EQ(state.TotalDataKB, 2048u);
+  EXPECT_EQ(state.NetworkType, "eth1");
+  EXPECT_EQ(window.label1, "2.00 MB");
+}
+
+}  // namespace
+}  // namespace pelliton::testing

@@ -1,0 +1,89 @@
+#include "ui/dialogs/dialog_support_win32.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace pelliton {
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+std::vector<DWORD> EmptyDialogTemplate(DWORD style, DWORD exStyle, std::wstring_view caption) {
+  // DLGTEMPLATE, then the menu and class words (0: none, standard class) and the caption.
+  std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
+  DLGTEMPLATE header{};
+  header.style = style;
+  header.dwExtendedStyle = exStyle;
+  std::memcpy(words.data(), &header, sizeof header);
+  words.push_back(0);
+  words.push_back(0);
+  words.insert(words.end(), caption.begin(), caption.end());
+  words.push_back(0);
+
+  std::vector<DWORD> aligned((words.size() + 1) / 2, 0);
+  std::memcpy(aligned.data(), words.data(), words.size() * sizeof(WORD));
+  return aligned;
+}
+
+void PlaceCentred(HWND dialog, HWND over, int clientWidth, int clientHeight) {
+  RECT frame{0, 0, clientWidth, clientHeight};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongW(dialog, GWL_EXSTYLE)));
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(over != nullptr ? over : dialog, MONITOR_DEFAULTTOPRIMARY),
+                  &monitor);
+  const RECT work = monitor.rcWork;
+  RECT centre = work;
+  if (over != nullptr) GetWindowRect(over, &centre);
+
+  int left = centre.left + (centre.right - centre.left - width) / 2;
+  int top = centre.top + (centre.bottom - centre.top - height) / 2;
+  left =
+      std::max(static_cast<int>(work.left), std::min(left, static_cast<int>(work.right) - width));
+  top = std::max(static_cast<int>(work.top), std::min(top, static_cast<int>(work.bottom) - height));
+  SetWindowPos(dialog, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style,
+                 DWORD exStyle, int id, LayoutRect at96, int dpi, HFONT font) {
+  HWND child = CreateWindowExW(
+      exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, Scaled(at96.left, dpi),
+      Scaled(at96.top, dpi), Scaled(at96.width, dpi), Scaled(at96.height, dpi), parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  if (child == nullptr) throw std::runtime_error("Error creating window");
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return child;
+}
+
+FontHandle& FontHandle::operator=(FontHandle&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    font_ = other.font_;
+    other.font_ = nullptr;
+  }
+  return *this;
+}
+
+void FontHandle::Reset() {
+  if (font_ != nullptr) DeleteObject(font_);
+  font_ = nullptr;
+}
+
+FontHandle CreateDialogFont(const wchar_t* face, int pixelsAt96, int dpi) {
+  HFONT font = CreateFontW(-Scaled(pixelsAt96, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+  if (font == nullptr) throw std::runtime_error("Out of system resources");
+  return FontHandle(font);
+}
+
+}  // namespace pelliton

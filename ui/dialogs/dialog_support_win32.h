@@ -1,0 +1,57 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+#include <vector>
+
+namespace pelliton {
+
+// Dots per inch of the screen. Layouts are drawn at 96 and scaled by this.
+int ScreenDpi();
+
+inline int Scaled(int pixelsAt96, int dpi) {
+  return MulDiv(pixelsAt96, dpi, 96);
+}
+
+// A rectangle of a layout at 96 DPI: left, top, width, height.
+struct LayoutRect {
+  int left, top, width, height;
+};
+
+// An in-memory dialog template without controls (the dialog creates its own), at position
+// and size 0: the dialog places itself. DWORD-aligned, as DialogBoxIndirectParam wants it.
+std::vector<DWORD> EmptyDialogTemplate(DWORD style, DWORD exStyle, std::wstring_view caption);
+
+// Gives `dialog` a client area of the given pixels and centres it over `over` (or over its
+// monitor's work area without one), kept inside that work area so the caption stays reachable.
+void PlaceCentred(HWND dialog, HWND over, int clientWidth, int clientHeight);
+
+// A child control at a layout rectangle scaled to `dpi`, with `font`. Throws when the
+// system refuses to create it.
+HWND CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style,
+                 DWORD exStyle, int id, LayoutRect at96, int dpi, HFONT font);
+
+// An owned font handle, deleted with the object.
+class FontHandle {
+ public:
+  FontHandle() = default;
+  explicit FontHandle(HFONT font) : font_(font) {}
+  ~FontHandle() { Reset(); }
+  FontHandle(const FontHandle&) = delete;
+  FontHandle& operator=(const FontHandle&) = delete;
+  FontHandle(FontHandle&& other) noexcept : font_(other.font_) { other.font_ = nullptr; }
+  FontHandle& operator=(FontHandle&& other) noexcept;
+
+  HFONT Get() const { return font_; }
+  void Reset();
+
+ private:
+  HFONT font_ = nullptr;
+};
+
+// A font whose characters are `pixelsAt96` high at 96 DPI (the cell minus its internal
+// leading), scaled to `dpi`. Throws when the system has no font to give.
+FontHandle CreateDialogFont(const wchar_t* face, int pixelsAt96, int dpi);
+
+}  // namespace pelliton

@@ -1,0 +1,37 @@
+#pragma once
+
+// Identifiers shared by the program and the tools that drive it from outside (window
+// classes, control ids, menu command ids). Plain integers, no <windows.h>.
+
+#define PELLITON_APP_CLASS L"PellitonApplication"
+#define PELLITON_METER_CLASS L"TPellitonForm"
+#define PELLITON_TITLE L"Pelliton"
+
+// Meter window controls.
+#define IDC_LABEL1 101
+#define IDC_LABEL2 102
+#define IDC_LABEL3 103
+
+// Popup menu commands, in menu order.
+#define IDM_SHUFFLE 201
+#define IDM_FREEZE 202
+#define IDM_USAGE_STATISTICS 203
+#define IDM_CYCLE_DATE 204
+#define IDM_CLOCK_COLOR 205
+#define IDM_DISPLAY_FONT_SIZE 206
+#define IDM_CHANGE_NETWORK 207
+#define IDM_STAY_ON_TOP 208
+#define IDM_EXIT_MENU 209
+#define IDM_REMOVE_PROGRAM 210
+#define IDM_WEB_SITE 211
+#define IDM_ABOUT 212
+
+// Connection selection dialog ("Select Appropriate Connection").
+#define IDC_CONN_LABEL1 301
+#define IDC_CONN_LISTBOX1 302
+// BitBtn1 and BitBtn2 are IDOK (1) and IDCANCEL (2).
+
+// The maker's web site: caption of the menu item and target of the shell's "open". A
+// reserved name, so that the command can never send anybody to a site we do not control.
+#define PELLITON_WEB_SITE "www.pelliton.example"
+#define PELLITON_WEB_SITE_URL "http://www.pelliton.example/"

@@ -1,0 +1,193 @@
+#include "ui/meter/meter_window_win32.h"
+
+#include <stdexcept>
+
+#include "ui/error_handler_win32.h"
+#include "ui/ids.h"
+
+namespace pelliton {
+
+namespace {
+
+constexpr COLORREF kSilver = RGB(192, 192, 192);
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kFirstActivation = WM_APP + 1;
+constexpr DWORD kStyle = WS_POPUP | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_LAYERED;
+constexpr int kClientWidth = 241;
+constexpr int kClientHeight = 38;
+
+void RegisterMeterClass(WNDPROC procedure) {
+  static const bool registered = [procedure] {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = PELLITON_METER_CLASS;
+    return RegisterClassExW(&windowClass) != 0;
+  }();
+  if (!registered) throw std::runtime_error("Cannot register the meter window class");
+}
+
+}  // namespace
+
+int Win32MeterWindow::SystemDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+Win32MeterWindow::Win32MeterWindow(HWND owner, Application& app, int dpi) : app_(app), dpi_(dpi) {
+  try {
+    Create(owner);
+  } catch (...) {
+    Release();  // no window may outlive the object it reports to
+    throw;
+  }
+}
+
+Win32MeterWindow::~Win32MeterWindow() {
+  Release();
+}
+
+void Win32MeterWindow::Create(HWND owner) {
+  RegisterMeterClass(&WindowProc);
+  silver_ = CreateSolidBrush(kSilver);
+  CreateDragCursor();
+
+  RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  CreateWindowExW(kExStyle, PELLITON_METER_CLASS, PELLITON_TITLE, kStyle, 0, 0,
+                  frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
+                  GetModuleHandleW(nullptr), this);
+  if (window_ == nullptr) throw std::runtime_error("Cannot create the meter window");
+  SetLayeredWindowAttributes(window_, kSilver, 0, LWA_COLORKEY);
+
+  CreateLabels();
+  CreatePopupMenu1();
+  CreateHint();
+}
+
+void Win32MeterWindow::Release() noexcept {
+  if (hint_ != nullptr && IsWindow(hint_)) DestroyWindow(hint_);
+  if (window_ != nullptr) DestroyWindow(window_);
+  if (menu_ != nullptr) DestroyMenu(menu_);
+  if (label1Font_ != nullptr) DeleteObject(label1Font_);
+  if (smallFont_ != nullptr) DeleteObject(smallFont_);
+  if (silver_ != nullptr) DeleteObject(silver_);
+  if (dragCursor_ != nullptr) DestroyCursor(dragCursor_);
+}
+
+LRESULT CALLBACK Win32MeterWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<Win32MeterWindow*>(
+        reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Win32MeterWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message == WM_NCDESTROY && self != nullptr) {
+    self->window_ = nullptr;
+    self = nullptr;
+  }
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  LRESULT result = 0;
+  Guarded([&] { result = self->OnMessage(message, wParam, lParam); });
+  return result;
+}
+
+LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND: {
+      RECT client{};
+      GetClientRect(window_, &client);
+      FillRect(reinterpret_cast<HDC>(wParam), &client, silver_);
+      return 1;
+    }
+    case WM_DRAWITEM:
+      DrawLabel(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_SETCURSOR:
+      if (OnSetCursor(lParam)) return TRUE;
+      break;
+    case WM_CONTEXTMENU:
+      OnContextMenu(lParam);
+      return 0;
+    case WM_COMMAND:
+      if (OnCommand(wParam, lParam)) return 0;
+      break;
+    case WM_TIMER:
+      if (wParam != kTimer1) break;
+      Notify([](MeterEvents& events) { events.Timer1Timer(); });
+      return 0;
+    case kFirstActivation:
+      if (!activated_) {
+        activated_ = true;
+        Notify([](MeterEvents& events) { events.FormActivate(); });
+      }
+      return 0;
+    case WM_CLOSE:
+      app_.Terminate();
+      return 0;
+    case WM_ENDSESSION:
+      if (wParam != FALSE) app_.Terminate();
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void Win32MeterWindow::ShowAndActivate() {
+  ShowWindow(window_, SW_SHOWNORMAL);
+  SetForegroundWindow(window_);
+  PostMessageW(window_, kFirstActivation, 0, 0);
+}
+
+void Win32MeterWindow::SetTimer1Enabled(bool enabled) {
+  if (enabled) {
+    SetTimer(window_, kTimer1, timerInterval_, nullptr);
+  } else {
+    KillTimer(window_, kTimer1);
+  }
+}
+
+std::int32_t Win32MeterWindow::Left() const {
+  RECT frame{};
+  GetWindowRect(window_, &frame);
+  return frame.left;
+}
+
+std::int32_t Win32MeterWindow::Top() const {
+  RECT frame{};
+  GetWindowRect(window_, &frame);
+  return frame.top;
+}
+
+void Win32MeterWindow::SetLeft(std::int32_t left) {
+  SetWindowPos(window_, nullptr, left, Top(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32MeterWindow::SetTop(std::int32_t top) {
+  SetWindowPos(window_, nullptr, Left(), top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32MeterWindow::SetTopmost(bool topmost) {
+  constexpr UINT kFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW;
+  SetWindowPos(window_, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, kFlags);
+  if (topmost || (GetWindowLongPtrW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0) return;
+  // Wine keeps an owned window that lies right above its owner in the topmost band; freed
+  // from its owner for a moment, it leaves the band. Windows never gets here.
+  const auto owner = GetWindowLongPtrW(window_, GWLP_HWNDPARENT);
+  SetWindowLongPtrW(window_, GWLP_HWNDPARENT, 0);
+  SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, kFlags);
+  SetWindowLongPtrW(window_, GWLP_HWNDPARENT, owner);
+}
+
+void Win32MeterWindow::HideTaskbarButton() {
+  ShowWindow(GetWindow(window_, GW_OWNER), SW_HIDE);
+}
+
+}  // namespace pelliton

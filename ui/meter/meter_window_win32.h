@@ -1,0 +1,121 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "ui/meter/meter_window.h"
+
+namespace pelliton {
+
+// What the meter window reports to the behaviour behind it. Each call runs guarded: an
+// exception ends the event and is shown in the error box.
+class MeterEvents {
+ public:
+  virtual ~MeterEvents() = default;
+  virtual void FormActivate() = 0;  // once, at the first activation
+  virtual void Timer1Timer() = 0;
+  virtual void Label1MouseDown(MouseButton button, std::int32_t x, std::int32_t y) = 0;
+  virtual void Label1MouseMove(bool leftHeld, std::int32_t x, std::int32_t y) = 0;
+  virtual void Label1MouseUp(MouseButton button, std::int32_t x, std::int32_t y) = 0;
+  virtual void MenuCommand(MenuItem item) = 0;
+};
+
+// The floating meter: a borderless colour-keyed popup owned by the application window, with
+// three owner-drawn labels, the popup menu and the sampling timer. Layout numbers are
+// pixels at 96 DPI and scaled by the system DPI; screen positions are plain pixels.
+class Win32MeterWindow final : public MeterWindow {
+ public:
+  // Creates the window hidden, as the resource describes it, laid out for `dpi`. Closing
+  // it by the system (logoff, WM_CLOSE) tells `app` to terminate.
+  Win32MeterWindow(HWND owner, Application& app, int dpi = SystemDpi());
+  ~Win32MeterWindow() override;
+  Win32MeterWindow(const Win32MeterWindow&) = delete;
+  Win32MeterWindow& operator=(const Win32MeterWindow&) = delete;
+
+  // Pixels per inch of the screen, as the system reports it to this process.
+  static int SystemDpi();
+
+  HWND Handle() const { return window_; }
+  HMENU PopupMenu1() const { return menu_; }
+  HWND Hint() const { return hint_; }
+  int Dpi() const { return dpi_; }
+
+  void SetEvents(MeterEvents* events) { events_ = events; }
+  // Shows the window in the foreground and posts its first activation.
+  void ShowAndActivate();
+  // Tests only: a shorter tick than the 2000 ms of Timer1.
+  void SetTimer1IntervalForTesting(UINT milliseconds) { timerInterval_ = milliseconds; }
+
+  void SetLabel1(std::string_view text) override;
+  void SetLabel2(std::string_view text) override;
+  void SetLabel3(std::string_view text) override;
+  void SetTimer1Enabled(bool enabled) override;
+
+  void SetLabelsVisible(bool visible) override;
+  void SetLabel1FontSize(std::uint8_t points) override;
+  void SetLabelsColor(std::int32_t color) override;
+  void SetLabelTops(int label2Top, int label3Top) override;
+  std::string Label1Text() const override;
+
+  bool MenuChecked(MenuItem item) const override;
+  void SetMenuChecked(MenuItem item, bool checked) override;
+  void OpenPopupMenu(ScreenPoint at) override;
+
+  std::int32_t Left() const override;
+  std::int32_t Top() const override;
+  void SetLeft(std::int32_t left) override;
+  void SetTop(std::int32_t top) override;
+  void SetTopmost(bool topmost) override;
+  void HideTaskbarButton() override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK Label1Proc(HWND label, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR id, DWORD_PTR self);
+  void Create(HWND owner);
+  void Release() noexcept;
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnLabel1Message(UINT message, WPARAM wParam, LPARAM lParam);
+  template <class Call>
+  void Notify(Call&& call) {
+    if (events_ != nullptr) call(*events_);
+  }
+
+  // Labels (meter_labels_win32.cpp).
+  void CreateLabels();
+  void DrawLabel(const DRAWITEMSTRUCT& item) const;
+  void SetLabelText(int index, std::string_view text);
+  HFONT CreateLabel1Font(int points) const;
+  int Scale(int pixels) const;
+
+  // Menu (meter_menu_win32.cpp).
+  void CreatePopupMenu1();
+  bool OnCommand(WPARAM wParam, LPARAM lParam);
+  void OnContextMenu(LPARAM lParam);
+
+  // Mouse (meter_mouse_win32.cpp).
+  void CreateDragCursor();
+  void CreateHint();
+  bool OnSetCursor(LPARAM lParam) const;
+
+  Application& app_;
+  MeterEvents* events_ = nullptr;
+  HWND window_ = nullptr;
+  std::array<HWND, 3> labels_{};
+  HWND hint_ = nullptr;
+  HMENU menu_ = nullptr;
+  HFONT label1Font_ = nullptr;
+  HFONT smallFont_ = nullptr;
+  HCURSOR dragCursor_ = nullptr;
+  HBRUSH silver_ = nullptr;
+  COLORREF textColor_ = RGB(0, 255, 0);
+  int dpi_ = 96;
+  bool activated_ = false;
+  UINT timerInterval_ = 2000;
+};
+
+}  // namespace pelliton

@@ -1,0 +1,136 @@
+#include "ui/meter/pelliton_unit.h"
+
+#include "metering/accounting.h"
+#include "metering/errors.h"
+#include "metering/tick.h"
+#include "store/catalogue.h"
+#include "store/loader.h"
+#include "store/startup.h"
+#include "ui/meter/placement.h"
+
+namespace pelliton {
+
+namespace {
+constexpr std::uint32_t kPlatformWindows = 1;
+constexpr std::uint32_t kPlatformNt = 2;
+constexpr std::int64_t kMenuDrop = 30;  // the menu opens this far below the window's top
+}  // namespace
+
+std::string GetPlatformName(std::uint32_t platformId) {
+  if (platformId == kPlatformWindows) return "Win98";
+  if (platformId == kPlatformNt) return "WinNT";
+  return {};
+}
+
+TPellitonForm::TPellitonForm(MeterState& state, const FormPorts& ports)
+    : state_(state), ports_(ports), meter_{state,       ports.store,  ports.table,
+                                           ports.clock, ports.locale, ports.window} {}
+
+bool TPellitonForm::FormCreate(std::uint32_t platformId) {
+  if (GetPlatformName(platformId) == "WinNT") return true;
+  ports_.app.ShowBox("This Software is for Windows 2000/XP/NT only.",
+                     "Windows Version Compatibility Error");
+  return false;
+}
+
+void TPellitonForm::FormActivate() {
+  if (activated_) return;
+  activated_ = true;
+  RunStartUp(state_, ports_);
+}
+
+void TPellitonForm::Timer1Timer() {
+  pelliton::Timer1Timer(meter_);
+}
+
+std::uint8_t TPellitonForm::GetConnectedState() {
+  return pelliton::GetConnectedState(meter_);
+}
+
+void TPellitonForm::Get_IfTableMIB(Snapshot& snapshot) {
+  pelliton::Get_IfTableMIB(ports_.table, snapshot);
+}
+
+void TPellitonForm::LoadDataValuesFromRegistry() {
+  pelliton::LoadDataValuesFromRegistry(state_, ports_.store, ports_.locale);
+}
+
+void TPellitonForm::WriteRegistry(RootKey root, std::string_view key, std::string_view name,
+                                  std::string_view value) {
+  ports_.store.WriteRegistry(root, key, name, value);
+}
+
+std::string TPellitonForm::ReadRegistry(RootKey root, std::string_view key, std::string_view name) {
+  return ports_.store.ReadRegistry(root, key, name);
+}
+
+void TPellitonForm::DeleteRegistry(RootKey root, std::string_view key) {
+  ports_.store.DeleteRegistry(root, key);
+}
+
+void TPellitonForm::Label1MouseDown(MouseButton button, std::int32_t x, std::int32_t y) {
+  state_.DragStartX = x;
+  state_.DragStartY = y;
+  if (button != MouseButton::Right) return;
+  MeterWindow& window = ports_.window;
+  window.OpenPopupMenu({window.Left(), CheckedAdd<std::int32_t>(window.Top(), kMenuDrop)});
+}
+
+void TPellitonForm::Label1MouseMove(bool leftHeld, std::int32_t x, std::int32_t y) {
+  if (!leftHeld) return;
+  MeterWindow& window = ports_.window;
+  const std::int64_t dy = std::int64_t{y} - state_.DragStartY;
+  window.SetTop(CheckedAdd<std::int32_t>(window.Top(), dy));
+  const std::int64_t dx = std::int64_t{x} - state_.DragStartX;
+  window.SetLeft(CheckedAdd<std::int32_t>(window.Left(), dx));
+}
+
+void TPellitonForm::Label1MouseUp(MouseButton button, std::int32_t, std::int32_t) {
+  MeterWindow& window = ports_.window;
+  const WindowPosition before{window.Left(), window.Top()};
+  const WindowPosition after = ClampOnRelease(
+      before, ports_.app.ScreenWidth(), ports_.app.ScreenHeight(), button == MouseButton::Left);
+  if (after.left != before.left) window.SetLeft(after.left);
+  if (after.top != before.top) window.SetTop(after.top);
+  // Stored on every release, moved or not; a failed "Top" leaves "Left" unwritten.
+  WriteValueNumber(ports_.store, stored::Top, window.Top());
+  WriteValueNumber(ports_.store, stored::Left, window.Left());
+}
+
+void TPellitonForm::MenuCommand(MenuItem item) {
+  switch (item) {
+    case MenuItem::ChangeNetworkAdaptor1:
+      ChangeNetworkAdaptor1Click();
+      break;
+    default:  // "Exit This Menu" only closes the menu
+      break;
+  }
+}
+
+void TPellitonForm::ChangeNetworkAdaptor1Click() {
+  if (!ports_.app.AskYesNo(
+          "Changing Network Adaptor will clear all the previous data. Do you want to countinue?",
+          "Conformation")) {
+    return;
+  }
+  state_.DialogAccepted = false;
+  ports_.dialogs.ShowConnectionDialog();
+  if (state_.DialogAccepted) {
+    state_.DownDeltaKB = 0;
+    state_.UpDeltaKB = 0;
+    state_.TotalDataKB = 0;
+    state_.Seconds = 0;
+    state_.Minutes = 0;
+    state_.Hours = 0;
+    WriteValueNumber(ports_.store, stored::TotalData, state_.TotalDataKB);
+    WriteValueNumber(ports_.store, stored::LastMonth, state_.TodayMonth);
+    WriteValueNumber(ports_.store, stored::Seconds, state_.Seconds);
+    WriteValueNumber(ports_.store, stored::Minutes, state_.Minutes);
+    WriteValueNumber(ports_.store, stored::Hours, state_.Hours);
+    state_.AdapterRow = kUnlocatedRow;
+    state_.NetworkType = ReadValueText(ports_.store, stored::NetworkType);
+  }
+  state_.AdapterBound = false;
+}
+
+}  // namespace pelliton

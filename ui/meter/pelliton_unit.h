@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "metering/meter_context.h"
+#include "ui/meter/meter_window.h"
+
+namespace pelliton {
+
+// "WinNT" for the NT platform identifier (2), "Win98" for 1, empty text otherwise.
+std::string GetPlatformName(std::uint32_t platformId);
+
+// The behaviour of the meter window: its event handlers and methods, over the ports. The
+// Win32 window forwards its events here and shows any exception that comes back.
+class TPellitonForm {
+ public:
+  TPellitonForm(MeterState& state, const FormPorts& ports);
+
+  // Refuses every platform but the NT family: shows the compatibility message and returns
+  // false, after which the process ends at once.
+  bool FormCreate(std::uint32_t platformId);
+  // The start-up sequence. Runs at the first activation only; later calls do nothing.
+  void FormActivate();
+
+  void Timer1Timer();
+  std::uint8_t GetConnectedState();
+  void Get_IfTableMIB(Snapshot& snapshot);
+  void LoadDataValuesFromRegistry();
+
+  void WriteRegistry(RootKey root, std::string_view key, std::string_view name,
+                     std::string_view value);
+  std::string ReadRegistry(RootKey root, std::string_view key, std::string_view name);
+  void DeleteRegistry(RootKey root, std::string_view key);
+
+  // Mouse on the big figure; x and y in its client pixels.
+  void Label1MouseDown(MouseButton button, std::int32_t x, std::int32_t y);
+  void Label1MouseMove(bool leftHeld, std::int32_t x, std::int32_t y);
+  void Label1MouseUp(MouseButton button, std::int32_t x, std::int32_t y);
+
+  // A popup-menu command; dispatches to the item's handler (ExitMenu1 has none).
+  void MenuCommand(MenuItem item);
+  void ChangeNetworkAdaptor1Click();
+
+  MeterState& State() { return state_; }
+
+ private:
+  MeterState& state_;
+  FormPorts ports_;
+  MeterContext meter_;
+  bool activated_ = false;
+};
+
+}  // namespace pelliton
