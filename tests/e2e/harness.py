@@ -1,0 +1,486 @@
+"""The world of one end-to-end scenario, and the base class of the scenarios.
+
+Each scenario gets a virtual display of its own (Xvfb, 1280x800, a plain slate-blue root so
+that screenshots tell the desktop from the meter's silver key colour), a fresh Wine prefix
+copied from a template that is initialised once and kept while it is current, the driver
+(pelliton_driver.exe, a Win32 automation process that answers one JSON line per request) and
+Pelliton.exe itself. Everything started here is ended on every way out: the scenario's own
+time budget runs out before CTest's, and teardown kills the program, the prefix's server and
+the display, and removes the prefix.
+
+Paths come from the environment (set by tests/e2e/CMakeLists.txt): PELLITON_EXE,
+PELLITON_DRIVER, PELLITON_SOURCE_DIR, PELLITON_E2E_WORK, PELLITON_E2E_ARTIFACTS.
+
+`python3 harness.py template` prepares the template prefix (the CTest fixture does this).
+"""
+
+import atexit
+import ctypes
+import fcntl
+import hashlib
+import json
+import os
+import re
+import select
+import signal
+import socket
+import subprocess
+import sys
+import threading
+import time
+import unittest
+
+WINE = "/usr/lib/wine/wine64"
+WINESERVER = "/usr/lib/wine/wineserver"
+SCREEN = (1280, 800)
+ROOT_RGB = (0x2A, 0x4A, 0x6A)
+SILVER = (0xC0, 0xC0, 0xC0)
+LIME = (0x00, 0xFF, 0x00)
+
+SETTINGS = r"Software\Zorvane\Pelliton"
+RUN_KEY = r"Software\Microsoft\Windows\CurrentVersion\Run"
+AUTOSTART = "Zorvane Pelliton"
+MONTHS = "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec".split()
+
+# ids.h
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
+IDC_LABEL1, IDC_LABEL2, IDC_LABEL3 = 101, 102, 103
+IDC_CONN_LABEL1, IDC_CONN_LISTBOX1 = 301, 302
+IDM = dict(SHUFFLE=201, FREEZE=202, USAGE_STATISTICS=203, CYCLE_DATE=204, CLOCK_COLOR=205,
+           DISPLAY_FONT_SIZE=206, CHANGE_NETWORK=207, STAY_ON_TOP=208, EXIT_MENU=209,
+           REMOVE_PROGRAM=210, WEB_SITE=211, ABOUT=212)
+WEB_SITE = "www.pelliton.example"
+CONNECTION_DIALOG = "Select Appropriate Connection"
+# The connection list's lines before it holds the interface table.
+CONNECTION_PLACEHOLDERS = {"No Network Conections found",
+                           "Re-Detecting Network Hardware and Conections", "Please Wait....."}
+
+
+def setting(name):
+    value = os.environ.get(name)
+    if not value:
+        raise unittest.SkipTest(f"{name} is not set (run the scenarios through CTest)")
+    return value
+
+
+def _die_with_parent():
+    """In the child, before exec: be sent SIGKILL when the harness dies, however it dies."""
+    ctypes.CDLL("libc.so.6", use_errno=True).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
+
+
+def run(args, timeout=60, env=None, check=True, **kwargs):
+    kwargs.setdefault("stdin", subprocess.DEVNULL)
+    kwargs.setdefault("stdout", subprocess.PIPE)
+    kwargs.setdefault("stderr", subprocess.STDOUT)
+    kwargs.setdefault("text", True)
+    result = subprocess.run(args, timeout=timeout, env=env, **kwargs)
+    if check and result.returncode != 0:
+        raise RuntimeError(f"{args[0]} failed ({result.returncode}): {result.stdout}")
+    return result
+
+
+# ---- the things of this machine ---------------------------------------------------------
+
+
+def lo_counters():
+    """Received and sent bytes of the loopback interface, from the kernel."""
+    with open("/proc/net/dev") as f:
+        for line in f:
+            name, _, rest = line.partition(":")
+            if name.strip() == "lo":
+                fields = rest.split()
+                return int(fields[0]), int(fields[8])
+    raise RuntimeError("no lo in /proc/net/dev")
+
+
+def interfaces():
+    with open("/proc/net/dev") as f:
+        return [line.partition(":")[0].strip() for line in f if ":" in line]
+
+
+def loopback_traffic(nbytes):
+    """Moves nbytes through a TCP connection on 127.0.0.1 (counted both ways on lo)."""
+    server = socket.create_server(("127.0.0.1", 0))
+    server.settimeout(10)
+    received = [0]
+
+    def sink():
+        conn, _ = server.accept()
+        conn.settimeout(10)
+        with conn:
+            while received[0] < nbytes:
+                chunk = conn.recv(1 << 16)
+                if not chunk:
+                    break
+                received[0] += len(chunk)
+
+    thread = threading.Thread(target=sink, daemon=True)
+    thread.start()
+    with socket.create_connection(server.getsockname(), timeout=10) as client:
+        block = b"\x5a" * (1 << 16)
+        left = nbytes
+        while left > 0:
+            client.sendall(block[: min(left, len(block))])
+            left -= min(left, len(block))
+    thread.join(15)
+    server.close()
+    if received[0] != nbytes:
+        raise RuntimeError(f"loopback moved {received[0]} of {nbytes} bytes")
+
+
+def format_kb(kb):
+    """The meter's data quantity text, with English separators."""
+    from decimal import ROUND_HALF_UP, Decimal
+
+    if kb < 1024:
+        return f"{kb:,} KB"
+    unit, div = ("MB", 1024) if kb < 1048576 else ("GB", 1048576)
+    value = (Decimal(kb) / Decimal(div)).quantize(Decimal("0.01"), rounding=ROUND_HALF_UP)
+    return f"{value:,.2f} {unit}"
+
+
+def date_text(day):
+    return f"{day.day:02d} {MONTHS[day.month - 1]}, {day.year}"
+
+
+class Shot:
+    """A screenshot held as RGB rows."""
+
+    def __init__(self, ppm):
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", ppm)
+        if not header:
+            raise RuntimeError("unexpected screenshot format")
+        self.width, self.height = int(header[1]), int(header[2])
+        self.data = ppm[header.end():]
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def pixels(self, rect):
+        """(x, y, rgb) of every on-screen pixel of a {left, top, right, bottom} rect."""
+        for y in range(max(rect["top"], 0), min(rect["bottom"], self.height)):
+            for x in range(max(rect["left"], 0), min(rect["right"], self.width)):
+                yield x, y, self.pixel(x, y)
+
+    def count(self, rect, rgb):
+        return sum(1 for _, _, p in self.pixels(rect) if p == rgb)
+
+    def find(self, rect, rgb):
+        return [(x, y) for x, y, p in self.pixels(rect) if p == rgb]
+
+
+# ---- the driver -------------------------------------------------------------------------
+
+
+class DriverError(AssertionError):
+    pass
+
+
+class Driver:
+    """pelliton_driver.exe as a long-lived process: one request line, one JSON answer."""
+
+    def __init__(self, env, log, exe=None):
+        self.proc = subprocess.Popen([WINE, exe or setting("PELLITON_DRIVER")], env=env,
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=log, preexec_fn=_die_with_parent)
+        self.buffer = b""
+        self.call("ping", timeout=30)
+
+    def call(self, *fields, timeout=10):
+        line = "\t".join(str(f) for f in fields) + "\n"
+        self.proc.stdin.write(line.encode())
+        self.proc.stdin.flush()
+        deadline = time.monotonic() + timeout
+        while b"\n" not in self.buffer:
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([self.proc.stdout], [], [], left)[0]:
+                raise DriverError(f"driver gave no answer to {fields} in {timeout} s")
+            chunk = os.read(self.proc.stdout.fileno(), 1 << 16)
+            if not chunk:
+                raise DriverError(f"driver ended while answering {fields}")
+            self.buffer += chunk
+        answer, _, self.buffer = self.buffer.partition(b"\n")
+        return json.loads(answer)
+
+    def do(self, *fields, timeout=10):
+        """A request that must succeed."""
+        answer = self.call(*fields, timeout=timeout)
+        if not answer.get("ok"):
+            raise DriverError(f"{fields[0]}: {answer.get('error')}")
+        return answer
+
+    def wait(self, cls, title, seconds):
+        return self.do("wait", cls, title, int(seconds * 1000), timeout=seconds + 10)["hwnd"]
+
+    def msgbox(self, caption, seconds):
+        return self.do("msgbox", caption, int(seconds * 1000), timeout=seconds + 10)
+
+    def gone(self, hwnd, seconds):
+        return self.call("gone", hwnd, int(seconds * 1000), timeout=seconds + 10)["ok"]
+
+    def close(self):
+        if self.proc.poll() is None:
+            try:
+                self.proc.stdin.close()
+                self.proc.wait(3)
+            except (OSError, subprocess.TimeoutExpired):
+                self.proc.kill()
+                self.proc.wait(5)
+
+
+# ---- the template prefix ----------------------------------------------------------------
+
+
+def work_dir():
+    path = setting("PELLITON_E2E_WORK")
+    os.makedirs(path, exist_ok=True)
+    return path
+
+
+def _template_stamp():
+    with open(os.path.join(setting("PELLITON_SOURCE_DIR"), "scripts", "wine-prefix"), "rb") as f:
+        script = f.read()
+    version = run([WINE, "--version"], timeout=30).stdout
+    return hashlib.sha256(script + version.encode()).hexdigest()
+
+
+def ensure_template(display):
+    """The initialised prefix that scenarios copy; made once, under a lock, while current."""
+    template = os.path.join(work_dir(), "template")
+    stamp_file = os.path.join(template, ".e2e-stamp")
+    wine_prefix = os.path.join(setting("PELLITON_SOURCE_DIR"), "scripts", "wine-prefix")
+    with open(os.path.join(work_dir(), "template.lock"), "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        stamp = _template_stamp()
+        if os.path.exists(stamp_file):
+            with open(stamp_file) as f:
+                if f.read() == stamp:
+                    return template
+        run([wine_prefix, "remove", template], timeout=60)
+        try:
+            run([wine_prefix, "init", template, "x11"], timeout=150,
+                env=dict(os.environ, DISPLAY=display))
+            run([wine_prefix, "kill", template], timeout=60)
+        except BaseException:
+            run([wine_prefix, "remove", template], timeout=60, check=False)
+            raise
+        with open(stamp_file, "w") as f:
+            f.write(stamp)
+        return template
+
+
+# ---- one scenario's world ---------------------------------------------------------------
+
+_open_envs = []
+
+
+class Env:
+    """Display, prefix, driver and program of one scenario."""
+
+    def __init__(self, name):
+        self.name = name
+        self.dir = os.path.join(work_dir(), name)
+        self.prefix = os.path.join(self.dir, "prefix")
+        self.wine_prefix = os.path.join(setting("PELLITON_SOURCE_DIR"), "scripts", "wine-prefix")
+        self.exe = os.path.realpath(setting("PELLITON_EXE"))
+        self.xvfb = self.driver = self.pelliton = self.display = None
+        self.logs = []
+        _open_envs.append(self)
+
+    # -- start and end --
+
+    def start(self):
+        run([self.wine_prefix, "remove", self.prefix], timeout=60)  # a leftover of a killed run
+        os.makedirs(self.dir, exist_ok=True)
+        for name in os.listdir(self.dir):
+            if name.endswith(".log"):
+                os.remove(os.path.join(self.dir, name))
+        self._start_display()
+        template = ensure_template(self.display)
+        run([self.wine_prefix, "clone", template, self.prefix], timeout=120)
+        # Server and services first, detached from our pipes, with this display's driver.
+        env = self.wine_env()
+        run([WINESERVER, "-p30"], env=env, timeout=30, check=False, stdout=subprocess.DEVNULL)
+        run([WINE, "wineboot"], env=env, timeout=60, stdout=subprocess.DEVNULL)
+        self.driver = Driver(env, self._log("driver"))
+        self.screen = self.driver.do("screen")
+
+    def _start_display(self):
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24",
+             "-nolisten", "tcp"], pass_fds=(write_fd,), stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL, stderr=self._log("xvfb"), preexec_fn=_die_with_parent)
+        os.close(write_fd)
+        number = b""
+        deadline = time.monotonic() + 20
+        while not number.endswith(b"\n"):
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([read_fd], [], [], left)[0]:
+                os.close(read_fd)
+                raise RuntimeError("Xvfb did not start")
+            chunk = os.read(read_fd, 16)
+            if not chunk:
+                os.close(read_fd)
+                raise RuntimeError("Xvfb ended at start")
+            number += chunk
+        os.close(read_fd)
+        self.display = ":" + number.decode().strip()
+        colour = "#%02x%02x%02x" % ROOT_RGB
+        run(["display", "-window", "root", "-size", "8x8", "xc:" + colour], timeout=20,
+            check=False, env=self.x_env())
+
+    def close(self):
+        """Ends everything this scenario started. Safe to call more than once."""
+        steps = [
+            lambda: self.pelliton and self.kill_pelliton(),
+            lambda: self.driver and self.driver.close(),
+            lambda: run([self.wine_prefix, "remove", self.prefix], timeout=60, check=False),
+            self._stop_display,
+        ]
+        for step in steps:
+            try:
+                step()
+            except Exception as e:  # teardown goes on whatever fails
+                print(f"teardown of {self.name}: {e}", file=sys.stderr)
+        for log in self.logs:
+            log.close()
+        self.logs = []
+        if self in _open_envs:
+            _open_envs.remove(self)
+
+    def _stop_display(self):
+        if self.xvfb and self.xvfb.poll() is None:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(5)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+                self.xvfb.wait(5)
+
+    def _log(self, what):
+        log = open(os.path.join(self.dir, what + ".log"), "ab")
+        self.logs.append(log)
+        return log
+
+    def x_env(self):
+        return dict(os.environ, DISPLAY=self.display)
+
+    def wine_env(self):
+        return dict(self.x_env(), WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEARCH="win64",
+                    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+
+    # -- the program --
+
+    def start_pelliton(self):
+        self.pelliton = subprocess.Popen([WINE, self.exe], env=self.wine_env(),
+                                         stdin=subprocess.DEVNULL, stdout=self._log("pelliton"),
+                                         stderr=subprocess.STDOUT, preexec_fn=_die_with_parent)
+
+    def kill_pelliton(self):
+        """Ends the program as a crash would: no orderly exit."""
+        if self.pelliton.poll() is None:
+            self.pelliton.kill()
+        self.pelliton.wait(10)
+
+    def pelliton_running(self):
+        return self.pelliton is not None and self.pelliton.poll() is None
+
+    def wait_pelliton_exit(self, seconds):
+        try:
+            self.pelliton.wait(seconds)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
+
+    def windows_path(self, path):
+        return run([WINE, "winepath", "-w", path], env=self.wine_env(), timeout=30,
+                   stderr=subprocess.DEVNULL).stdout.strip()
+
+    # -- the registry --
+
+    def reg_add(self, key, name, value, kind="REG_SZ"):
+        run([WINE, "reg", "add", "HKCU\\" + key, "/v", name, "/t", kind, "/d", str(value), "/f"],
+            env=self.wine_env(), timeout=30)
+
+    def reg_delete(self, key, name):
+        run([WINE, "reg", "delete", "HKCU\\" + key, "/v", name, "/f"], env=self.wine_env(),
+            timeout=30, check=False)
+
+    def reg_query(self, key, name):
+        """The text of a value as `reg query` prints it, or None when it does not exist."""
+        result = run([WINE, "reg", "query", "HKCU\\" + key, "/v", name], env=self.wine_env(),
+                     timeout=30, check=False)
+        if result.returncode != 0:
+            return None
+        for line in result.stdout.splitlines():
+            fields = line.lstrip(" ").split("    ", 2)
+            if len(fields) == 3 and fields[0] == name:
+                return fields[2]
+        return ""
+
+    def value(self, name, key=SETTINGS):
+        """A stored value read through the driver (fast enough to poll): text or None."""
+        answer = self.driver.do("regget", key, name)
+        return answer.get("value") if answer["exists"] else None
+
+    def values(self, key=SETTINGS):
+        return {name: self.value(name, key) for name in self.driver.do("regall", key)["names"]}
+
+    def reg_import(self, values):
+        """Writes {(key, name): text} as REG_SZ values under HKCU in one go."""
+        lines = ["REGEDIT4", ""]
+        for key in dict.fromkeys(k for k, _ in values):
+            lines.append(f"[HKEY_CURRENT_USER\\{key}]")
+            for (k, name), text in values.items():
+                if k == key:
+                    quoted = str(text).replace("\\", "\\\\").replace('"', '\\"')
+                    lines.append(f'"{name}"="{quoted}"')
+            lines.append("")
+        path = os.path.join(self.dir, "seed.reg")
+        with open(path, "w", newline="\r\n") as f:
+            f.write("\n".join(lines) + "\n")
+        run([WINE, "reg", "import", self.windows_path(path)], env=self.wine_env(), timeout=30)
+
+    def install(self, network="lo", **more):
+        """A store as a confirmed first run leaves it, plus the given settings values."""
+        values = {(RUN_KEY, AUTOSTART): self.windows_path(self.exe),
+                  (SETTINGS, "NetworkType"): network}
+        values.update({(SETTINGS, name): text for name, text in more.items()})
+        self.reg_import(values)
+
+    # -- the screen --
+
+    def grab(self):
+        data = run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.x_env(),
+                   timeout=30, text=False, stderr=subprocess.DEVNULL).stdout
+        return Shot(data)
+
+    def screenshot(self, name):
+        folder = setting("PELLITON_E2E_ARTIFACTS")
+        os.makedirs(folder, exist_ok=True)
+        path = os.path.join(folder, name + ".png")
+        run(["import", "-window", "root", path], env=self.x_env(), timeout=30)
+        return path
+
+    def xdotool(self, *args):
+        run(["xdotool", *[str(a) for a in args]], env=self.x_env(), timeout=20)
+
+
+@atexit.register
+def _close_leftovers():
+    for env in list(_open_envs):
+        env.close()
+
+
+if __name__ == "__main__":
+    if sys.argv[1:] != ["template"]:
+        sys.exit("usage: harness.py template")
+    env = Env("template-display")
+    os.makedirs(env.dir, exist_ok=True)
+    try:
+        env._start_display()
+        print(ensure_template(env.display))
+    finally:
+        env._stop_display()

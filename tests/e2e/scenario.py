@@ -1,0 +1,150 @@
+"""The base class of the end-to-end scenarios and the steps they share.
+
+Each test gets its own world (harness.Env) before it runs and loses it after, whatever
+happens; a failing test leaves a screenshot in the artefact folder, named after the test
+without its "test_" prefix, and says where in its failure message.
+"""
+
+import datetime
+import functools
+import os
+import signal
+import time
+import types
+import unittest
+
+from harness import CONNECTION_PLACEHOLDERS, IDC_CONN_LISTBOX1, Env, date_text, lo_counters
+
+
+class ScenarioTimeout(Exception):
+    pass
+
+
+def _time_is_up(signum, frame):
+    raise ScenarioTimeout(f"the scenario ran out of its time (signal {signum})")
+
+
+class Scenario(unittest.TestCase):
+    """Starts the world before each test and ends it after, whatever happens. A failing
+    test leaves a screenshot in the artefact folder, named after the test."""
+
+    budget = 90  # seconds for set-up, test and teardown; CTest's limit is a little larger
+
+    def __init__(self, methodName="runTest"):
+        super().__init__(methodName)
+        test = getattr(self, methodName, None)
+        if test is None or methodName == "runTest":
+            return
+
+        @functools.wraps(test)
+        def with_screenshot(self):
+            try:
+                return test()
+            except unittest.SkipTest:
+                raise
+            except BaseException as failure:
+                try:
+                    path = self.env.screenshot(methodName.removeprefix("test_"))
+                    failure.add_note(f"screenshot: {path}")
+                except Exception as e:
+                    failure.add_note(f"no screenshot: {e}")
+                raise
+
+        setattr(self, methodName, types.MethodType(with_screenshot, self))
+
+    def setUp(self):
+        budget = int(os.environ.get("PELLITON_E2E_BUDGET", self.budget))
+        signal.signal(signal.SIGALRM, _time_is_up)
+        signal.signal(signal.SIGTERM, _time_is_up)
+        signal.alarm(budget)
+        self.env = Env(self._testMethodName.removeprefix("test_"))
+        self.addCleanup(self.env.close)
+        self.addCleanup(signal.alarm, 0)  # cleanups run last-in first-out
+        self.env.start()
+        self.drv = self.env.driver
+
+    # -- helpers shared by the scenarios --
+
+    def today_months(self):
+        """This month, and the next one too when the test may straddle a month boundary."""
+        now = datetime.datetime.now()
+        soon = now + datetime.timedelta(seconds=self.budget)
+        return {str(now.month), str(soon.month)}
+
+    def today_dates(self):
+        """Today's date text, and tomorrow's too when the test may straddle midnight."""
+        now = datetime.datetime.now()
+        soon = now + datetime.timedelta(seconds=self.budget)
+        return {date_text(now), date_text(soon)}
+
+    def wait_until(self, probe, seconds, what):
+        deadline = time.monotonic() + seconds
+        while True:
+            result = probe()
+            if result:
+                return result
+            if time.monotonic() > deadline:
+                self.fail(f"waited {seconds} s for {what}")
+            time.sleep(0.05)
+
+    def wait_meter(self, seconds=20):
+        self.drv.wait("TPellitonForm", "Pelliton", seconds)
+        return self.drv.do("meter")
+
+    def wait_tick(self, seconds=8, previous=None):
+        """Waits for the next connected tick, seen as a change of the stored "Seconds" (every
+        connected tick writes it, and it always moves on), and returns (low, high, seconds):
+        bounds of the lo counters at the moment the tick read them, and the new value. Low was
+        read a poll earlier than the last one that still saw the old value, high after the
+        one that saw the change: the tick's reading, a few registry writes before that change,
+        lies between. `previous`: the value the tick must change (so no tick goes unseen)."""
+        readings = [lo_counters()]
+        time.sleep(0.02)
+        readings.append(lo_counters())
+        first = self.env.value("Seconds")
+        if previous is not None and first != previous:
+            self.fail(f"a tick came earlier than expected (\"Seconds\" {previous} -> {first})")
+        deadline = time.monotonic() + seconds
+        while True:
+            readings.append(lo_counters())
+            now = self.env.value("Seconds")
+            if now != first:
+                return sum(readings[-3]), sum(lo_counters()), now
+            if time.monotonic() > deadline:
+                self.fail(f"no tick wrote \"Seconds\" in {seconds} s (still {first})")
+            time.sleep(0.02)
+
+    def wait_list(self, dialog, seconds=10):
+        """The connection dialog's list once it holds the interface table."""
+
+        def filled():
+            lines = self.drv.do("listbox", dialog, IDC_CONN_LISTBOX1)
+            items = set(lines["items"])
+            return lines if items and not CONNECTION_PLACEHOLDERS & items else None
+
+        return self.wait_until(filled, seconds, "the connection list to be filled")
+
+    def pick_lo(self, dialog):
+        """Selects lo in the connection dialog as a user would; OK is then enabled."""
+        lines = self.wait_list(dialog)
+        self.assertIn("lo", lines["items"])
+        self.drv.do("select", dialog, IDC_CONN_LISTBOX1, lines["items"].index("lo"))
+        after = self.drv.do("listbox", dialog, IDC_CONN_LISTBOX1)
+        self.assertEqual(after["selected"], lines["items"].index("lo"))
+        self.assertTrue(after["ok_enabled"], "OK stays disabled after a user selection")
+        return lines
+
+    def label_texts(self, meter=None):
+        meter = meter or self.drv.do("meter")
+        return [label["text"] for label in meter["labels"]]
+
+    def icon_colours(self, box):
+        """How many strongly red and strongly blue pixels the message box's icon has."""
+        pixels = [p for _, _, p in self.env.grab().pixels(box["icon_rect"])]
+        red = sum(1 for r, g, b in pixels if r > 180 and g < 100 and b < 100)
+        blue = sum(1 for r, g, b in pixels if b > 150 and r < 100)
+        return red, blue
+
+
+def this_month():
+    return str(datetime.datetime.now().month)
