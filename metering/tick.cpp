@@ -39,6 +39,11 @@ void RollOver(MeterContext& meter, const LocalDateTime& today) {
   WriteValueText(meter.store, stored::AllData, meter.locale.Narrow(state.AllData));
 
   state.LastMonth = state.TodayMonth;
+  RestartCycle(meter, state.LastMonth);
+}
+
+void RestartCycle(MeterContext& meter, std::uint16_t storedLastMonth) {
+  MeterState& state = meter.state;
   state.DownDeltaKB = 0;
   state.UpDeltaKB = 0;
   state.TotalDataKB = 0;
@@ -46,7 +51,7 @@ void RollOver(MeterContext& meter, const LocalDateTime& today) {
   state.Minutes = 0;
   state.Hours = 0;
   WriteValueNumber(meter.store, stored::TotalData, 0);
-  WriteValueNumber(meter.store, stored::LastMonth, state.LastMonth);
+  WriteValueNumber(meter.store, stored::LastMonth, storedLastMonth);
   WriteValueNumber(meter.store, stored::Seconds, 0);
   WriteValueNumber(meter.store, stored::Minutes, 0);
   WriteValueNumber(meter.store, stored::Hours, 0);

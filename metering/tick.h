@@ -18,4 +18,8 @@ bool RolloverDue(const MeterState& state, int diff);
 // Moves the finished cycle into AllData, restarts the figures and stores them.
 void RollOver(MeterContext& meter, const LocalDateTime& today);
 
+// Sets the cycle's figures to zero and stores them ("TotalData", "LastMonth" as given,
+// "Seconds", "Minutes", "Hours"). LastMonth in memory is the caller's business.
+void RestartCycle(MeterContext& meter, std::uint16_t storedLastMonth);
+
 }  // namespace pelliton

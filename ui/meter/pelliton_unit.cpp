@@ -116,17 +116,7 @@ void TPellitonForm::ChangeNetworkAdaptor1Click() {
   state_.DialogAccepted = false;
   ports_.dialogs.ShowConnectionDialog();
   if (state_.DialogAccepted) {
-    state_.DownDeltaKB = 0;
-    state_.UpDeltaKB = 0;
-    state_.TotalDataKB = 0;
-    state_.Seconds = 0;
-    state_.Minutes = 0;
-    state_.Hours = 0;
-    WriteValueNumber(ports_.store, stored::TotalData, state_.TotalDataKB);
-    WriteValueNumber(ports_.store, stored::LastMonth, state_.TodayMonth);
-    WriteValueNumber(ports_.store, stored::Seconds, state_.Seconds);
-    WriteValueNumber(ports_.store, stored::Minutes, state_.Minutes);
-    WriteValueNumber(ports_.store, stored::Hours, state_.Hours);
+    RestartCycle(meter_, state_.TodayMonth);
     state_.AdapterRow = kUnlocatedRow;
     state_.NetworkType = ReadValueText(ports_.store, stored::NetworkType);
   }
