@@ -302,7 +302,7 @@ class Env:
         # Server and services first, detached from our pipes, with this display's driver.
         env = self.wine_env()
         run([WINESERVER, "-p30"], env=env, timeout=30, check=False, stdout=subprocess.DEVNULL)
-        run([WINE, "wineboot"], env=env, timeout=60, stdout=subprocess.DEVNULL)
+        run([WINE, "wineboot", "--init"], env=env, timeout=60, stdout=subprocess.DEVNULL)
         self.driver = Driver(env, self._log("driver"))
         self.screen = self.driver.do("screen")
 

@@ -2,16 +2,19 @@
 the display and ends everything afterwards. Starts Pelliton.exe in the given prefix on the
 current DISPLAY and prints the three texts of the meter on every tick. On a virtual display
 nobody can answer the first-run connection dialog, so --answer does: it chooses the interface
-that carries the default route, else lo."""
+that carries the default route, else lo. --connection chooses another one (on a later run
+through the "Change Network" command, as a person would); --traffic moves data over loopback
+while it reports, so that a meter on lo has something to count on an idle machine."""
 
 import argparse
 import os
 import subprocess
 import sys
+import threading
 import time
 
-from harness import (CONNECTION_DIALOG, CONNECTION_PLACEHOLDERS, IDC_CONN_LISTBOX1, IDOK,
-                     SETTINGS, WINE, Driver, DriverError)
+from harness import (CONNECTION_DIALOG, CONNECTION_PLACEHOLDERS, IDC_CONN_LISTBOX1, IDM, IDOK,
+                     IDYES, SETTINGS, WINE, Driver, DriverError, loopback_traffic)
 
 
 def default_route_interface():
@@ -26,14 +29,15 @@ def default_route_interface():
     return None
 
 
-def answer_first_run(drv, meter):
+def answer_first_run(drv, meter, wanted):
     """Answers the connection dialog if this start is a first run; returns when the meter
     shows its texts."""
     deadline = time.monotonic() + 60
     while time.monotonic() < deadline and meter.poll() is None:
         dialog = drv.call("wait", "#32770", CONNECTION_DIALOG, 0)
         if dialog["ok"]:
-            choose(drv, dialog["hwnd"])
+            print("First run: ", end="")
+            choose(drv, dialog["hwnd"], wanted)
             continue
         shown = drv.call("meter")
         if shown["ok"] and shown["labels"][0]["visible"]:
@@ -41,23 +45,50 @@ def answer_first_run(drv, meter):
         time.sleep(0.1)
 
 
-def choose(drv, dialog):
+def choose(drv, dialog, wanted=None):
     for _ in range(100):
         items = drv.do("listbox", dialog, IDC_CONN_LISTBOX1)["items"]
         if items and not CONNECTION_PLACEHOLDERS & set(items):
             break
         time.sleep(0.1)
     route = default_route_interface()
-    pick = route if route in items else "lo" if "lo" in items else items[0]
-    why = "the interface of the default route" if pick == route else "no default route found"
-    print(f"First run: the connection dialog lists {', '.join(items)}; "
-          f"nobody can answer it on a virtual display, so this script chooses {pick} ({why}).")
+    if wanted in items:
+        pick, why = wanted, "as asked"
+    elif wanted:
+        raise SystemExit(f"No connection {wanted!r}; the dialog lists {', '.join(items)}.")
+    else:
+        pick = route if route in items else "lo" if "lo" in items else items[0]
+        why = "the interface of the default route" if pick == route else "no default route"
+    print(f"the connection dialog lists {', '.join(items)}; "
+          f"this script chooses {pick} ({why}).")
     drv.do("select", dialog, IDC_CONN_LISTBOX1, items.index(pick))
     drv.do("click", dialog, IDOK)
     box = drv.call("msgbox", "Pelliton", 10000, timeout=20)
     if box["ok"]:
         print(f"The program says: {box['text']}")
         drv.do("click", box["hwnd"], IDOK)
+
+
+def change_network(drv, wanted):
+    """Switches the metered connection through the menu command, if it is another one."""
+    current = drv.call("regget", SETTINGS, "NetworkType").get("value")
+    if current == wanted:
+        return
+    print(f"Change Network: from {current} to {wanted}, which clears the cycle's figures; ",
+          end="")
+    drv.do("command", IDM["CHANGE_NETWORK"])
+    box = drv.msgbox("Conformation", 10)
+    drv.do("click", box["hwnd"], IDYES)
+    choose(drv, drv.wait("#32770", CONNECTION_DIALOG, 15), wanted)
+
+
+def keep_loopback_busy(stop):
+    """About a megabyte a second over loopback until `stop` is set."""
+    while not stop.wait(0.5):
+        try:
+            loopback_traffic(1 << 19)
+        except (OSError, RuntimeError):
+            pass
 
 
 def report(drv, meter, seconds):
@@ -90,6 +121,8 @@ def main():
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--seconds", type=int, default=0, help="0: until the meter ends")
     parser.add_argument("--answer", action="store_true", help="answer the first-run dialog")
+    parser.add_argument("--connection", help="meter this connection (lo, eth0, ...)")
+    parser.add_argument("--traffic", action="store_true", help="move data over loopback")
     parser.add_argument("--screenshot", help="save the screen here at the end")
     parser.add_argument("--log", default=os.devnull)
     args = parser.parse_args()
@@ -100,10 +133,16 @@ def main():
         meter = subprocess.Popen([WINE, os.path.realpath(args.exe)], env=env,
                                  stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         drv = None
+        stop = threading.Event()
         try:
             drv = Driver(env, log, exe=args.driver)
-            if args.answer:
-                answer_first_run(drv, meter)
+            if args.answer or args.connection:
+                answer_first_run(drv, meter, args.connection)
+            if args.connection:
+                change_network(drv, args.connection)
+            if args.traffic:
+                threading.Thread(target=keep_loopback_busy, args=(stop,), daemon=True).start()
+                print("Moving about a megabyte a second over loopback (lo).")
             print("Label1 (big figure) | Label2 (upper right) | Label3 (time)")
             report(drv, meter, args.seconds)
             if args.screenshot:
@@ -116,6 +155,7 @@ def main():
             print(f"Lost the meter: {e}", file=sys.stderr)
             return 1
         finally:
+            stop.set()
             if meter.poll() is None:
                 meter.kill()
                 meter.wait(10)
