@@ -18,8 +18,13 @@
 //   menu MS                         the open popup menu: position and items
 //   regget KEY NAME                 a value under HKEY_CURRENT_USER
 //   regall KEY                      the names of a key's values under HKEY_CURRENT_USER
+//   tick N                          N ticks of the meter: WM_TIMER 1 sent to the meter window,
+//                                   which runs the timer's handler; each returns when done
+//   resources                       the program's GDI and USER objects, counted from inside
+//                                   (resource_probe.cpp), its process id and kernel handles
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -266,8 +271,9 @@ HWND Receiver() {
   return receiver;
 }
 
-// Plants the hook module in the menu's thread and asks it to describe the menu.
-std::string ProbeMenu(HWND menuWindow) {
+// Plants a hook of the probe module in the window's thread and sends it the hook's message;
+// the hook answers with a WM_COPYDATA.
+std::string Probe(HWND window, const char* hookName, const wchar_t* message) {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring dll = path;
@@ -275,18 +281,78 @@ std::string ProbeMenu(HWND menuWindow) {
   HMODULE module = LoadLibraryW(dll.c_str());
   if (!module) Fail(std::string("cannot load ") + driver::Utf8(dll));
   auto hookProc =
-      reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, "MenuProbeHook")));
-  DWORD thread = GetWindowThreadProcessId(menuWindow, nullptr);
+      reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, hookName)));
+  if (!hookProc) Fail(std::string("no ") + hookName + " in the probe module");
+  DWORD thread = GetWindowThreadProcessId(window, nullptr);
   HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, hookProc, module, thread);
-  if (!hook) Fail("cannot hook the menu's thread");
+  if (!hook) Fail("cannot hook the window's thread");
   g_probeAnswer.clear();
   DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(menuWindow, RegisterWindowMessageW(L"PellitonDriverMenuProbe"),
-                      reinterpret_cast<WPARAM>(Receiver()), 0, SMTO_NORMAL, kSendTimeoutMs,
-                      &ignored);
+  SendMessageTimeoutW(window, RegisterWindowMessageW(message), reinterpret_cast<WPARAM>(Receiver()),
+                      0, SMTO_NORMAL, kSendTimeoutMs, &ignored);
   UnhookWindowsHookEx(hook);
-  if (g_probeAnswer.empty()) Fail("the menu did not answer");
+  if (g_probeAnswer.empty()) Fail("the probe did not answer");
   return g_probeAnswer;
+}
+
+// Asks the hook module to describe the open menu.
+std::string ProbeMenu(HWND menuWindow) {
+  return Probe(menuWindow, "MenuProbeHook", L"PellitonDriverMenuProbe");
+}
+
+// Kernel object handles that a process holds, from the system's handle list (Wine's
+// GetProcessHandleCount answers 0).
+long long KernelHandles(DWORD pid) {
+  struct Entry {  // SYSTEM_HANDLE_ENTRY
+    ULONG ownerPid;
+    BYTE objectType, handleFlags;
+    USHORT handleValue;
+    PVOID object;
+    ULONG accessMask;
+  };
+  // SYSTEM_HANDLE_INFORMATION: a ULONG count, then the entries at pointer alignment.
+  constexpr auto kSystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
+  constexpr auto kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
+  std::vector<ULONG_PTR> buffer(1 << 14);
+  NTSTATUS status;
+  while ((status = NtQuerySystemInformation(kSystemHandleInformation, buffer.data(),
+                                            static_cast<ULONG>(buffer.size() * sizeof(ULONG_PTR)),
+                                            nullptr)) == kInfoLengthMismatch &&
+         buffer.size() < (1u << 24))
+    buffer.resize(buffer.size() * 2);
+  if (status != 0) return -1;
+  const auto count = static_cast<ULONG>(buffer[0]);
+  const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + 1);
+  long long held = 0;
+  for (ULONG i = 0; i < count; ++i)
+    held += entries[i].ownerPid == pid;
+  return held;
+}
+
+std::string Resources() {
+  HWND meter = Meter();
+  DWORD pid = 0;
+  GetWindowThreadProcessId(meter, &pid);
+  std::string figures = Probe(meter, "ResourceProbeHook", L"PellitonDriverResourceProbe");
+  return "{\"ok\":true,\"handles\":" + Num(KernelHandles(pid)) + "," + figures.substr(1);
+}
+
+// Runs the meter's timer handler N times, one after the other, and says how long that took.
+std::string Ticks(int count) {
+  HWND meter = Meter();
+  LARGE_INTEGER frequency{}, start{}, end{};
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  for (int i = 0; i < count; ++i)
+    Send(meter, WM_TIMER, 1, 0);
+  QueryPerformanceCounter(&end);
+  const double ms = static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 /
+                    static_cast<double>(frequency.QuadPart);
+  return Object()
+      .Add("ok", "true")
+      .Add("ticks", Num(count))
+      .Add("ms", Num(static_cast<long long>(ms + 0.5)))
+      .Str();
 }
 
 std::string MenuReport(DWORD timeoutMs) {
@@ -439,6 +505,8 @@ std::string Run(const std::vector<std::string>& f) {
   if (cmd == "menu") return MenuReport(ms(1));
   if (cmd == "regget") return RegGet(driver::Wide(arg(1)), driver::Wide(arg(2)));
   if (cmd == "regall") return RegAll(driver::Wide(arg(1)));
+  if (cmd == "tick") return Ticks(std::stoi(arg(1)));
+  if (cmd == "resources") return Resources();
   Fail("unknown request " + cmd);
 }
 

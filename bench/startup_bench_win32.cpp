@@ -1,0 +1,152 @@
+// Start-up time of Pelliton.exe against the bare window, measured alike: the time from
+// CreateProcess to the moment the program's window is visible, and to the moment it has been
+// painted (visible, and neither it nor any child has a region waiting for WM_PAINT), by
+// polling from this process every millisecond with QueryPerformanceCounter. Each start is
+// ended with TerminateProcess once painted. The two programs alternate; one start of each
+// comes first and is not counted (it fills the file cache). Figures only.
+//
+//   pelliton_startup_bench RUNS PELLITON_EXE BARE_EXE
+//
+// Pelliton must start without its first-run dialog (an installed store).
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench/bare_window.h"
+#include "ui/ids.h"
+
+namespace {
+
+constexpr DWORD kStartLimitMs = 20000;
+constexpr DWORD kExitLimitMs = 10000;
+
+struct Start {
+  double visibleMs = -1;
+  double paintedMs = -1;
+  int pendingPolls = 0;  // polls that saw the window visible but not yet painted
+};
+
+struct Program {
+  const char* name;
+  std::wstring exe;
+  const wchar_t* windowClass;
+  std::vector<Start> starts;
+};
+
+double Now() {
+  static const double frequency = [] {
+    LARGE_INTEGER f{};
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  LARGE_INTEGER now{};
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) * 1000.0 / frequency;
+}
+
+HWND FindOwnWindow(const wchar_t* windowClass, DWORD pid) {
+  for (HWND hwnd = nullptr; (hwnd = FindWindowExW(nullptr, hwnd, windowClass, nullptr));) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner == pid) return hwnd;
+  }
+  return nullptr;
+}
+
+BOOL CALLBACK FindPending(HWND child, LPARAM pending) {
+  if (!GetUpdateRect(child, nullptr, FALSE)) return TRUE;
+  *reinterpret_cast<bool*>(pending) = true;
+  return FALSE;
+}
+
+bool Painted(HWND window) {
+  if (GetUpdateRect(window, nullptr, FALSE)) return false;
+  bool pending = false;
+  EnumChildWindows(window, FindPending, reinterpret_cast<LPARAM>(&pending));
+  return !pending;
+}
+
+bool StartOnce(Program& program) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::wstring commandLine = L"\"" + program.exe + L"\"";
+  Start start;
+  const double begin = Now();
+  if (!CreateProcessW(program.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process)) {
+    std::fprintf(stderr, "cannot start %s (error %lu)\n", program.name, GetLastError());
+    return false;
+  }
+  while (Now() - begin < kStartLimitMs && start.paintedMs < 0) {
+    HWND window = FindOwnWindow(program.windowClass, process.dwProcessId);
+    if (window != nullptr && IsWindowVisible(window)) {
+      if (start.visibleMs < 0) start.visibleMs = Now() - begin;
+      if (Painted(window)) {
+        start.paintedMs = Now() - begin;
+      } else {
+        ++start.pendingPolls;
+      }
+    }
+    if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) break;
+  }
+  TerminateProcess(process.hProcess, 0);
+  WaitForSingleObject(process.hProcess, kExitLimitMs);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  if (start.paintedMs < 0) {
+    std::fprintf(stderr, "%s showed no painted window in %lu ms\n", program.name, kStartLimitMs);
+    return false;
+  }
+  program.starts.push_back(start);
+  return true;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+void Report(const Program& program) {
+  std::vector<double> painted, visible;
+  int pending = 0;
+  for (const Start& start : program.starts) {
+    painted.push_back(start.paintedMs);
+    visible.push_back(start.visibleMs);
+    pending += start.pendingPolls > 0;
+  }
+  const auto [low, high] = std::minmax_element(painted.begin(), painted.end());
+  std::printf("  %-14s %8.1f %8.1f %8.1f %10.1f %9d/%zu\n", program.name, Median(painted), *low,
+              *high, Median(visible), pending, program.starts.size());
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: pelliton_startup_bench RUNS PELLITON_EXE BARE_EXE\n");
+    return 2;
+  }
+  const int runs = std::max(1, _wtoi(argv[1]));
+  Program programs[] = {{"Pelliton.exe", argv[2], PELLITON_METER_CLASS, {}},
+                        {"bare window", argv[3], PELLITON_BARE_CLASS, {}}};
+  for (int run = 0; run <= runs; ++run) {
+    for (Program& program : programs) {
+      if (!StartOnce(program)) return 1;
+      if (run == 0) program.starts.clear();  // the warm-up start
+    }
+  }
+  std::printf("Start-up, CreateProcess to the first painted window (ms; %d starts each,\n", runs);
+  std::printf("alternating, after one uncounted start each):\n");
+  std::printf("  %-14s %8s %8s %8s %10s %11s\n", "program", "median", "min", "max", "visible at",
+              "seen unpainted");
+  for (const Program& program : programs)
+    Report(program);
+  return 0;
+}

@@ -1,0 +1,224 @@
+"""Start-up, memory and a soak of Pelliton.exe under Wine on a virtual display, each against a
+bare window of the meter's kind where that makes sense. Prints figures, never judges them: it
+fails only when something cannot run at all.
+
+- Start-up: pelliton_startup_bench.exe starts both programs in turn and times CreateProcess to
+  the first painted window (see its source).
+- Memory: Pelliton.exe and the bare window are started together; after 100 ticks of the meter
+  both have their resident memory read from /proc/<pid>/status of the Linux process that runs
+  the .exe (VmRSS, and RssAnon, its private anonymous part).
+- Soak: 1,000 ticks, then 100 showings of the connection dialog (the "Change Network" command,
+  Yes in its confirmation box, Cancel in the dialog), with the program's objects counted by
+  the driver, since Wine's GetGuiResources and GetProcessHandleCount answer 0: its kernel
+  handles in the system's handle list, and from inside (the resource probe) the live GDI
+  objects in its GDI handle table and that table's slots in use, its windows, menus and
+  icons/cursors.
+
+A tick is the driver's "tick": WM_TIMER 1 sent to the meter window, which runs the handler of
+the two-second timer; each returns when its tick is done.
+
+Paths come from the environment as for the end-to-end scenarios (scripts/bench sets them),
+plus PELLITON_BENCH_BIN, the folder of the two bench executables.
+"""
+
+import datetime
+import os
+import signal
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+
+from harness import (CONNECTION_DIALOG, CONNECTION_PLACEHOLDERS, IDC_CONN_LISTBOX1,  # noqa: E402
+                     IDCANCEL, IDM, IDYES, WINE, Env, _die_with_parent, run, setting)
+
+BUDGET = 150  # seconds for everything, teardown included
+STARTS = 20  # starts of each program
+MEMORY_TICKS = 100
+SOAK_TICKS = (500, 500)
+SOAK_DIALOGS = (1, 49, 50)  # a row after each: the first showing fills caches
+BARE_CLASS = "PellitonBenchBareWindow"  # bench/bare_window.h
+
+
+class OutOfTime(Exception):
+    pass
+
+
+def _out_of_time(signum, frame):
+    raise OutOfTime(f"the benchmark ran out of its time (signal {signum})")
+
+
+def resident(pid):
+    """VmRSS and RssAnon of a Linux process, in MB."""
+    figures = {}
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            name, _, value = line.partition(":")
+            if name in ("VmRSS", "RssAnon"):
+                figures[name] = int(value.split()[0]) / 1024
+    return figures["VmRSS"], figures["RssAnon"]
+
+
+def exe_pid(proc, exe, prefix):
+    """The Linux process that runs exe in prefix: the one started, unless Wine handed on."""
+    name = os.path.basename(exe).lower().encode()
+    ours = b"WINEPREFIX=" + prefix.encode() + b"\0"
+    for pid in [proc.pid] + [int(p) for p in os.listdir("/proc") if p.isdigit()]:
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f, open(f"/proc/{pid}/environ", "rb") as e:
+                if name in f.read().lower() and ours in e.read() + b"\0":
+                    return pid
+        except OSError:
+            pass
+    raise RuntimeError(f"no Linux process runs {exe}")
+
+
+class Bench:
+    def __init__(self):
+        self.bin = setting("PELLITON_BENCH_BIN")
+        self.env = Env("bench")
+        self.bare = None
+
+    def close(self):
+        if self.bare and self.bare.poll() is None:
+            self.bare.kill()
+            self.bare.wait(10)
+        self.env.close()
+
+    def start(self):
+        self.env.start()
+        self.drv = self.env.driver
+        # Installed, in this month's cycle: no first-run dialog, no rollover.
+        self.env.install(LastMonth=str(datetime.datetime.now().month))
+
+    # -- start-up --
+
+    def startup(self):
+        env = self.env
+        result = run([WINE, os.path.join(self.bin, "pelliton_startup_bench.exe"), str(STARTS),
+                      env.windows_path(env.exe),
+                      env.windows_path(os.path.join(self.bin, "pelliton_bare_window.exe"))],
+                     env=env.wine_env(), timeout=90)
+        print(result.stdout.rstrip())
+
+    # -- memory --
+
+    def memory(self):
+        env, drv = self.env, self.drv
+        bare_exe = os.path.join(self.bin, "pelliton_bare_window.exe")
+        started = time.monotonic()
+        env.start_pelliton()
+        self.bare = subprocess.Popen([WINE, bare_exe], env=env.wine_env(),
+                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL, preexec_fn=_die_with_parent)
+        bare_started = time.monotonic()
+        drv.wait("TPellitonForm", "Pelliton", 20)
+        drv.wait(BARE_CLASS, "", 20)
+        ticks = drv.do("tick", MEMORY_TICKS, timeout=60)
+        pelliton = resident(exe_pid(env.pelliton, env.exe, env.prefix))
+        pelliton_age = time.monotonic() - started
+        bare = resident(exe_pid(self.bare, bare_exe, env.prefix))
+        bare_age = time.monotonic() - bare_started
+        self.bare.kill()
+        self.bare.wait(10)
+        print(f"\nMemory of the Linux process that runs the .exe (/proc/<pid>/status), "
+              f"Pelliton.exe after {MEMORY_TICKS} ticks\n"
+              f"({ticks['ms'] / MEMORY_TICKS:.1f} ms each), the bare window after the same "
+              f"wall time:")
+        print(f"  {'program':<14} {'VmRSS MB':>9} {'RssAnon MB':>11} {'s since start':>14}")
+        for name, (rss, anon), age in (("Pelliton.exe", pelliton, pelliton_age),
+                                       ("bare window", bare, bare_age)):
+            print(f"  {name:<14} {rss:9.1f} {anon:11.1f} {age:14.1f}")
+
+    # -- soak --
+
+    def connected_ticks(self):
+        """Connected ticks the meter has stored: its connected time in two-second steps."""
+        parts = [int(self.env.value(name) or 0) for name in ("Hours", "Minutes", "Seconds")]
+        return ((parts[0] * 60 + parts[1]) * 60 + parts[2]) // 2
+
+    def row(self, label, each_ms):
+        pid = exe_pid(self.env.pelliton, self.env.exe, self.env.prefix)
+        rss, anon = resident(pid)
+        r = self.drv.do("resources")
+        each = f"{each_ms:8.1f}" if each_ms is not None else f"{'':>8}"
+        print(f"  {label:<18} {rss:7.2f} {anon:7.2f} {r['handles']:7} {r['gdi']:5} "
+              f"{r['gdi_high']:5} {r['windows']:7} {r['menus']:5} {r['icons']:5} {each}",
+              flush=True)
+        return r
+
+    def show_dialog_once(self):
+        drv = self.drv
+        drv.do("command", IDM["CHANGE_NETWORK"])
+        box = drv.msgbox("Conformation", 10)
+        drv.do("click", box["hwnd"], IDYES)
+        dialog = drv.wait("#32770", CONNECTION_DIALOG, 10)
+        deadline = time.monotonic() + 10
+        while True:  # the dialog has read the interface table
+            items = set(drv.do("listbox", dialog, IDC_CONN_LISTBOX1)["items"])
+            if items and not CONNECTION_PLACEHOLDERS & items:
+                break
+            if time.monotonic() > deadline:
+                raise RuntimeError("the connection dialog listed no connections")
+            time.sleep(0.005)
+        drv.do("click", dialog, IDCANCEL)
+        if not drv.gone(dialog, 10):
+            raise RuntimeError("the connection dialog did not close")
+
+    def soak(self):
+        drv = self.drv
+        drv.do("resources")  # loads the probe into the program before the first row
+        print("\nSoak of that Pelliton.exe. RSS and anon: VmRSS and RssAnon; handles: kernel "
+              "handles it holds\n(the system's handle list); GDI: live objects in its GDI "
+              "handle table, stock ones left out;\nslots: table slots in use (grows only when "
+              "the table does); windows, menus, icons/cursors:\nits USER objects of those "
+              "kinds. All counted while no dialog is open.")
+        print(f"  {'after':<18} {'RSS MB':>7} {'anon MB':>7} {'handles':>7} {'GDI':>5} "
+              f"{'slots':>5} {'windows':>7} {'menus':>5} {'icons':>5} {'ms each':>8}")
+        first = self.row(f"start ({MEMORY_TICKS} ticks)", None)
+        counted = self.connected_ticks()
+        done = 0
+        for ticks in SOAK_TICKS:
+            answer = drv.do("tick", ticks, timeout=120)
+            done += ticks
+            self.row(f"{done:,} ticks", answer["ms"] / ticks)
+        counted = self.connected_ticks() - counted
+        shown = 0
+        for dialogs in SOAK_DIALOGS:
+            begin = time.monotonic()
+            for _ in range(dialogs):
+                self.show_dialog_once()
+            shown += dialogs
+            last = self.row(f"{shown} dialog{'s' * (shown > 1)}",
+                            (time.monotonic() - begin) * 1000 / dialogs)
+        print(f"  The meter stored {counted:,} connected ticks for the {done:,} sent (a tick of "
+              f"its own two-second\n  timer would add one). ms each: a tick's round trip, a "
+              f"showing's whole drive from outside.")
+        print("  GDI objects by kind, start -> end: " + ", ".join(
+            f"{kind} {first['gdi_kinds'][kind]}->{last['gdi_kinds'][kind]}"
+            for kind in first["gdi_kinds"]))
+        if not self.env.pelliton_running():
+            raise RuntimeError("Pelliton.exe ended during the soak")
+
+
+def main():
+    signal.signal(signal.SIGALRM, _out_of_time)
+    signal.signal(signal.SIGTERM, _out_of_time)
+    signal.alarm(BUDGET)
+    bench = Bench()
+    began = time.monotonic()
+    try:
+        bench.start()
+        bench.startup()
+        bench.memory()
+        bench.soak()
+    finally:
+        signal.alarm(0)
+        bench.close()
+    print(f"(Wine benchmarks took {time.monotonic() - began:.0f} s)")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
