@@ -30,8 +30,8 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 
-from harness import (CONNECTION_DIALOG, CONNECTION_PLACEHOLDERS, IDC_CONN_LISTBOX1,  # noqa: E402
-                     IDCANCEL, IDM, IDYES, WINE, Env, _die_with_parent, run, setting)
+from harness import (CONNECTION_DIALOG, IDCANCEL, IDM, IDYES,  # noqa: E402
+                     WINE, Env, _die_with_parent, filled_connection_list, run, setting)
 
 BUDGET = 150  # seconds for everything, teardown included
 STARTS = 20  # starts of each program
@@ -156,8 +156,7 @@ class Bench:
         dialog = drv.wait("#32770", CONNECTION_DIALOG, 10)
         deadline = time.monotonic() + 10
         while True:  # the dialog has read the interface table
-            items = set(drv.do("listbox", dialog, IDC_CONN_LISTBOX1)["items"])
-            if items and not CONNECTION_PLACEHOLDERS & items:
+            if filled_connection_list(drv, dialog):
                 break
             if time.monotonic() > deadline:
                 raise RuntimeError("the connection dialog listed no connections")

@@ -56,6 +56,26 @@ CONNECTION_PLACEHOLDERS = {"No Network Conections found",
                            "Re-Detecting Network Hardware and Conections", "Please Wait....."}
 
 
+def connection_list_filled(lines):
+    """Whether a "listbox" answer shows the connection list filled from the interface table:
+    the dialog adds the lines one by one and selects line 0 only after the last."""
+    items = set(lines["items"])
+    return bool(items) and not CONNECTION_PLACEHOLDERS & items and lines["selected"] == 0
+
+
+def filled_connection_list(drv, dialog):
+    """The connection dialog's "listbox" answer once the list is filled, else None. The
+    driver reads the lines one message at a time and the program may answer between two of
+    its own list calls, so one read can mix old and new lines: only two equal reads a moment
+    apart count."""
+    first = drv.do("listbox", dialog, IDC_CONN_LISTBOX1)
+    if not connection_list_filled(first):
+        return None
+    time.sleep(0.05)
+    second = drv.do("listbox", dialog, IDC_CONN_LISTBOX1)
+    return second if second == first else None
+
+
 def setting(name):
     value = os.environ.get(name)
     if not value:

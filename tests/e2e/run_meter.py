@@ -13,8 +13,9 @@ import sys
 import threading
 import time
 
-from harness import (CONNECTION_DIALOG, CONNECTION_PLACEHOLDERS, IDC_CONN_LISTBOX1, IDM, IDOK,
-                     IDYES, SETTINGS, WINE, Driver, DriverError, loopback_traffic)
+from harness import (CONNECTION_DIALOG, IDC_CONN_LISTBOX1, IDM, IDOK,
+                     IDYES, SETTINGS, WINE, Driver, DriverError, filled_connection_list,
+                     loopback_traffic)
 
 
 def default_route_interface():
@@ -47,10 +48,13 @@ def answer_first_run(drv, meter, wanted):
 
 def choose(drv, dialog, wanted=None):
     for _ in range(100):
-        items = drv.do("listbox", dialog, IDC_CONN_LISTBOX1)["items"]
-        if items and not CONNECTION_PLACEHOLDERS & set(items):
+        lines = filled_connection_list(drv, dialog)
+        if lines:
             break
         time.sleep(0.1)
+    else:
+        raise SystemExit("The connection dialog listed no connection.")
+    items = lines["items"]
     route = default_route_interface()
     if wanted in items:
         pick, why = wanted, "as asked"

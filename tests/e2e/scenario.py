@@ -13,7 +13,7 @@ import time
 import types
 import unittest
 
-from harness import CONNECTION_PLACEHOLDERS, IDC_CONN_LISTBOX1, Env, date_text, lo_counters
+from harness import IDC_CONN_LISTBOX1, Env, date_text, filled_connection_list, lo_counters
 
 
 class ScenarioTimeout(Exception):
@@ -117,12 +117,8 @@ class Scenario(unittest.TestCase):
     def wait_list(self, dialog, seconds=10):
         """The connection dialog's list once it holds the interface table."""
 
-        def filled():
-            lines = self.drv.do("listbox", dialog, IDC_CONN_LISTBOX1)
-            items = set(lines["items"])
-            return lines if items and not CONNECTION_PLACEHOLDERS & items else None
-
-        return self.wait_until(filled, seconds, "the connection list to be filled")
+        return self.wait_until(lambda: filled_connection_list(self.drv, dialog), seconds,
+                               "the connection list to be filled")
 
     def pick_lo(self, dialog):
         """Selects lo in the connection dialog as a user would; OK is then enabled."""

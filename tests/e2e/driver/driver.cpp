@@ -24,7 +24,6 @@
 //                                   (resource_probe.cpp), its process id and kernel handles
 
 #include <windows.h>
-#include <winternl.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -34,338 +33,12 @@
 #include <string>
 #include <vector>
 
+#include "driver.h"
 #include "json.h"
-#include "ui/ids.h"
 
-using driver::Array;
-using driver::Bool;
-using driver::Num;
-using driver::Object;
-using driver::Quote;
+namespace driver {
 
 namespace {
-
-constexpr UINT kSendTimeoutMs = 2000;
-constexpr UINT kGetHMenu = 0x01E1;  // MN_GETHMENU
-
-struct Failure {
-  std::string message;
-};
-
-[[noreturn]] void Fail(const std::string& message) {
-  throw Failure{message};
-}
-
-LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result))
-    Fail(std::string("message ") + Num(msg) + " to window " +
-         Num(reinterpret_cast<LONG_PTR>(hwnd)) + " timed out");
-  return static_cast<LRESULT>(result);
-}
-
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t name[256] = {};
-  GetClassNameW(hwnd, name, 256);
-  return name;
-}
-
-std::wstring CaptionOf(HWND hwnd) {
-  wchar_t text[512] = {};
-  GetWindowTextW(hwnd, text, 512);
-  return text;
-}
-
-// The control's own text, through WM_GETTEXT (the control answers, not a cache). One message
-// with room to spare: a length asked for first may be stale by the time the text is read.
-std::wstring TextOf(HWND hwnd) {
-  auto length = static_cast<size_t>(Send(hwnd, WM_GETTEXTLENGTH, 0, 0));
-  std::wstring text(length + 1024, L'\0');
-  Send(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(wcslen(text.c_str()));
-  return text;
-}
-
-RECT RectOf(HWND hwnd) {
-  RECT r{};
-  GetWindowRect(hwnd, &r);
-  return r;
-}
-
-HWND ParseHwnd(const std::string& field) {
-  return reinterpret_cast<HWND>(static_cast<LONG_PTR>(std::stoll(field)));
-}
-
-HWND NeedWindow(const std::string& field) {
-  HWND hwnd = ParseHwnd(field);
-  if (!IsWindow(hwnd)) Fail("no window " + field);
-  return hwnd;
-}
-
-std::vector<HWND> TopLevelWindows() {
-  std::vector<HWND> found;
-  EnumWindows(
-      [](HWND hwnd, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> found;
-  EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-HWND FindTop(const std::wstring& cls, const std::wstring& title, bool visibleOnly) {
-  for (HWND hwnd : TopLevelWindows()) {
-    if (visibleOnly && !IsWindowVisible(hwnd)) continue;
-    if (!cls.empty() && ClassOf(hwnd) != cls) continue;
-    if (!title.empty() && CaptionOf(hwnd) != title) continue;
-    return hwnd;
-  }
-  return nullptr;
-}
-
-template <typename Probe>
-auto WaitFor(DWORD timeoutMs, Probe probe) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    if (auto found = probe()) return found;
-    if (GetTickCount() - start >= timeoutMs) return decltype(probe())();
-    Sleep(20);
-  }
-}
-
-std::string Describe(HWND hwnd) {
-  LONG_PTR exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  return Object()
-      .Add("hwnd", Num(reinterpret_cast<LONG_PTR>(hwnd)))
-      .Add("class", Quote(ClassOf(hwnd)))
-      .Add("caption", Quote(CaptionOf(hwnd)))
-      .Add("id", Num(GetDlgCtrlID(hwnd)))
-      .Add("rect", driver::Rect(RectOf(hwnd)))
-      .Add("visible", Bool(IsWindowVisible(hwnd)))
-      .Add("enabled", Bool(IsWindowEnabled(hwnd)))
-      .Add("topmost", Bool(exStyle & WS_EX_TOPMOST))
-      .Add("style", Num(GetWindowLongPtrW(hwnd, GWL_STYLE)))
-      .Add("exstyle", Num(exStyle))
-      .Add("pid", Num(pid))
-      .Str();
-}
-
-std::string DescribeControl(HWND hwnd) {
-  std::string all = Describe(hwnd);
-  all.pop_back();
-  return all + ",\"text\":" + Quote(TextOf(hwnd)) + "}";
-}
-
-std::string DescribeWithChildren(HWND hwnd) {
-  std::vector<std::string> children;
-  for (HWND child : Children(hwnd))
-    children.push_back(DescribeControl(child));
-  std::string all = Describe(hwnd);
-  all.pop_back();
-  return all + ",\"children\":" + Array(children) + "}";
-}
-
-HWND Control(HWND dialog, const std::string& id) {
-  HWND control = GetDlgItem(dialog, std::stoi(id));
-  if (!control) Fail("no control " + id);
-  return control;
-}
-
-HWND Meter() {
-  HWND meter = FindTop(PELLITON_METER_CLASS, PELLITON_TITLE, false);
-  if (!meter) Fail("no meter window");
-  return meter;
-}
-
-// A message box: a dialog with the text static 0xFFFF and nothing but statics and buttons.
-bool IsMessageBox(HWND hwnd) {
-  if (ClassOf(hwnd) != L"#32770" || !GetDlgItem(hwnd, 0xFFFF)) return false;
-  for (HWND child : Children(hwnd)) {
-    std::wstring cls = ClassOf(child);
-    if (cls != L"Static" && cls != L"Button") return false;
-  }
-  return true;
-}
-
-std::string DescribeMessageBox(HWND box) {
-  std::vector<std::string> buttons;
-  HWND icon = nullptr;
-  for (HWND child : Children(box)) {
-    std::wstring cls = ClassOf(child);
-    if (cls == L"Button" && IsWindowVisible(child))
-      buttons.push_back(
-          Object().Add("id", Num(GetDlgCtrlID(child))).Add("text", Quote(TextOf(child))).Str());
-    if (cls == L"Static" && (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-      icon = child;
-  }
-  bool hasIcon = icon && Send(icon, STM_GETICON, 0, 0) != 0;
-  return Object()
-      .Add("ok", "true")
-      .Add("hwnd", Num(reinterpret_cast<LONG_PTR>(box)))
-      .Add("caption", Quote(CaptionOf(box)))
-      .Add("text", Quote(TextOf(GetDlgItem(box, 0xFFFF))))
-      .Add("buttons", Array(buttons))
-      .Add("icon", Bool(hasIcon))
-      .Add("icon_rect", driver::Rect(icon ? RectOf(icon) : RECT{}))
-      .Add("rect", driver::Rect(RectOf(box)))
-      .Str();
-}
-
-std::string MeterReport() {
-  HWND meter = Meter();
-  std::vector<std::string> labels;
-  for (int id : {IDC_LABEL1, IDC_LABEL2, IDC_LABEL3}) {
-    HWND label = GetDlgItem(meter, id);
-    if (!label) Fail(std::string("meter has no label ") + Num(id));
-    labels.push_back(Object()
-                         .Add("id", Num(id))
-                         .Add("text", Quote(TextOf(label)))
-                         .Add("rect", driver::Rect(RectOf(label)))
-                         .Add("visible", Bool(IsWindowVisible(label)))
-                         .Str());
-  }
-  HWND app = FindTop(PELLITON_APP_CLASS, L"", false);
-  std::string all = Describe(meter);
-  all.pop_back();
-  return all + ",\"ok\":true,\"labels\":" + Array(labels) +
-         ",\"app_exists\":" + Bool(app != nullptr) +
-         ",\"app_visible\":" + Bool(app && IsWindowVisible(app)) + "}";
-}
-
-// Receives the menu probe's answer while the driver waits in SendMessageTimeout.
-std::string g_probeAnswer;
-
-LRESULT CALLBACK ReceiverProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_COPYDATA) {
-    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    g_probeAnswer.assign(static_cast<const char*>(data->lpData), data->cbData);
-    return TRUE;
-  }
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-HWND Receiver() {
-  static HWND receiver = [] {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ReceiverProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"PellitonDriverReceiver";
-    RegisterClassW(&wc);
-    return CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                         nullptr);
-  }();
-  return receiver;
-}
-
-// Plants a hook of the probe module in the window's thread and sends it the hook's message;
-// the hook answers with a WM_COPYDATA.
-std::string Probe(HWND window, const char* hookName, const wchar_t* message) {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring dll = path;
-  dll = dll.substr(0, dll.find_last_of(L"\\/") + 1) + L"pelliton_menu_probe.dll";
-  HMODULE module = LoadLibraryW(dll.c_str());
-  if (!module) Fail(std::string("cannot load ") + driver::Utf8(dll));
-  auto hookProc =
-      reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, hookName)));
-  if (!hookProc) Fail(std::string("no ") + hookName + " in the probe module");
-  DWORD thread = GetWindowThreadProcessId(window, nullptr);
-  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, hookProc, module, thread);
-  if (!hook) Fail("cannot hook the window's thread");
-  g_probeAnswer.clear();
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(window, RegisterWindowMessageW(message), reinterpret_cast<WPARAM>(Receiver()),
-                      0, SMTO_NORMAL, kSendTimeoutMs, &ignored);
-  UnhookWindowsHookEx(hook);
-  if (g_probeAnswer.empty()) Fail("the probe did not answer");
-  return g_probeAnswer;
-}
-
-// Asks the hook module to describe the open menu.
-std::string ProbeMenu(HWND menuWindow) {
-  return Probe(menuWindow, "MenuProbeHook", L"PellitonDriverMenuProbe");
-}
-
-// Kernel object handles that a process holds, from the system's handle list (Wine's
-// GetProcessHandleCount answers 0).
-long long KernelHandles(DWORD pid) {
-  struct Entry {  // SYSTEM_HANDLE_ENTRY
-    ULONG ownerPid;
-    BYTE objectType, handleFlags;
-    USHORT handleValue;
-    PVOID object;
-    ULONG accessMask;
-  };
-  // SYSTEM_HANDLE_INFORMATION: a ULONG count, then the entries at pointer alignment.
-  constexpr auto kSystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
-  constexpr auto kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
-  std::vector<ULONG_PTR> buffer(1 << 14);
-  NTSTATUS status;
-  while ((status = NtQuerySystemInformation(kSystemHandleInformation, buffer.data(),
-                                            static_cast<ULONG>(buffer.size() * sizeof(ULONG_PTR)),
-                                            nullptr)) == kInfoLengthMismatch &&
-         buffer.size() < (1u << 24))
-    buffer.resize(buffer.size() * 2);
-  if (status != 0) return -1;
-  const auto count = static_cast<ULONG>(buffer[0]);
-  const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + 1);
-  long long held = 0;
-  for (ULONG i = 0; i < count; ++i)
-    held += entries[i].ownerPid == pid;
-  return held;
-}
-
-std::string Resources() {
-  HWND meter = Meter();
-  DWORD pid = 0;
-  GetWindowThreadProcessId(meter, &pid);
-  std::string figures = Probe(meter, "ResourceProbeHook", L"PellitonDriverResourceProbe");
-  return "{\"ok\":true,\"handles\":" + Num(KernelHandles(pid)) + "," + figures.substr(1);
-}
-
-// Runs the meter's timer handler N times, one after the other, and says how long that took.
-std::string Ticks(int count) {
-  HWND meter = Meter();
-  LARGE_INTEGER frequency{}, start{}, end{};
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&start);
-  for (int i = 0; i < count; ++i)
-    Send(meter, WM_TIMER, 1, 0);
-  QueryPerformanceCounter(&end);
-  const double ms = static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 /
-                    static_cast<double>(frequency.QuadPart);
-  return Object()
-      .Add("ok", "true")
-      .Add("ticks", Num(count))
-      .Add("ms", Num(static_cast<long long>(ms + 0.5)))
-      .Str();
-}
-
-std::string MenuReport(DWORD timeoutMs) {
-  HWND menu = WaitFor(timeoutMs, [] { return FindTop(L"#32768", L"", true); });
-  if (!menu) Fail("timeout: no popup menu");
-  std::string items = ProbeMenu(menu);
-  return Object()
-      .Add("ok", "true")
-      .Add("hwnd", Num(reinterpret_cast<LONG_PTR>(menu)))
-      .Add("rect", driver::Rect(RectOf(menu)))
-      .Add("menu", items)
-      .Str();
-}
 
 std::string RegGet(const std::wstring& key, const std::wstring& name) {
   HKEY hkey = nullptr;
@@ -512,6 +185,8 @@ std::string Run(const std::vector<std::string>& f) {
 
 }  // namespace
 
+}  // namespace driver
+
 int main() {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stdin), _O_BINARY);
@@ -521,11 +196,17 @@ int main() {
     if (line.empty()) continue;
     std::string answer;
     try {
-      answer = Run(Split(line));
-    } catch (const Failure& failure) {
-      answer = Object().Add("ok", "false").Add("error", Quote(driver::Wide(failure.message))).Str();
+      answer = driver::Run(driver::Split(line));
+    } catch (const driver::Failure& failure) {
+      answer = driver::Object()
+                   .Add("ok", "false")
+                   .Add("error", driver::Quote(driver::Wide(failure.message)))
+                   .Str();
     } catch (const std::exception& e) {
-      answer = Object().Add("ok", "false").Add("error", Quote(driver::Wide(e.what()))).Str();
+      answer = driver::Object()
+                   .Add("ok", "false")
+                   .Add("error", driver::Quote(driver::Wide(e.what())))
+                   .Str();
     }
     std::fwrite(answer.data(), 1, answer.size(), stdout);
     std::fputc('\n', stdout);
