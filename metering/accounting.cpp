@@ -3,9 +3,9 @@
 #include <exception>
 
 #include "metering/data_quantity.h"
-#include "metering/errors.h"
+#include "store/errors.h"
 #include "store/catalogue.h"
-#include "store/loader.h"
+#include "metering/loader.h"
 
 namespace pelliton {
 

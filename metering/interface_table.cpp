@@ -4,7 +4,7 @@
 #include <cstring>
 #include <memory>
 
-#include "metering/errors.h"
+#include "store/errors.h"
 
 namespace pelliton {
 

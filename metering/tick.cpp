@@ -3,7 +3,7 @@
 #include "metering/accounting.h"
 #include "metering/all_data.h"
 #include "metering/data_quantity.h"
-#include "metering/errors.h"
+#include "store/errors.h"
 #include "store/catalogue.h"
 
 namespace pelliton {

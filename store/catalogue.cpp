@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "metering/errors.h"
+#include "store/errors.h"
 #include "store/int_parse.h"
 
 namespace pelliton {

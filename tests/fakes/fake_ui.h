@@ -106,8 +106,13 @@ class FakeDialogs : public Dialogs {
     ++connectionShowings;
     if (onConnectionDialog) onConnectionDialog();
   }
+  void ShowAboutBox() override { shown.push_back("About"); }
+  void ShowCycleDateDialog() override { shown.push_back("CycleDate"); }
+  void ShowDisplaySizeDialog() override { shown.push_back("DisplaySize"); }
+  void ShowStatisticsWindow() override { shown.push_back("Statistics"); }
   int connectionShowings = 0;
   std::function<void()> onConnectionDialog;
+  std::vector<std::string> shown;  // every other window shown, in order
 };
 
 }  // namespace pelliton::testing

@@ -3,7 +3,7 @@
 
 #include "meter_fixture.h"
 #include "metering/accounting.h"
-#include "metering/errors.h"
+#include "store/errors.h"
 
 namespace pelliton {
 namespace {

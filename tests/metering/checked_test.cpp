@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "metering/errors.h"
+#include "store/errors.h"
 
 namespace pelliton {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "metering/accounting.h"
 #include "metering/data_quantity.h"
-#include "metering/errors.h"
+#include "store/errors.h"
 
 namespace pelliton {
 namespace {

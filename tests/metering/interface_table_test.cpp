@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fakes/fake_interface_table.h"
-#include "metering/errors.h"
+#include "store/errors.h"
 #include "metering/interface_table.h"
 
 namespace pelliton {

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "metering/errors.h"
+#include "store/errors.h"
 
 namespace pelliton {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "metering/errors.h"
+#include "store/errors.h"
 #include "store/int_parse.h"
 #include "store/settings_store.h"
 

@@ -2,23 +2,27 @@
 
 #include <windows.h>
 
-#include "ui/dialogs/all_conections_win32.h"
+#include "ui/dialogs/dialog_ports.h"
 #include "ui/meter/meter_window.h"
 
 namespace pelliton {
 
-// The dialogs the meter opens, owned by the application window.
+// The windows the meter opens, owned by the application window and centred over the meter.
 class Win32Dialogs final : public Dialogs {
  public:
-  Win32Dialogs(HWND owner, HWND meter, const ConnectionDialogPorts& ports)
+  Win32Dialogs(HWND owner, HWND meter, const DialogPorts& ports)
       : owner_(owner), meter_(meter), ports_(ports) {}
 
   void ShowConnectionDialog() override;
+  void ShowAboutBox() override;
+  void ShowCycleDateDialog() override;
+  void ShowDisplaySizeDialog() override;
+  void ShowStatisticsWindow() override;
 
  private:
   HWND owner_;
   HWND meter_;
-  ConnectionDialogPorts ports_;
+  DialogPorts ports_;
 };
 
 }  // namespace pelliton

@@ -81,6 +81,10 @@ class Dialogs {
  public:
   virtual ~Dialogs() = default;
   virtual void ShowConnectionDialog() = 0;
+  virtual void ShowAboutBox() = 0;
+  virtual void ShowCycleDateDialog() = 0;
+  virtual void ShowDisplaySizeDialog() = 0;
+  virtual void ShowStatisticsWindow() = 0;
 };
 
 // Everything the meter window's handlers work with besides MeterState.

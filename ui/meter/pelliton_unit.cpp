@@ -1,12 +1,12 @@
 #include "ui/meter/pelliton_unit.h"
 
 #include "metering/accounting.h"
-#include "metering/errors.h"
+#include "metering/loader.h"
 #include "metering/tick.h"
 #include "store/catalogue.h"
-#include "store/loader.h"
-#include "store/startup.h"
+#include "store/errors.h"
 #include "ui/meter/placement.h"
+#include "ui/meter/startup.h"
 
 namespace pelliton {
 
@@ -99,12 +99,43 @@ void TPellitonForm::Label1MouseUp(MouseButton button, std::int32_t, std::int32_t
 
 void TPellitonForm::MenuCommand(MenuItem item) {
   switch (item) {
+    case MenuItem::Shuffle1:
+      return Shuffle1Click();
+    case MenuItem::Freeze1:
+      return Freeze1Click();
+    case MenuItem::UsageStatistics1:
+      return UsageStatistics1Click();
+    case MenuItem::CycleDate1:
+      return CycleDate1Click();
+    case MenuItem::ClockColor1:
+      return ClockColor1Click();
+    case MenuItem::DisplayFontSize1:
+      return DisplayFontSize1Click();
     case MenuItem::ChangeNetworkAdaptor1:
-      ChangeNetworkAdaptor1Click();
-      break;
-    default:  // "Exit This Menu" only closes the menu
-      break;
+      return ChangeNetworkAdaptor1Click();
+    case MenuItem::StayOnTop1:
+      return StayOnTop1Click();
+    case MenuItem::ExitMenu1:
+      return;  // only closes the menu
+    case MenuItem::RemoveThisProgram1:
+      return RemoveThisProgram1Click();
+    case MenuItem::WebSite1:
+      return WebSite1Click();
+    case MenuItem::About1:
+      return About1Click();
   }
+}
+
+void TPellitonForm::UsageStatistics1Click() {
+  ports_.dialogs.ShowStatisticsWindow();
+}
+
+void TPellitonForm::CycleDate1Click() {
+  ports_.dialogs.ShowCycleDateDialog();
+}
+
+void TPellitonForm::DisplayFontSize1Click() {
+  ports_.dialogs.ShowDisplaySizeDialog();
 }
 
 void TPellitonForm::ChangeNetworkAdaptor1Click() {

@@ -42,6 +42,21 @@ class TPellitonForm {
   // A popup-menu command; dispatches to the item's handler (ExitMenu1 has none).
   void MenuCommand(MenuItem item);
   void ChangeNetworkAdaptor1Click();
+  void UsageStatistics1Click();
+  void CycleDate1Click();
+  void DisplayFontSize1Click();
+
+  // The window option commands (option_commands.cpp).
+  void StayOnTop1Click();
+  void Freeze1Click();
+  void Shuffle1Click();
+  void ClockColor1Click();
+  void WebSite1Click();
+  void About1Click();
+
+  // Removal (removal.cpp).
+  void RemoveThisProgram1Click();
+  void RemovePrograme();
 
   MeterState& State() { return state_; }
 

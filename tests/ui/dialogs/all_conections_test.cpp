@@ -11,7 +11,7 @@
 #include "fakes/fake_platform.h"
 #include "fakes/fake_store.h"
 #include "fakes/fake_ui.h"
-#include "metering/errors.h"
+#include "store/errors.h"
 
 namespace pelliton::testing {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "metering/errors.h"
+#include "store/errors.h"
 #include "store/int_parse.h"
 #include "ui/meter/form_fixture.h"
 

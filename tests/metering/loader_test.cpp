@@ -1,4 +1,4 @@
-#include "store/loader.h"
+#include "metering/loader.h"
 
 #include <gtest/gtest.h>
 

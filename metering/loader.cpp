@@ -1,6 +1,6 @@
-#include "store/loader.h"
+#include "metering/loader.h"
 
-#include "metering/errors.h"
+#include "store/errors.h"
 #include "store/catalogue.h"
 
 namespace pelliton {

@@ -1,9 +1,9 @@
-#include "store/startup.h"
+#include "ui/meter/startup.h"
 
 #include "metering/data_quantity.h"
-#include "metering/errors.h"
+#include "metering/loader.h"
 #include "store/catalogue.h"
-#include "store/loader.h"
+#include "store/errors.h"
 #include "ui/meter/placement.h"
 
 namespace pelliton {

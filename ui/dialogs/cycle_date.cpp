@@ -1,0 +1,1 @@
+#include "ui/dialogs/cycle_date.h"

@@ -1,0 +1,7 @@
+#include "ui/dialogs/cycle_date_win32.h"
+
+namespace pelliton {
+
+void ShowCycleDateDialog(HWND, HWND, const DialogPorts&) {}
+
+}  // namespace pelliton

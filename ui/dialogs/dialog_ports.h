@@ -1,0 +1,21 @@
+#pragma once
+
+#include "metering/clock.h"
+#include "metering/interface_table.h"
+#include "metering/meter_state.h"
+#include "store/settings_store.h"
+#include "ui/meter/meter_window.h"
+
+namespace pelliton {
+
+// Everything the dialogs opened from the meter work with.
+struct DialogPorts {
+  MeterState& state;
+  SettingsStore& store;
+  InterfaceTable& table;
+  const Clock& clock;
+  Application& app;
+  MeterWindow& window;
+};
+
+}  // namespace pelliton

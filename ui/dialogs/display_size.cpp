@@ -1,0 +1,1 @@
+#include "ui/dialogs/display_size.h"

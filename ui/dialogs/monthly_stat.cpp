@@ -1,0 +1,1 @@
+#include "ui/dialogs/monthly_stat.h"

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <windows.h>
+
+#include "ui/meter/meter_window.h"
+
+namespace pelliton {
+
+// The About box: a new box owned by `owner`, centred over `meter`, shown modally and destroyed when
+// it closes.
+void ShowAboutBox(HWND owner, HWND meter);
+
+}  // namespace pelliton
