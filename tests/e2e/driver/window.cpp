@@ -103,12 +103,15 @@ std::string Describe(HWND hwnd) {
   LONG_PTR exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
+  RECT client{};
+  GetClientRect(hwnd, &client);
   return Object()
       .Add("hwnd", Num(reinterpret_cast<LONG_PTR>(hwnd)))
       .Add("class", Quote(ClassOf(hwnd)))
       .Add("caption", Quote(CaptionOf(hwnd)))
       .Add("id", Num(GetDlgCtrlID(hwnd)))
       .Add("rect", driver::Rect(RectOf(hwnd)))
+      .Add("client", driver::Rect(client))
       .Add("visible", Bool(IsWindowVisible(hwnd)))
       .Add("enabled", Bool(IsWindowEnabled(hwnd)))
       .Add("topmost", Bool(exStyle & WS_EX_TOPMOST))
