@@ -35,7 +35,7 @@ from harness import (CONNECTION_DIALOG, CYCLE_DATE_DIALOG, DISPLAY_SIZE_DIALOG, 
                      IDCANCEL, IDM, IDYES, WINE, Env, _die_with_parent, filled_connection_list,
                      run, setting)
 
-BUDGET = 330  # seconds for everything, teardown included
+BUDGET = 180  # seconds for everything, teardown included
 STARTS = 20  # starts of each program
 MEMORY_TICKS = 100
 SOAK_TICKS = (500, 500)

@@ -53,8 +53,12 @@ class CycleDate(Scenario):
 
         dialog = self.open_dialog()
         self.check_opening(dialog)
-        drv.do("select", dialog, IDC_CYCLE_LISTBOX1, 2)
-        self.assertTrue(self.days(dialog)["ok_enabled"])
+        # A click on the one line in view: the preselected day, now chosen by the user.
+        window = drv.do("window", dialog)
+        lines = next(c["rect"] for c in window["children"] if c["id"] == IDC_CYCLE_LISTBOX1)
+        env.xdotool("mousemove", lines["left"] + 10, lines["top"] + 12, "click", "1")
+        self.wait_until(lambda: self.days(dialog)["ok_enabled"], 5, "OK enabled by the click")
+        self.assertEqual(self.days(dialog)["selected"], 14)
         drv.do("click", dialog, IDOK)
         box = drv.msgbox("Conformation", 10)
         self.assertEqual(box["text"], QUESTION)

@@ -96,6 +96,11 @@ TEST_P(CycleDateDialogWin32, OpensWithTheDaySelectedInViewOkDisabledAndCancelFoc
           EXPECT_EQ(ListSays(LB_GETTOPINDEX), 14);  // one whole line shows: the selected one
           EXPECT_FALSE(IsWindowEnabled(Item(IDOK)));
           EXPECT_EQ(GetFocus(), Item(IDCANCEL));
+          // The selected line on the selection colour; red on the window colour unselected.
+          const COLORREF red = RGB(255, 0, 0);
+          EXPECT_GT(PaintedPixels(List(), GetSysColor(COLOR_HIGHLIGHT), red).first, 200);
+          SendMessageW(List(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+          EXPECT_GT(PaintedPixels(List(), GetSysColor(COLOR_HIGHLIGHT), red).second, 20);
           PressKey(GetFocus(), VK_RETURN);  // presses Cancel
           return true;
         }});

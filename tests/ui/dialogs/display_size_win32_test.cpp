@@ -31,30 +31,6 @@ LRESULT TrackBarSays(UINT message) {
   return SendMessageW(TrackBar(), message, 0, 0);
 }
 
-// Pixels of the preview, painted into a bitmap of its own: sky blue and the text colour.
-std::pair<int, int> PreviewPixels(COLORREF text) {
-  HWND preview = Item(IDC_SIZE_LABEL1);
-  RECT client{};
-  GetClientRect(preview, &client);
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  SendMessageW(preview, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-  int sky = 0, ink = 0;
-  for (int y = 0; y < client.bottom; ++y)
-    for (int x = 0; x < client.right; ++x) {
-      const COLORREF pixel = GetPixel(dc, x, y);
-      sky += pixel == kSkyBlue;
-      ink += pixel == text;
-    }
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  return {sky, ink};
-}
-
 class DisplaySizeDialogWin32 : public MeterDialogWin32 {
  protected:
   DisplaySizeDialogWin32() : MeterDialogWin32(&ShowDisplaySizeDialog, L"Alter Display Size") {
@@ -103,7 +79,7 @@ TEST_P(DisplaySizeDialogWin32, OpensAsTheLayoutSays) {
           EXPECT_EQ(std::wstring(font.lfFaceName), L"Arial");
           EXPECT_EQ(font.lfHeight, PreviewHeight(18));
           EXPECT_TRUE(font.lfWeight == FW_BOLD && font.lfItalic);
-          const auto [sky, ink] = PreviewPixels(RGB(255, 0, 0));
+          const auto [sky, ink] = PaintedPixels(Item(IDC_SIZE_LABEL1), kSkyBlue, RGB(255, 0, 0));
           EXPECT_GT(sky, 1000);
           EXPECT_GT(ink, 20);
           EXPECT_EQ(GetFocus(), Item(IDOK));

@@ -47,6 +47,29 @@ class MeterDialogWin32 : public ::testing::TestWithParam<int>, protected FakeDia
   const wchar_t* caption_;
 };
 
+// Paints a control into a bitmap of its own; the number of its pixels in each colour.
+inline std::pair<int, int> PaintedPixels(HWND control, COLORREF first, COLORREF second) {
+  RECT client{};
+  GetClientRect(control, &client);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  std::pair<int, int> counts;
+  for (int y = 0; y < client.bottom; ++y)
+    for (int x = 0; x < client.right; ++x) {
+      const COLORREF pixel = GetPixel(dc, x, y);
+      counts.first += pixel == first;
+      counts.second += pixel == second;
+    }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return counts;
+}
+
 // The layout's DPIs: the common one and one and a half times that.
 #define PELLITON_AT_EACH_DPI(fixture)                                       \
   INSTANTIATE_TEST_SUITE_P(Dpi, fixture, ::testing::Values(96, 144),        \
