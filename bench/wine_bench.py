@@ -8,7 +8,8 @@ fails only when something cannot run at all.
   both have their resident memory read from /proc/<pid>/status of the Linux process that runs
   the .exe (VmRSS, and RssAnon, its private anonymous part).
 - Soak: 1,000 ticks, then 100 showings of the connection dialog (the "Change Network" command,
-  Yes in its confirmation box, Cancel in the dialog), with the program's objects counted by
+  Yes in its confirmation box, Cancel in the dialog) and 100 of the cycle date and of the
+  display size dialogs (their commands, Cancel), with the program's objects counted by
   the driver, since Wine's GetGuiResources and GetProcessHandleCount answer 0: its kernel
   handles in the system's handle list, and from inside (the resource probe) the live GDI
   objects in its GDI handle table and that table's slots in use, its windows, menus and
@@ -31,17 +32,20 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 
-from harness import (CONNECTION_DIALOG, IDCANCEL, IDM, IDYES,  # noqa: E402
-                     WINE, Env, _die_with_parent, filled_connection_list, run, setting)
+from harness import (CONNECTION_DIALOG, CYCLE_DATE_DIALOG, DISPLAY_SIZE_DIALOG,  # noqa: E402
+                     IDCANCEL, IDM, IDYES, WINE, Env, _die_with_parent, filled_connection_list,
+                     run, setting)
 
-BUDGET = 330  # seconds for everything, teardown included
+BUDGET = 420  # seconds for everything, teardown included
 STARTS = 20  # starts of each program
 MEMORY_TICKS = 100
 SOAK_TICKS = (500, 500)
 SOAK_DIALOGS = (1, 49, 50)  # a row after each: the first showing fills caches
 # The other windows the menu opens: the menu command, the caption, how it is closed.
 SOAK_WINDOWS = (("About", "ABOUT", "About", "close"),
-                ("colour dialog", "CLOCK_COLOR", "Color", "cancel"))
+                ("colour dialog", "CLOCK_COLOR", "Color", "cancel"),
+                ("cycle date", "CYCLE_DATE", CYCLE_DATE_DIALOG, "cancel"),
+                ("display size", "DISPLAY_FONT_SIZE", DISPLAY_SIZE_DIALOG, "cancel"))
 BARE_CLASS = "PellitonBenchBareWindow"  # bench/bare_window.h
 
 
@@ -152,7 +156,7 @@ class Bench:
               flush=True)
         return r
 
-    def show_dialog_once(self):
+    def show_connection_dialog(self):
         drv = self.drv
         drv.do("command", IDM["CHANGE_NETWORK"])
         box = drv.msgbox("Conformation", 10)
@@ -165,9 +169,12 @@ class Bench:
             if time.monotonic() > deadline:
                 raise RuntimeError("the connection dialog listed no connections")
             time.sleep(0.005)
-        drv.do("click", dialog, IDCANCEL)
-        if not drv.gone(dialog, 10):
-            raise RuntimeError("the connection dialog did not close")
+        self.cancel(dialog)
+
+    def cancel(self, dialog):
+        self.drv.do("click", dialog, IDCANCEL)
+        if not self.drv.gone(dialog, 10):
+            raise RuntimeError("a dialog did not close")
 
     def show_window_once(self, command, caption, closing):
         drv = self.drv
@@ -208,14 +215,15 @@ class Bench:
             done += ticks
             self.row(f"{done:,} ticks", answer["ms"] / ticks)
         counted = self.connected_ticks() - counted
-        shown = 0
-        for dialogs in SOAK_DIALOGS:
-            begin = time.monotonic()
-            for _ in range(dialogs):
-                self.show_dialog_once()
-            shown += dialogs
-            last = self.row(f"{shown} dialog{'s' * (shown > 1)}",
-                            (time.monotonic() - begin) * 1000 / dialogs)
+        showings = (("connection", self.show_connection_dialog),)
+        for name, show in showings:
+            shown = 0
+            for dialogs in SOAK_DIALOGS:
+                begin = time.monotonic()
+                for _ in range(dialogs):
+                    show()
+                shown += dialogs
+                last = self.row(f"{shown} {name}", (time.monotonic() - begin) * 1000 / dialogs)
         self.soak_windows()
         last = self.row("end", None)
         print(f"  The meter stored {counted:,} connected ticks for the {done:,} sent (a tick of "

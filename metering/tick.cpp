@@ -3,8 +3,8 @@
 #include "metering/accounting.h"
 #include "metering/all_data.h"
 #include "metering/data_quantity.h"
-#include "store/errors.h"
 #include "store/catalogue.h"
+#include "store/errors.h"
 
 namespace pelliton {
 
@@ -43,18 +43,21 @@ void RollOver(MeterContext& meter, const LocalDateTime& today) {
 }
 
 void RestartCycle(MeterContext& meter, std::uint16_t storedLastMonth) {
-  MeterState& state = meter.state;
+  RestartCycle(meter.state, meter.store, storedLastMonth);
+}
+
+void RestartCycle(MeterState& state, SettingsStore& store, std::uint16_t storedLastMonth) {
   state.DownDeltaKB = 0;
   state.UpDeltaKB = 0;
   state.TotalDataKB = 0;
   state.Seconds = 0;
   state.Minutes = 0;
   state.Hours = 0;
-  WriteValueNumber(meter.store, stored::TotalData, 0);
-  WriteValueNumber(meter.store, stored::LastMonth, storedLastMonth);
-  WriteValueNumber(meter.store, stored::Seconds, 0);
-  WriteValueNumber(meter.store, stored::Minutes, 0);
-  WriteValueNumber(meter.store, stored::Hours, 0);
+  WriteValueNumber(store, stored::TotalData, 0);
+  WriteValueNumber(store, stored::LastMonth, storedLastMonth);
+  WriteValueNumber(store, stored::Seconds, 0);
+  WriteValueNumber(store, stored::Minutes, 0);
+  WriteValueNumber(store, stored::Hours, 0);
 }
 
 }  // namespace pelliton

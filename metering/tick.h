@@ -21,5 +21,6 @@ void RollOver(MeterContext& meter, const LocalDateTime& today);
 // Sets the cycle's figures to zero and stores them ("TotalData", "LastMonth" as given,
 // "Seconds", "Minutes", "Hours"). LastMonth in memory is the caller's business.
 void RestartCycle(MeterContext& meter, std::uint16_t storedLastMonth);
+void RestartCycle(MeterState& state, SettingsStore& store, std::uint16_t storedLastMonth);
 
 }  // namespace pelliton

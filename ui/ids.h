@@ -31,6 +31,14 @@
 #define IDC_CONN_LISTBOX1 302
 // BitBtn1 and BitBtn2 are IDOK (1) and IDCANCEL (2).
 
+// Billing cycle date dialog ("Cycle Date Selection"); BitBtn1 IDOK, BitBtn2 IDCANCEL.
+#define IDC_CYCLE_LABEL1 311
+#define IDC_CYCLE_LISTBOX1 312
+
+// Display size dialog ("Alter Display Size"); BitBtn1 IDOK, BitBtn2 IDCANCEL.
+#define IDC_SIZE_LABEL1 321
+#define IDC_SIZE_TRACKBAR1 322
+
 // The maker's web site: caption of the menu item and target of the shell's "open". A
 // reserved name, so that the command can never send anybody to a site we do not control.
 #define PELLITON_WEB_SITE "www.pelliton.example"

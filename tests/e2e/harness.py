@@ -46,11 +46,15 @@ MONTHS = "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec".split()
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 IDC_LABEL1, IDC_LABEL2, IDC_LABEL3 = 101, 102, 103
 IDC_CONN_LABEL1, IDC_CONN_LISTBOX1 = 301, 302
+IDC_CYCLE_LABEL1, IDC_CYCLE_LISTBOX1 = 311, 312
+IDC_SIZE_LABEL1, IDC_SIZE_TRACKBAR1 = 321, 322
 IDM = dict(SHUFFLE=201, FREEZE=202, USAGE_STATISTICS=203, CYCLE_DATE=204, CLOCK_COLOR=205,
            DISPLAY_FONT_SIZE=206, CHANGE_NETWORK=207, STAY_ON_TOP=208, EXIT_MENU=209,
            REMOVE_PROGRAM=210, WEB_SITE=211, ABOUT=212)
 WEB_SITE = "www.pelliton.example"
 CONNECTION_DIALOG = "Select Appropriate Connection"
+CYCLE_DATE_DIALOG = "Cycle Date Selection"
+DISPLAY_SIZE_DIALOG = "Alter Display Size"
 # The connection list's lines before it holds the interface table.
 CONNECTION_PLACEHOLDERS = {"No Network Conections found",
                            "Re-Detecting Network Hardware and Conections", "Please Wait....."}

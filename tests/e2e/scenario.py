@@ -131,6 +131,55 @@ class Scenario(unittest.TestCase):
         self.assertTrue(after["ok_enabled"], "OK stays disabled after a user selection")
         return lines
 
+    def grip(self):
+        """A lime pixel of Label1's text (only the text takes the mouse), and the window."""
+        meter = self.drv.do("meter")
+        label = meter["labels"][0]["rect"]
+        points = self.wait_until(lambda: self.env.grab().find(label, LIME), 5, "Label1's text")
+        return min(points, key=lambda p: (p[1], p[0])), meter["rect"]
+
+    def choose_from_menu(self, text):
+        """Opens the popup menu with a right press on the big figure and clicks the item with
+        the mouse, as a user does."""
+        (x, y), _ = self.grip()
+        self.env.xdotool("mousemove", x, y, "mousedown", "3")
+        try:
+            menu = self.drv.do("menu", 5000)
+        finally:
+            self.env.xdotool("mouseup", "3")
+        items = [item["text"] for item in menu["menu"]["items"]]
+        rect = menu["rect"]
+        height = (rect["bottom"] - rect["top"]) / len(items)
+        row = rect["top"] + int(height * (items.index(text) + 0.5))
+        self.env.xdotool("mousemove", rect["left"] + 30, row, "click", "1")
+
+    def assert_layout(self, window, client, controls):
+        """A dialog's client size, that it stays on top, and its controls:
+        {id: (class, (left, top, width, height) in the client area, text)}; a width of None
+        is not checked (a label sized to its text)."""
+        size = window["client"]
+        self.assertEqual((size["right"] - size["left"], size["bottom"] - size["top"]), client)
+        self.assertTrue(window["topmost"])
+        r = window["rect"]
+        border = (r["right"] - r["left"] - client[0]) // 2  # as thick left as below
+        left, top = r["left"] + border, r["bottom"] - border - client[1]
+        self.assertEqual(sorted(child["id"] for child in window["children"]), sorted(controls))
+        for child in window["children"]:
+            kind, place, text = controls[child["id"]]
+            c = child["rect"]
+            width = c["right"] - c["left"] if place[2] is None else place[2]
+            self.assertEqual(child["class"], kind)
+            self.assertEqual((c["left"] - left, c["top"] - top, c["right"] - c["left"],
+                              c["bottom"] - c["top"]), place[:2] + (width,) + place[3:], kind)
+            self.assertEqual(child["text"], text, kind)
+            self.assertTrue(child["visible"], kind)
+
+    def assert_meter_raised(self):
+        """A closed dialog has raised the meter into the topmost band although "Stay On Top" is
+        off. (Wine keeps it there afterwards, so only the first raise of a run tells.)"""
+        self.wait_until(lambda: self.drv.do("meter")["topmost"], 5, "the meter raised")
+        self.assertEqual(self.env.value("StayTop"), "0")
+
     def label_texts(self, meter=None):
         meter = meter or self.drv.do("meter")
         return [label["text"] for label in meter["labels"]]

@@ -6,9 +6,6 @@
 
 namespace pelliton {
 
-ListIndexError::ListIndexError(int index)
-    : std::out_of_range("List index out of bounds (" + std::to_string(index) + ")") {}
-
 TAllConectionsForm::TAllConectionsForm(const ConnectionDialogPorts& ports,
                                        ConnectionDialogView& view)
     : ports_(ports), view_(view) {
@@ -44,9 +41,7 @@ void TAllConectionsForm::ListBox1Click() {
 }
 
 void TAllConectionsForm::BitBtn1Click() {
-  const int index = view_.SelectedIndex();
-  if (index < 0 || index >= view_.LineCount()) throw ListIndexError(index);
-  WriteValueText(ports_.store, stored::NetworkType, view_.Line(index));
+  WriteValueText(ports_.store, stored::NetworkType, SelectedLine(view_));
   ports_.state.DialogAccepted = true;
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include <cstdint>
 #include <string_view>
 
 #include "metering/clock.h"
 #include "metering/interface_table.h"
 #include "metering/meter_state.h"
 #include "store/settings_store.h"
+#include "ui/dialogs/list_view.h"
 #include "ui/meter/meter_window.h"
 
 namespace pelliton {
@@ -21,12 +21,6 @@ inline constexpr std::string_view kSlowListingMessage =
 // Listing the connections may take this long (ms); one more and the program gives up.
 inline constexpr std::uint32_t kSlowListingLimit = 2400;
 
-// Reading a line of the list that is not there: "List index out of bounds (-1)".
-class ListIndexError : public std::out_of_range {
- public:
-  explicit ListIndexError(int index);
-};
-
 struct ConnectionDialogPorts {
   MeterState& state;
   SettingsStore& store;
@@ -35,19 +29,10 @@ struct ConnectionDialogPorts {
   Application& app;
 };
 
-// "Select Appropriate Connection" as its handlers see it. Lines are 8-bit text in the
-// system code page.
-class ConnectionDialogView {
+// "Select Appropriate Connection" as its handlers see it.
+class ConnectionDialogView : public ListDialogView {
  public:
-  virtual ~ConnectionDialogView() = default;
   virtual void ClearList() = 0;
-  virtual void AddLine(std::string_view text) = 0;
-  virtual int LineCount() const = 0;
-  virtual std::string Line(int index) const = 0;  // 0 <= index < LineCount()
-  virtual int SelectedIndex() const = 0;          // -1 when no line is selected
-  // Selects a line the way a program does: it is no user selection, ListBox1Click stays out.
-  virtual void SelectLine(int index) = 0;
-  virtual void SetOkEnabled(bool enabled) = 0;
   // Ends the modal showing with the Cancel result.
   virtual void EndModalCancel() = 0;
 };

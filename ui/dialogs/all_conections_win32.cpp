@@ -1,8 +1,5 @@
 #include "ui/dialogs/all_conections_win32.h"
 
-#include <algorithm>
-#include <cwchar>
-#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -10,9 +7,9 @@
 
 #include "ui/dialogs/bit_button_win32.h"
 #include "ui/dialogs/dialog_support_win32.h"
+#include "ui/dialogs/list_box_view_win32.h"
 #include "ui/error_handler_win32.h"
 #include "ui/ids.h"
-#include "ui/meter/ansi_text_win32.h"
 
 namespace pelliton {
 
@@ -40,45 +37,6 @@ constexpr int kListFontHeight = 13;
 constexpr COLORREF kLabel1Color = RGB(0, 0, 255);
 constexpr COLORREF kListColor = RGB(0, 0, 0);
 
-// ListBox1 and the OK button. The lines are kept as given too, so that a confirmed line goes
-// to the store byte for byte, whatever the round trip through UTF-16 would make of it.
-class ListBoxView final : public ConnectionDialogView {
- public:
-  ListBoxView(HWND dialog, HWND list, HWND ok) : dialog_(dialog), list_(list), ok_(ok) {}
-
-  void ClearList() override {
-    SendMessageW(list_, LB_RESETCONTENT, 0, 0);
-    lines_.clear();
-  }
-  void AddLine(std::string_view text) override {
-    lines_.emplace_back(text);
-    const std::wstring wide = WidenAnsi(text);
-    if (SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())) < 0) {
-      lines_.pop_back();
-      throw std::bad_alloc();
-    }
-  }
-  int LineCount() const override {
-    return static_cast<int>(SendMessageW(list_, LB_GETCOUNT, 0, 0));
-  }
-  std::string Line(int index) const override { return lines_.at(static_cast<std::size_t>(index)); }
-  int SelectedIndex() const override {
-    const LRESULT index = SendMessageW(list_, LB_GETCURSEL, 0, 0);
-    return index == LB_ERR ? -1 : static_cast<int>(index);
-  }
-  void SelectLine(int index) override {
-    SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  }
-  void SetOkEnabled(bool enabled) override { EnableWindow(ok_, enabled ? TRUE : FALSE); }
-  void EndModalCancel() override { EndDialog(dialog_, IDCANCEL); }
-
- private:
-  HWND dialog_;
-  HWND list_;
-  HWND ok_;
-  std::vector<std::string> lines_;
-};
-
 // One showing of the dialog: its window, fonts and handlers.
 class ConnectionDialog {
  public:
@@ -92,7 +50,6 @@ class ConnectionDialog {
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code);
   void PaintBevel2();
-  void FitToText(HWND label);
 
   HWND meter_;
   ConnectionDialogPorts ports_;
@@ -132,7 +89,7 @@ void ConnectionDialog::OnInitDialog() {
   // Creation order is the tab order: BitBtn1, BitBtn2, ListBox1.
   label1_ = CreateChild(dialog_, L"STATIC", kLabel1Text, SS_LEFTNOWORDWRAP | SS_NOTIFY | WS_GROUP,
                         0, IDC_CONN_LABEL1, kLabel1, dpi_, label1Font_.Get());
-  FitToText(label1_);
+  FitLabelToText(label1_, label1Font_.Get());
   bitBtn1_ = CreateBitButton(dialog_, IDOK, L"OK", ButtonGlyph::Ok, kBitBtn1, dpi_, formFont_.Get(),
                              WS_TABSTOP | WS_GROUP);
   bitBtn2_ = CreateBitButton(dialog_, IDCANCEL, L"Cancel", ButtonGlyph::Cancel, kBitBtn2, dpi_,
@@ -208,24 +165,6 @@ void ConnectionDialog::OnCommand(int id, int code) {
     case IDC_CONN_LABEL1:
       if (code == STN_CLICKED) Guarded([&] { form_->BitBtn1Click(); });
       return;
-  }
-}
-
-// The label is sized to its text in the layout's font; a wider stand-in font widens it
-// rather than cutting the text.
-void ConnectionDialog::FitToText(HWND label) {
-  HDC dc = GetDC(label);
-  if (dc == nullptr) return;
-  HGDIOBJ old = SelectObject(dc, label1Font_.Get());
-  SIZE extent{};
-  GetTextExtentPoint32W(dc, kLabel1Text, static_cast<int>(std::wcslen(kLabel1Text)), &extent);
-  SelectObject(dc, old);
-  ReleaseDC(label, dc);
-  RECT rect{};
-  GetClientRect(label, &rect);
-  if (extent.cx > rect.right || extent.cy > rect.bottom) {
-    SetWindowPos(label, nullptr, 0, 0, std::max(extent.cx, rect.right),
-                 std::max(extent.cy, rect.bottom), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 

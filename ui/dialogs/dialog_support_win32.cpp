@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 namespace pelliton {
 
@@ -62,6 +63,25 @@ HWND CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, D
   if (child == nullptr) throw std::runtime_error("Error creating window");
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return child;
+}
+
+void FitLabelToText(HWND label, HFONT font) {
+  const int length = GetWindowTextLengthW(label);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(label, text.data(), length + 1);
+  HDC dc = GetDC(label);
+  if (dc == nullptr) return;
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text.c_str(), length, &extent);
+  SelectObject(dc, old);
+  ReleaseDC(label, dc);
+  RECT rect{};
+  GetClientRect(label, &rect);
+  if (extent.cx > rect.right || extent.cy > rect.bottom) {
+    SetWindowPos(label, nullptr, 0, 0, std::max(extent.cx, rect.right),
+                 std::max(extent.cy, rect.bottom), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 FontHandle& FontHandle::operator=(FontHandle&& other) noexcept {

@@ -32,6 +32,10 @@ void PlaceCentred(HWND dialog, HWND over, int clientWidth, int clientHeight);
 HWND CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style,
                  DWORD exStyle, int id, LayoutRect at96, int dpi, HFONT font);
 
+// Widens or heightens a label to its text in `font` where a stand-in font needs the room,
+// rather than cutting the text; it never shrinks.
+void FitLabelToText(HWND label, HFONT font);
+
 // An owned font handle, deleted with the object.
 class FontHandle {
  public:

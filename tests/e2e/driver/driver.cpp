@@ -10,10 +10,13 @@
 //   gone HWND MS                    until HWND is no window or is hidden
 //   window HWND                     a window and its child controls
 //   meter                           the meter window, its labels, the application window
-//   listbox HWND ID                 a list box's lines and selection, and OK's state
+//   listbox HWND ID                 a list box's lines, selection, top line and line height,
+//                                   and OK's state
 //   select HWND ID INDEX            a user's selection of a list line
 //   click HWND ID                   presses a dialog button (posted BM_CLICK)
 //   close HWND                      posts WM_CLOSE to a window (its close box)
+//   focus HWND                      the control that has the focus in HWND's thread
+//   trackbar HWND ID                a track bar's range, position, line size and tick count
 //   msgbox CAPTION MS               a visible message box (empty CAPTION: any)
 //   command ID                      posts the menu command ID to the meter window
 //   menu MS                         the open popup menu: position and items
@@ -26,6 +29,7 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <fcntl.h>
 #include <io.h>
 
@@ -141,6 +145,8 @@ std::string Run(const std::vector<std::string>& f) {
         .Add("ok", "true")
         .Add("items", Array(lines))
         .Add("selected", Num(Send(list, LB_GETCURSEL, 0, 0)))
+        .Add("top", Num(Send(list, LB_GETTOPINDEX, 0, 0)))
+        .Add("item_height", Num(Send(list, LB_GETITEMHEIGHT, 0, 0)))
         .Add("ok_enabled", Bool(ok && IsWindowEnabled(ok)))
         .Add("cancel_enabled", Bool(IsWindowEnabled(GetDlgItem(dialog, IDCANCEL))))
         .Str();
@@ -162,6 +168,28 @@ std::string Run(const std::vector<std::string>& f) {
   if (cmd == "close") {
     if (!PostMessageW(NeedWindow(arg(1)), WM_CLOSE, 0, 0)) Fail("cannot post to " + arg(1));
     return R"({"ok":true})";
+  }
+  if (cmd == "focus") {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(NeedWindow(arg(1)), nullptr), &info))
+      Fail("no thread information");
+    return Object()
+        .Add("ok", "true")
+        .Add("hwnd", Num(reinterpret_cast<LONG_PTR>(info.hwndFocus)))
+        .Add("id", Num(info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0))
+        .Str();
+  }
+  if (cmd == "trackbar") {
+    HWND bar = Control(NeedWindow(arg(1)), arg(2));
+    return Object()
+        .Add("ok", "true")
+        .Add("min", Num(Send(bar, TBM_GETRANGEMIN, 0, 0)))
+        .Add("max", Num(Send(bar, TBM_GETRANGEMAX, 0, 0)))
+        .Add("pos", Num(Send(bar, TBM_GETPOS, 0, 0)))
+        .Add("line", Num(Send(bar, TBM_GETLINESIZE, 0, 0)))
+        .Add("tics", Num(Send(bar, TBM_GETNUMTICS, 0, 0)))
+        .Str();
   }
   if (cmd == "msgbox") {
     std::wstring caption = driver::Wide(arg(1));

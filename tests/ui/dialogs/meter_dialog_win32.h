@@ -1,0 +1,80 @@
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "dialog_driver_win32.h"
+#include "dialog_fakes.h"
+
+namespace pelliton::testing {
+
+// A dialog that the meter opens, laid out at the DPI of the test's parameter and centred
+// over a stand-in meter window, with fakes for everything else.
+class MeterDialogWin32 : public ::testing::TestWithParam<int>, protected FakeDialogPorts {
+ protected:
+  using Step = connection_dialog::Step;
+  using ShowFunction = void (*)(HWND owner, HWND meter, const DialogPorts& ports, int dpi);
+
+  MeterDialogWin32(ShowFunction show, const wchar_t* caption) : show_(show), caption_(caption) {}
+
+  void SetUp() override {
+    meter = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"meter", WS_POPUP | WS_VISIBLE, 300, 200,
+                            160, 40, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(meter, nullptr);
+  }
+  void TearDown() override { DestroyWindow(meter); }
+
+  // Shows the dialog while `steps` run, then checks that they all ran, that the dialog is
+  // gone and that its FormDestroy raised the meter once.
+  void Show(std::vector<Step> steps) {
+    window.topmostCalls.clear();
+    connection_dialog::DialogDriver driver(std::move(steps));
+    show_(meter, meter, Ports(), GetParam());
+    EXPECT_FALSE(driver.TimedOut()) << "stuck at step " << driver.NextStep();
+    EXPECT_TRUE(driver.Finished()) << "closed before step " << driver.NextStep();
+    EXPECT_EQ(FindWindowW(L"#32770", caption_), nullptr);
+    EXPECT_EQ(window.topmostCalls, std::vector<bool>{true});
+  }
+
+  HWND meter = nullptr;
+
+ private:
+  ShowFunction show_;
+  const wchar_t* caption_;
+};
+
+// Paints a control into a bitmap of its own; the number of its pixels in each colour.
+inline std::pair<int, int> PaintedPixels(HWND control, COLORREF first, COLORREF second) {
+  RECT client{};
+  GetClientRect(control, &client);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  std::pair<int, int> counts;
+  for (int y = 0; y < client.bottom; ++y)
+    for (int x = 0; x < client.right; ++x) {
+      const COLORREF pixel = GetPixel(dc, x, y);
+      counts.first += pixel == first;
+      counts.second += pixel == second;
+    }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return counts;
+}
+
+// The layout's DPIs: the common one and one and a half times that.
+#define PELLITON_AT_EACH_DPI(fixture)                                       \
+  INSTANTIATE_TEST_SUITE_P(Dpi, fixture, ::testing::Values(96, 144),        \
+                           [](const ::testing::TestParamInfo<int>& param) { \
+                             return "At" + std::to_string(param.param);     \
+                           })
+
+}  // namespace pelliton::testing

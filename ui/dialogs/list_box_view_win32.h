@@ -1,0 +1,54 @@
+#pragma once
+
+#include <windows.h>
+
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/dialogs/all_conections.h"
+#include "ui/meter/ansi_text_win32.h"
+
+namespace pelliton {
+
+// A dialog's ListBox1 and OK button. The lines are kept as given too, so that a confirmed line goes
+// to the store byte for byte, whatever the round trip through UTF-16 would make of it.
+class ListBoxView final : public ConnectionDialogView {
+ public:
+  ListBoxView(HWND dialog, HWND list, HWND ok) : dialog_(dialog), list_(list), ok_(ok) {}
+
+  void ClearList() override {
+    SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+    lines_.clear();
+  }
+  void AddLine(std::string_view text) override {
+    lines_.emplace_back(text);
+    const std::wstring wide = WidenAnsi(text);
+    if (SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())) < 0) {
+      lines_.pop_back();
+      throw std::bad_alloc();
+    }
+  }
+  int LineCount() const override {
+    return static_cast<int>(SendMessageW(list_, LB_GETCOUNT, 0, 0));
+  }
+  std::string Line(int index) const override { return lines_.at(static_cast<std::size_t>(index)); }
+  int SelectedIndex() const override {
+    const LRESULT index = SendMessageW(list_, LB_GETCURSEL, 0, 0);
+    return index == LB_ERR ? -1 : static_cast<int>(index);
+  }
+  void SelectLine(int index) override {
+    SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  }
+  void SetOkEnabled(bool enabled) override { EnableWindow(ok_, enabled ? TRUE : FALSE); }
+  void EndModalCancel() override { EndDialog(dialog_, IDCANCEL); }
+
+ private:
+  HWND dialog_;
+  HWND list_;
+  HWND ok_;
+  std::vector<std::string> lines_;
+};
+
+}  // namespace pelliton

@@ -1,0 +1,87 @@
+#include "ui/dialogs/tool_dialog_win32.h"
+
+#include <stdexcept>
+#include <vector>
+
+#include "ui/dialogs/bit_button_win32.h"
+#include "ui/error_handler_win32.h"
+
+namespace pelliton {
+
+namespace {
+
+constexpr DWORD kStyle = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_VISIBLE;
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+constexpr UINT kFormActivate = WM_APP + 1;
+
+}  // namespace
+
+void ToolDialog::ShowModal(HWND owner, const wchar_t* caption) {
+  const std::vector<DWORD> layout = EmptyDialogTemplate(kStyle, kExStyle, caption);
+  const INT_PTR result = DialogBoxIndirectParamW(
+      GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(layout.data()), owner,
+      &ToolDialog::Proc, reinterpret_cast<LPARAM>(this));
+  if (result == -1) throw std::runtime_error("Error creating window");
+}
+
+INT_PTR CALLBACK ToolDialog::Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* self = reinterpret_cast<ToolDialog*>(lParam);
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    self->dialog_ = dialog;
+    Guarded([&] {
+      self->OnInitDialog();
+      self->ready_ = true;
+    });
+    if (self->ready_) {
+      PostMessageW(dialog, kFormActivate, 0, 0);
+    } else {
+      EndDialog(dialog, IDCANCEL);
+    }
+    return FALSE;  // the dialog has set its focus
+  }
+  auto* self = reinterpret_cast<ToolDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  if (self == nullptr || !self->ready_) return FALSE;  // a failed WM_INITDIALOG: ending
+  return self->Dispatch(message, wParam, lParam);
+}
+
+INT_PTR ToolDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kFormActivate:
+      Guarded([&] { OnActivate(); });
+      return TRUE;
+    case WM_CLOSE:  // closed some other way: no handler runs
+      EndDialog(dialog_, IDCANCEL);
+      return TRUE;
+    case WM_DRAWITEM:
+      if (DrawBitButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return Result(TRUE);
+      break;
+  }
+  INT_PTR handled = FALSE;
+  Guarded([&] { handled = OnMessage(message, wParam, lParam); });
+  return handled;
+}
+
+void ToolDialog::PaintBevels(std::initializer_list<LayoutRect> bevels) {
+  PAINTSTRUCT paint{};
+  HDC dc = BeginPaint(dialog_, &paint);
+  for (const LayoutRect& bevel : bevels) {
+    RECT frame{Scaled(bevel.left, dpi_), Scaled(bevel.top, dpi_),
+               Scaled(bevel.left + bevel.width, dpi_), Scaled(bevel.top + bevel.height, dpi_)};
+    DrawEdge(dc, &frame, BDR_SUNKENOUTER, BF_RECT);
+  }
+  EndPaint(dialog_, &paint);
+}
+
+INT_PTR ToolDialog::ColourLabel(HDC dc, COLORREF colour) {
+  SetTextColor(dc, colour);
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+INT_PTR ToolDialog::Result(LRESULT result) {
+  SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, result);
+  return TRUE;
+}
+
+}  // namespace pelliton
