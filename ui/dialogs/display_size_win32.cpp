@@ -8,7 +8,7 @@
 
 #include "ui/dialogs/bit_button_win32.h"
 #include "ui/dialogs/display_size.h"
-#include "ui/dialogs/tool_dialog_win32.h"
+#include "ui/dialogs/modal_dialog_win32.h"
 #include "ui/error_handler_win32.h"
 #include "ui/ids.h"
 #include "ui/meter/ansi_text_win32.h"
@@ -92,10 +92,10 @@ class PreviewView final : public DisplaySizeDialogView {
 };
 
 // One showing of the dialog: its window, fonts and handlers.
-class DisplaySizeDialog final : public ToolDialog {
+class DisplaySizeDialog final : public ModalDialog {
  public:
   DisplaySizeDialog(HWND meter, const DialogPorts& ports, int dpi)
-      : ToolDialog(dpi), meter_(meter), ports_(ports) {}
+      : ModalDialog(dpi), meter_(meter), ports_(ports) {}
   // The handlers' FormDestroy: after the window, whatever ended the showing.
   ~DisplaySizeDialog() override {
     if (form_) Guarded([&] { form_->FormDestroy(); });
@@ -183,7 +183,7 @@ void ShowDisplaySizeDialog(HWND owner, HWND meter, const DialogPorts& ports) {
 
 void ShowDisplaySizeDialog(HWND owner, HWND meter, const DialogPorts& ports, int dpi) {
   DisplaySizeDialog dialog(meter, ports, dpi);
-  dialog.ShowModal(owner, kCaption);
+  dialog.ShowModal(owner, kCaption, kToolDialogExStyle);
 }
 
 }  // namespace pelliton

@@ -15,6 +15,7 @@ namespace {
 const std::vector<std::string> kApplyWrites{"BillCycleDate", "TotalData", "LastMonth",
                                             "Seconds",       "Minutes",   "Hours"};
 
+// A cycle under way on 7 December, last rolled over in November, billed on the 15th.
 class CycleDateFormTest : public ::testing::Test, protected FakeDialogPorts {
  protected:
   CycleDateFormTest() {
@@ -22,154 +23,88 @@ class CycleDateFormTest : public ::testing::Test, protected FakeDialogPorts {
     state.LastMonth = 11;
     state.TodayMonth = 12;
     state.TotalDataKB = 5000;
-    state.DownDeltaKB = 7;
-    state.UpDeltaKB = 3;
-    state.Seconds = 20;
-    state.Minutes = 3;
     state.Hours = 1;
     state.AllData = u"01 Nov, 2026";
   }
-  // The user picks a day and confirms with OK.
-  void Choose(int day) {
+  // Opens the dialog; the user picks a day (0: keeps the preselected one) and confirms it.
+  void Confirm(int day = 0) {
     form.FormActivate();
-    view.selected = day - 1;
-    form.ListBox1Click();
+    if (day != 0) view.selected = day - 1;
     form.BitBtn1Click();
-  }
-  void ExpectFiguresUntouched() {
-    EXPECT_EQ(state.TotalDataKB, 5000u);
-    EXPECT_EQ(state.Seconds, 20);
-    EXPECT_EQ(state.Minutes, 3);
-    EXPECT_EQ(state.Hours, 1);
   }
 
   FakeConnectionView view;  // the list of days and OK
   TCycleDateForm form{Ports(), view};
 };
 
-TEST_F(CycleDateFormTest, OffersTheDaysOneToTwentyEightWithOkDisabled) {
+TEST_F(CycleDateFormTest, OffersTwentyEightDaysPreselectsTheCurrentOneAndWaitsForTheUser) {
   ASSERT_EQ(view.lines.size(), 28u);
-  for (int day = 1; day <= 28; ++day)
-    EXPECT_EQ(view.lines[static_cast<std::size_t>(day - 1)], std::to_string(day));
-  EXPECT_FALSE(view.okEnabled);
-  EXPECT_EQ(view.selected, -1);
-}
-
-TEST_F(CycleDateFormTest, ActivationSelectsTheCurrentDayAndOnlyAUserSelectionEnablesOk) {
+  EXPECT_EQ(view.lines.back(), "28");
   form.FormActivate();
   EXPECT_EQ(view.selected, 14);
   EXPECT_FALSE(view.okEnabled);
   form.ListBox1Click();
   EXPECT_TRUE(view.okEnabled);
-  EXPECT_TRUE(app.boxes.empty());
-  EXPECT_TRUE(store.writes.empty());
 }
 
-TEST_F(CycleDateFormTest, DayWithoutALineFailsWithTheListIndexErrorAndSelectsNothing) {
-  const struct {
-    std::uint16_t day;
-    const char* message;
-  } cases[] = {{0, "List index out of bounds (-1)"},
-               {29, "List index out of bounds (28)"},
-               {31, "List index out of bounds (30)"},
-               {65535, "List index out of bounds (65534)"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.day);
-    state.CycleDay = c.day;
+TEST_F(CycleDateFormTest, YesStoresTheDayAndClearsTheCycleInOrder) {
+  Confirm(28);
+  ASSERT_EQ(app.boxes.size(), 1u);
+  EXPECT_EQ(app.boxes[0].text, std::string(kCycleDateQuestion));
+  EXPECT_EQ(app.boxes[0].caption, "Conformation");
+  EXPECT_EQ(store.WrittenNames(), kApplyWrites);
+  EXPECT_EQ(store.Get("BillCycleDate"), "28");
+  EXPECT_EQ(store.Get("LastMonth"), "12");  // today's month; in memory it stays 11
+  EXPECT_EQ(store.Get("Hours"), "0");
+  EXPECT_EQ(state.CycleDay, 28);
+  EXPECT_EQ(state.LastMonth, 11);
+  EXPECT_EQ(state.TotalDataKB + state.Hours, 0u);
+  EXPECT_EQ(state.AllData, u"01 Nov, 2026");  // no history record
+}
+
+TEST_F(CycleDateFormTest, NoChangesNothingAndLabel1AppliesThePreselectedDay) {
+  app.answerYes = false;
+  Confirm(3);
+  EXPECT_TRUE(store.writes.empty());
+  EXPECT_EQ(state.CycleDay + state.Hours, 16);
+  app.answerYes = true;
+  Confirm();  // a click on Label1 while OK is still disabled
+  EXPECT_EQ(store.Get("BillCycleDate"), "15");
+  EXPECT_EQ(state.Hours, 0);
+}
+
+TEST_F(CycleDateFormTest, FailingWriteEndsTheApplyingAtItsStep) {
+  const MeterState before = state;
+  for (std::size_t step = 0; step < kApplyWrites.size(); ++step) {
+    SCOPED_TRACE(kApplyWrites[step]);
+    state = before;
+    store = FakeStore{};
+    store.failingWrites.insert(kApplyWrites[step]);
+    EXPECT_THROW(Confirm(8), RegistryError);
+    EXPECT_EQ(store.WrittenNames(),
+              std::vector<std::string>(kApplyWrites.begin(), kApplyWrites.begin() + step));
+    EXPECT_EQ(state.CycleDay, 8);               // set before the first write
+    EXPECT_EQ(state.Hours, step == 0 ? 1 : 0);  // cleared together, after the first write
+  }
+}
+
+TEST_F(CycleDateFormTest, DayWithoutALineFailsAtOpeningThenAUserChoiceWorks) {
+  for (const auto& [day, message] :
+       {std::pair<std::uint16_t, const char*>{0, "(-1)"}, {31, "(30)"}}) {
+    state.CycleDay = day;
     try {
       form.FormActivate();
       FAIL() << "no error";
     } catch (const ListIndexError& error) {
-      EXPECT_STREQ(error.what(), c.message);
+      EXPECT_EQ(error.what(), std::string("List index out of bounds ") + message);
     }
-    EXPECT_EQ(view.selected, -1);
-    EXPECT_FALSE(view.okEnabled);
   }
-  // The dialog then works once the user picks a day.
+  EXPECT_EQ(view.selected, -1);
+  EXPECT_THROW(form.BitBtn1Click(), ListIndexError);  // Label1 with no line selected
+  EXPECT_TRUE(store.writes.empty());
   view.selected = 4;
-  form.ListBox1Click();
-  EXPECT_TRUE(view.okEnabled);
   form.BitBtn1Click();
-  EXPECT_EQ(state.CycleDay, 5);
   EXPECT_EQ(store.Get("BillCycleDate"), "5");
-}
-
-TEST_F(CycleDateFormTest, YesStoresTheDayAndClearsTheCycleInOrder) {
-  Choose(28);
-  ASSERT_EQ(app.boxes.size(), 1u);
-  EXPECT_EQ(app.boxes[0].text,
-            "Changing cycle date will clear all the previous data. Do you want to countinue?");
-  EXPECT_EQ(app.boxes[0].caption, "Conformation");
-  EXPECT_EQ(app.boxes[0].kind, "yesno");
-  EXPECT_EQ(store.WrittenNames(), kApplyWrites);
-  for (const char* name : {"TotalData", "Seconds", "Minutes", "Hours"})
-    EXPECT_EQ(store.Get(name), "0") << name;
-  EXPECT_EQ(store.Get("BillCycleDate"), "28");
-  EXPECT_EQ(store.Get("LastMonth"), "12");  // today's month
-  EXPECT_EQ(state.CycleDay, 28);
-  EXPECT_EQ(state.LastMonth, 11);  // in memory until the next load or rollover
-  EXPECT_EQ(state.TotalDataKB, 0u);
-  EXPECT_EQ(state.DownDeltaKB, 0u);
-  EXPECT_EQ(state.UpDeltaKB, 0u);
-  EXPECT_EQ(state.Seconds + state.Minutes + state.Hours, 0);
-  EXPECT_EQ(state.AllData, u"01 Nov, 2026");  // no history record, same head date
-  EXPECT_TRUE(window.label1 == "0 KB" && window.topmostCalls.empty());  // no meter change
-}
-
-TEST_F(CycleDateFormTest, NoChangesNothing) {
-  app.answerYes = false;
-  Choose(3);
-  EXPECT_EQ(app.boxes.size(), 1u);
-  EXPECT_TRUE(store.writes.empty());
-  EXPECT_EQ(state.CycleDay, 15);
-  ExpectFiguresUntouched();
-}
-
-TEST_F(CycleDateFormTest, FailingWriteEndsTheApplyingAtItsStep) {
-  for (std::size_t step = 0; step < kApplyWrites.size(); ++step) {
-    const std::string& failing = kApplyWrites[step];
-    SCOPED_TRACE(failing);
-    MeterState before = state;
-    FakeStore failingStore;
-    failingStore.failingWrites.insert(failing);
-    FakeConnectionView list;
-    TCycleDateForm dialog{DialogPorts{state, failingStore, table, clock, app, window}, list};
-    dialog.FormActivate();
-    list.selected = 7;
-    EXPECT_THROW(dialog.BitBtn1Click(), RegistryError);
-    EXPECT_EQ(failingStore.WrittenNames(),
-              std::vector<std::string>(kApplyWrites.begin(), kApplyWrites.begin() + step));
-    EXPECT_EQ(state.CycleDay, 8);  // set before the first write
-    // The figures are cleared together before they are written.
-    EXPECT_EQ(state.TotalDataKB, step == 0 ? before.TotalDataKB : 0u);
-    EXPECT_EQ(state.Hours, step == 0 ? before.Hours : 0);
-    state = before;
-  }
-}
-
-TEST_F(CycleDateFormTest, Label1ClickAppliesThePreselectedDayWhileOkIsDisabled) {
-  form.FormActivate();
-  form.BitBtn1Click();
-  EXPECT_FALSE(view.okEnabled);
-  EXPECT_EQ(store.Get("BillCycleDate"), "15");
-  EXPECT_EQ(store.Get("TotalData"), "0");
-}
-
-TEST_F(CycleDateFormTest, Label1ClickWithoutSelectionFailsAfterTheQuestion) {
-  state.CycleDay = 0;
-  EXPECT_THROW(form.FormActivate(), ListIndexError);
-  EXPECT_THROW(form.BitBtn1Click(), ListIndexError);
-  EXPECT_EQ(app.boxes.size(), 1u);
-  EXPECT_TRUE(store.writes.empty());
-  ExpectFiguresUntouched();
-}
-
-TEST_F(CycleDateFormTest, FormDestroyRaisesTheMeterWhateverStayOnTopHolds) {
-  window.checks[MenuItem::StayOnTop1] = false;
-  form.FormDestroy();
-  EXPECT_EQ(window.topmostCalls, std::vector<bool>{true});
-  EXPECT_FALSE(window.MenuChecked(MenuItem::StayOnTop1));
-  EXPECT_TRUE(store.writes.empty());
 }
 
 }  // namespace

@@ -4,16 +4,13 @@
 
 #include <algorithm>
 #include <string>
-#include <vector>
 
 #include "dialog_fakes.h"
-#include "store/errors.h"
 
 namespace pelliton::testing {
 namespace {
 
-// The preview and a track bar that, like the real one, starts at 16 and keeps the thumb in
-// 16..26.
+// The preview, and a track bar that starts at 16 and keeps its thumb in 16..26.
 class FakePreview : public DisplaySizeDialogView {
  public:
   void SetPreviewText(std::string_view value) override { text = value; }
@@ -36,83 +33,53 @@ class DisplaySizeFormTest : public ::testing::Test, protected FakeDialogPorts {
     state.ClockColor = 0x0000FF;
     window.label1 = "DC";
   }
-  // The user moves the thumb to `position`.
-  void Move(int position) {
-    view.position = position;
-    form.TrackBar1Change();
-  }
 
   FakePreview view;
   TDisplaySizeForm form{Ports(), view};
 };
 
-TEST_F(DisplaySizeFormTest, ActivationCopiesTheMeterTextAtFontSizeInClockColor) {
+TEST_F(DisplaySizeFormTest, PreviewCopiesTheMeterTextOnceAndFollowsTheThumb) {
   form.FormActivate();
   EXPECT_EQ(view.text, "DC");
-  EXPECT_EQ(view.size, 18);
   EXPECT_EQ(view.color, 0x0000FF);
-  EXPECT_EQ(view.position, 18);
+  EXPECT_EQ(view.size, 18);
   window.label1 = "12 KB";  // a later tick
-  Move(20);
+  view.position = 23;
+  form.TrackBar1Change();
   EXPECT_EQ(view.text, "DC");
-  EXPECT_EQ(view.size, 20);
+  EXPECT_EQ(view.size, 23);
   EXPECT_TRUE(store.writes.empty());
-  EXPECT_EQ(window.fontSize, 16);  // the meter is untouched before OK
+  EXPECT_EQ(window.fontSize, 16);  // the meter keeps its size until OK
 }
 
-TEST_F(DisplaySizeFormTest, StoredSizeOutsideTheRangePreviewsAndStoresTheNearestBound) {
-  const struct {
-    std::uint8_t stored;
-    int shown;
-  } cases[] = {{0, 16}, {15, 16}, {16, 16}, {26, 26}, {27, 26}, {255, 26}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(int{c.stored});
-    state.FontSize = c.stored;
-    view = FakePreview{};
+TEST_F(DisplaySizeFormTest, OkAppliesEachSizeWithItsLabelTopsAndAnOutOfRangeOneAtItsBound) {
+  // stored FontSize, size on OK, Label2's top; Label3's top is the size less 4.
+  const int cases[][3] = {{16, 16, 0}, {17, 17, 0}, {18, 18, 1}, {19, 19, 1}, {20, 20, 2},
+                          {21, 21, 2}, {22, 22, 3}, {23, 23, 3}, {24, 24, 4}, {25, 25, 4},
+                          {26, 26, 5}, {0, 16, 0},  {15, 16, 0}, {27, 26, 5}, {255, 26, 5}};
+  for (const auto& [stored, size, label2Top] : cases) {
+    SCOPED_TRACE(stored);
+    state.FontSize = static_cast<std::uint8_t>(stored);
     form.FormActivate();
-    EXPECT_EQ(view.position, c.shown);
-    EXPECT_EQ(view.size, c.shown);
-    form.BitBtn1Click();
-    EXPECT_EQ(state.FontSize, c.shown);
-    EXPECT_EQ(store.Get("FontSize"), std::to_string(c.shown));
-  }
-}
-
-TEST_F(DisplaySizeFormTest, OkAppliesEverySizeWithItsLabelTops) {
-  const int label2Tops[] = {0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5};
-  for (int size = 16; size <= 26; ++size) {
-    SCOPED_TRACE(size);
-    form.FormActivate();
-    Move(size);
+    EXPECT_EQ(view.size, size);
     form.BitBtn1Click();
     EXPECT_EQ(state.FontSize, size);
     EXPECT_EQ(store.Get("FontSize"), std::to_string(size));
     EXPECT_EQ(window.fontSize, size);
-    EXPECT_EQ(window.label2Top, label2Tops[size - 16]);
+    EXPECT_EQ(window.label2Top, label2Top);
     EXPECT_EQ(window.label3Top, size - 4);
   }
-  EXPECT_EQ(window.color, 0x00FF00);  // colour, texts and position stay
-  EXPECT_EQ(window.label1, "DC");
+  EXPECT_EQ(window.color, 0x00FF00);  // colour and position stay
   EXPECT_TRUE(window.moves.empty());
 }
 
 TEST_F(DisplaySizeFormTest, FailingWriteKeepsTheNewSizeInMemoryAndTheMeterAsItWas) {
   store.failingWrites.insert("FontSize");
   form.FormActivate();
-  Move(21);
-  EXPECT_THROW(form.BitBtn1Click(), RegistryError);
+  view.position = 21;
+  form.TrackBar1Change();
+  EXPECT_ANY_THROW(form.BitBtn1Click());
   EXPECT_EQ(state.FontSize, 21);
-  EXPECT_EQ(window.fontSize, 16);
-  EXPECT_EQ(window.label3Top, 22);
-}
-
-TEST_F(DisplaySizeFormTest, FormDestroyRaisesTheMeterAndNothingElse) {
-  form.FormActivate();
-  Move(24);
-  form.FormDestroy();  // Cancel: no BitBtn1Click
-  EXPECT_EQ(window.topmostCalls, std::vector<bool>{true});
-  EXPECT_EQ(state.FontSize, 18);
-  EXPECT_TRUE(store.writes.empty());
   EXPECT_EQ(window.fontSize, 16);
 }
 

@@ -36,8 +36,46 @@ class MeterDialogWin32 : public ::testing::TestWithParam<int>, protected FakeDia
     show_(meter, meter, Ports(), GetParam());
     EXPECT_FALSE(driver.TimedOut()) << "stuck at step " << driver.NextStep();
     EXPECT_TRUE(driver.Finished()) << "closed before step " << driver.NextStep();
-    EXPECT_EQ(FindWindowW(L"#32770", caption_), nullptr);
+    EXPECT_EQ(Dialog(), nullptr);
     EXPECT_EQ(window.topmostCalls, std::vector<bool>{true});
+  }
+
+  HWND Dialog() const { return FindWindowW(L"#32770", caption_); }
+
+  struct Placed {
+    int id;
+    LayoutRect at96;
+    bool fitsItsText = false;  // a label that a wider stand-in font may widen
+  };
+  // The tool-window frame, the client size and each control at its place, scaled to the DPI;
+  // the tab stops in `tabOrder`.
+  void ExpectLayout(int width, int height, const std::vector<Placed>& controls,
+                    const std::vector<int>& tabOrder) const {
+    const int dpi = GetParam();
+    EXPECT_EQ(GetWindowLongW(Dialog(), GWL_STYLE) & (WS_SYSMENU | WS_THICKFRAME), 0);
+    const auto exStyle = static_cast<DWORD>(GetWindowLongW(Dialog(), GWL_EXSTYLE));
+    EXPECT_EQ(exStyle & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST),
+              DWORD{WS_EX_TOOLWINDOW | WS_EX_TOPMOST});
+    RECT client{};
+    GetClientRect(Dialog(), &client);
+    EXPECT_EQ(client.right, Scaled(width, dpi));
+    EXPECT_EQ(client.bottom, Scaled(height, dpi));
+    for (const Placed& control : controls) {
+      SCOPED_TRACE(control.id);
+      auto actual = connection_dialog::RectIn(Dialog(), GetDlgItem(Dialog(), control.id));
+      auto expected = connection_dialog::ScaledRect(control.at96, dpi);
+      if (control.fitsItsText) {
+        EXPECT_GE(actual[2], expected[2]);
+        EXPECT_GE(actual[3], expected[3]);
+        expected[2] = actual[2];
+        expected[3] = actual[3];
+      }
+      EXPECT_EQ(actual, expected);
+    }
+    std::vector<int> tabStops;
+    for (HWND child = GetWindow(Dialog(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) tabStops.push_back(GetDlgCtrlID(child));
+    EXPECT_EQ(tabStops, tabOrder);
   }
 
   HWND meter = nullptr;

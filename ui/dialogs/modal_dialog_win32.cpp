@@ -1,4 +1,4 @@
-#include "ui/dialogs/tool_dialog_win32.h"
+#include "ui/dialogs/modal_dialog_win32.h"
 
 #include <stdexcept>
 #include <vector>
@@ -10,23 +10,21 @@ namespace pelliton {
 
 namespace {
 
-constexpr DWORD kStyle = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_VISIBLE;
-constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
 constexpr UINT kFormActivate = WM_APP + 1;
 
 }  // namespace
 
-void ToolDialog::ShowModal(HWND owner, const wchar_t* caption) {
-  const std::vector<DWORD> layout = EmptyDialogTemplate(kStyle, kExStyle, caption);
+void ModalDialog::ShowModal(HWND owner, const wchar_t* caption, DWORD exStyle) {
+  const std::vector<DWORD> layout = EmptyDialogTemplate(kDialogStyle, exStyle, caption);
   const INT_PTR result = DialogBoxIndirectParamW(
       GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(layout.data()), owner,
-      &ToolDialog::Proc, reinterpret_cast<LPARAM>(this));
+      &ModalDialog::Proc, reinterpret_cast<LPARAM>(this));
   if (result == -1) throw std::runtime_error("Error creating window");
 }
 
-INT_PTR CALLBACK ToolDialog::Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK ModalDialog::Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    auto* self = reinterpret_cast<ToolDialog*>(lParam);
+    auto* self = reinterpret_cast<ModalDialog*>(lParam);
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     self->dialog_ = dialog;
     Guarded([&] {
@@ -40,12 +38,12 @@ INT_PTR CALLBACK ToolDialog::Proc(HWND dialog, UINT message, WPARAM wParam, LPAR
     }
     return FALSE;  // the dialog has set its focus
   }
-  auto* self = reinterpret_cast<ToolDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  auto* self = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
   if (self == nullptr || !self->ready_) return FALSE;  // a failed WM_INITDIALOG: ending
   return self->Dispatch(message, wParam, lParam);
 }
 
-INT_PTR ToolDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR ModalDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kFormActivate:
       Guarded([&] { OnActivate(); });
@@ -62,7 +60,7 @@ INT_PTR ToolDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   return handled;
 }
 
-void ToolDialog::PaintBevels(std::initializer_list<LayoutRect> bevels) {
+void ModalDialog::PaintBevels(std::initializer_list<LayoutRect> bevels) {
   PAINTSTRUCT paint{};
   HDC dc = BeginPaint(dialog_, &paint);
   for (const LayoutRect& bevel : bevels) {
@@ -73,13 +71,13 @@ void ToolDialog::PaintBevels(std::initializer_list<LayoutRect> bevels) {
   EndPaint(dialog_, &paint);
 }
 
-INT_PTR ToolDialog::ColourLabel(HDC dc, COLORREF colour) {
+INT_PTR ModalDialog::ColourLabel(HDC dc, COLORREF colour) {
   SetTextColor(dc, colour);
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
-INT_PTR ToolDialog::Result(LRESULT result) {
+INT_PTR ModalDialog::Result(LRESULT result) {
   SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, result);
   return TRUE;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/dialogs/all_conections.h"
+#include "ui/dialogs/modal_dialog_win32.h"
 #include "ui/meter/ansi_text_win32.h"
 
 namespace pelliton {
@@ -49,6 +50,47 @@ class ListBoxView final : public ConnectionDialogView {
   HWND list_;
   HWND ok_;
   std::vector<std::string> lines_;
+};
+
+// A dialog of Label1 (blue, a click on it runs BitBtn1Click), the OK button BitBtn1, the
+// Cancel button BitBtn2 and the single-selection list ListBox1, in the tab order BitBtn1,
+// BitBtn2, ListBox1. OK is the default button, and the focus starts on Cancel.
+class ListDialog : public ModalDialog {
+ public:
+  using ModalDialog::ModalDialog;
+
+ protected:
+  struct Layout {
+    int label1Id;
+    const wchar_t* label1Text;
+    LayoutRect label1;
+    int label1FontHeight;
+    LayoutRect bitBtn1, bitBtn2;
+    int listBox1Id;
+    LayoutRect listBox1;
+    DWORD listStyle;  // beyond a single-selection list with a vertical scroll bar
+    int listFontHeight;
+    int lineHeight;
+  };
+  void CreateControls(const Layout& layout);
+
+  // The controls' handlers, each run inside the one error handler.
+  virtual void ListBox1Click() = 0;
+  virtual void BitBtn1Click() = 0;
+  virtual void BitBtn2Click() {}
+
+  // WM_COMMAND and Label1's colour; FALSE for any other message. OK (and Enter) presses
+  // nothing while disabled, and closes with the OK result even when its handler failed.
+  INT_PTR OnListMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  FontHandle formFont_, label1Font_, listFont_;
+  HWND label1_ = nullptr;
+  HWND bitBtn1_ = nullptr;
+  HWND bitBtn2_ = nullptr;
+  HWND listBox1_ = nullptr;
+
+ private:
+  void OnCommand(int id, int code);
 };
 
 }  // namespace pelliton

@@ -8,20 +8,25 @@
 
 namespace pelliton {
 
-// A small modal dialog in a tool-window frame (small caption bar, no caption buttons, no
-// system menu, fixed size) that stays on top and builds its own controls. The handlers'
-// activation runs once the dialog is up; every message reaches the derived dialog inside
-// the one error handler.
-class ToolDialog {
+// A dialog frame with a caption and nothing else (no caption buttons, no system menu, fixed
+// size) that stays on top; with the tool-window extra, its caption bar is the small one.
+inline constexpr DWORD kDialogStyle = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_VISIBLE;
+inline constexpr DWORD kDialogExStyle = WS_EX_TOPMOST;
+inline constexpr DWORD kToolDialogExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
+
+// A modal dialog that builds its own controls. The handlers' activation runs once the
+// dialog is up; every message reaches the derived dialog inside the one error handler, and
+// closing it any other way than by its buttons ends it with the Cancel result.
+class ModalDialog {
  public:
-  explicit ToolDialog(int dpi) : dpi_(dpi) {}
-  virtual ~ToolDialog() = default;
-  ToolDialog(const ToolDialog&) = delete;
-  ToolDialog& operator=(const ToolDialog&) = delete;
+  explicit ModalDialog(int dpi) : dpi_(dpi) {}
+  virtual ~ModalDialog() = default;
+  ModalDialog(const ModalDialog&) = delete;
+  ModalDialog& operator=(const ModalDialog&) = delete;
 
   // Shows the dialog modally over `owner` until it ends. Throws when the system cannot
   // create it.
-  void ShowModal(HWND owner, const wchar_t* caption);
+  void ShowModal(HWND owner, const wchar_t* caption, DWORD exStyle);
 
  protected:
   // Creates the controls and places the dialog. An error ends the showing at once.
@@ -35,7 +40,7 @@ class ToolDialog {
   void PaintBevels(std::initializer_list<LayoutRect> bevels);
   // Answers WM_CTLCOLORSTATIC for a label in `colour` on the face colour.
   static INT_PTR ColourLabel(HDC dc, COLORREF colour);
-  // A WM_DRAWITEM or WM_NOTIFY-style result that the dialog manager must pass on.
+  // A message result that the dialog manager must pass on (WM_DRAWITEM and the like).
   INT_PTR Result(LRESULT result);
 
   HWND dialog_ = nullptr;
