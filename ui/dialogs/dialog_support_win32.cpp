@@ -78,10 +78,10 @@ void FontHandle::Reset() {
   font_ = nullptr;
 }
 
-FontHandle CreateDialogFont(const wchar_t* face, int pixelsAt96, int dpi) {
+FontHandle CreateDialogFont(const wchar_t* face, int pixelsAt96, int dpi, DWORD pitchAndFamily) {
   HFONT font = CreateFontW(-Scaled(pixelsAt96, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+                           DEFAULT_QUALITY, pitchAndFamily, face);
   if (font == nullptr) throw std::runtime_error("Out of system resources");
   return FontHandle(font);
 }

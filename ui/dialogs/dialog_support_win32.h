@@ -51,7 +51,9 @@ class FontHandle {
 };
 
 // A font whose characters are `pixelsAt96` high at 96 DPI (the cell minus its internal
-// leading), scaled to `dpi`. Throws when the system has no font to give.
-FontHandle CreateDialogFont(const wchar_t* face, int pixelsAt96, int dpi);
+// leading), scaled to `dpi`. `pitchAndFamily` tells what kind of face stands in where the
+// system lacks `face`. Throws when the system has no font to give.
+FontHandle CreateDialogFont(const wchar_t* face, int pixelsAt96, int dpi,
+                            DWORD pitchAndFamily = DEFAULT_PITCH | FF_DONTCARE);
 
 }  // namespace pelliton

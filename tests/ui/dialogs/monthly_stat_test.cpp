@@ -52,7 +52,8 @@ TEST(BuildStatisticsText, CutsPiecesAtTheEndOfTheText) {
 TEST(BuildStatisticsText, ListsTwelveRecordsNewestFirst) {
   std::u16string allData = u"?? ???, ????";
   for (int day = 1; day <= 13; ++day) {
-    const std::u16string date = u"0" + std::u16string(1, char16_t(u'0' + day % 10)) + u" Jan, 2027";
+    std::u16string date = u"0x Jan, 2027";
+    date[1] = char16_t(u'0' + day % 10);
     allData = InsertFinishedCycle(allData, date, u"0 KB", std::uint16_t(day), 0);
   }
   ASSERT_EQ(allData.size(), kAllDataMaxLength);
