@@ -114,13 +114,17 @@ std::wstring CaptionOf(HWND button) {
   return text;
 }
 
-// Glyph and caption side by side, centred in `face`; embossed grey when disabled.
+// Glyph and caption side by side, centred in `face`, the access key underlined; embossed grey
+// when disabled.
 void DrawContent(HDC dc, HWND button, const RECT& face, ButtonGlyph glyph, int dpi, bool disabled) {
   const std::wstring caption = CaptionOf(button);
   HGDIOBJ oldFont =
       SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)));
-  SIZE text{};
-  GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+  // Measured as drawn: an ampersand marks the access key and takes no room of its own.
+  RECT measured{};
+  DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &measured,
+            DT_SINGLELINE | DT_CALCRECT);
+  const SIZE text{measured.right - measured.left, measured.bottom - measured.top};
 
   const int glyphSize = Scaled(kGlyphSize, dpi);
   const int total = glyphSize + Scaled(kGlyphSpacing, dpi) + text.cx;
@@ -136,7 +140,7 @@ void DrawContent(HDC dc, HWND button, const RECT& face, ButtonGlyph glyph, int d
     OffsetRect(&at, offset, offset);
     SetTextColor(dc, textColor);
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &at,
-              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+              DT_SINGLELINE | DT_VCENTER | DT_LEFT);
   };
   if (disabled) {
     paint(1, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNHIGHLIGHT));

@@ -34,8 +34,21 @@ constexpr int kLabel1FontHeight = 12;
 constexpr wchar_t kNoteFontFace[] = L"Times New Roman";
 constexpr int kNoteFontHeight = 11;
 constexpr COLORREF kNoteColor = RGB(255, 0, 0);
+constexpr int kSmallestNoteFontHeight = 6;
 // A well-formed line of the history; the label is at least this wide in its font.
 constexpr int kLineCharacters = 64;
+
+// How wide `text` is in `font` on the screen.
+int TextWidth(HFONT font, const std::wstring& text) {
+  HDC dc = GetDC(nullptr);
+  if (dc == nullptr) return 0;
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return extent.cx;
+}
 
 // What the static control is given: every carriage return breaks the line (a lone one
 // becomes CR LF), and a NUL, which would end the text, shows as a blank.
@@ -69,6 +82,7 @@ class StatisticsWindow {
   void OnInitDialog();
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void WidenToLine(HWND label) const;
+  FontHandle NoteFont(const std::wstring& note) const;
   void PaintBevel1();
 
   int dpi_;
@@ -101,14 +115,14 @@ INT_PTR CALLBACK StatisticsWindow::Proc(HWND dialog, UINT message, WPARAM wParam
 void StatisticsWindow::OnInitDialog() {
   formFont_ = CreateDialogFont(kFormFontFace, kFormFontHeight, dpi_);
   label1Font_ = CreateDialogFont(kLabel1FontFace, kLabel1FontHeight, dpi_, FIXED_PITCH | FF_MODERN);
-  noteFont_ = CreateDialogFont(kNoteFontFace, kNoteFontHeight, dpi_, VARIABLE_PITCH | FF_ROMAN);
+  const std::wstring note(kStatisticsNote.begin(), kStatisticsNote.end());
+  noteFont_ = NoteFont(note);
 
   label1_ = CreateChild(dialog_, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 0, IDC_STAT_LABEL1, kLabel1,
                         dpi_, label1Font_.Get());
   WidenToLine(label1_);
-  staticText1_ = CreateChild(
-      dialog_, L"STATIC", std::wstring(kStatisticsNote.begin(), kStatisticsNote.end()).c_str(),
-      SS_CENTER | SS_NOPREFIX, 0, IDC_STAT_STATICTEXT1, kStaticText1, dpi_, noteFont_.Get());
+  staticText1_ = CreateChild(dialog_, L"STATIC", note.c_str(), SS_CENTER | SS_NOPREFIX, 0,
+                             IDC_STAT_STATICTEXT1, kStaticText1, dpi_, noteFont_.Get());
   bitBtn1_ = CreateBitButton(dialog_, IDC_STAT_BITBTN1, L"&Close", ButtonGlyph::Close, kBitBtn1,
                              dpi_, formFont_.Get(), WS_TABSTOP | WS_GROUP);
 
@@ -158,21 +172,24 @@ INT_PTR StatisticsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 // stand-in for it, is wider, the label grows to the right inside the bevel so that each
 // cycle keeps one line.
 void StatisticsWindow::WidenToLine(HWND label) const {
-  HDC dc = GetDC(label);
-  if (dc == nullptr) return;
-  HGDIOBJ old = SelectObject(dc, label1Font_.Get());
-  const std::wstring line(kLineCharacters, L'0');
-  SIZE extent{};
-  GetTextExtentPoint32W(dc, line.c_str(), kLineCharacters, &extent);
-  SelectObject(dc, old);
-  ReleaseDC(label, dc);
+  const int line = TextWidth(label1Font_.Get(), std::wstring(kLineCharacters, L'0'));
   RECT rect{};
   GetClientRect(label, &rect);
   const int room = Scaled(kBevel1.left + kBevel1.width, dpi_) - Scaled(kLabel1.left, dpi_) - 2;
-  const int width = std::min(static_cast<int>(extent.cx) + 1, room);
+  const int width = std::min(line + 1, room);
   if (width > rect.right) {
     SetWindowPos(label, nullptr, 0, 0, width, rect.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+// The note keeps to its one line: where a wider stand-in takes the place of the face, the
+// note is set in the largest size of it that fits.
+FontHandle StatisticsWindow::NoteFont(const std::wstring& note) const {
+  const int width = Scaled(kStaticText1.width, dpi_);
+  for (int height = kNoteFontHeight;; --height) {
+    FontHandle font = CreateDialogFont(kNoteFontFace, height, dpi_, VARIABLE_PITCH | FF_ROMAN);
+    if (height <= kSmallestNoteFontHeight || TextWidth(font.Get(), note) <= width) return font;
   }
 }
 
