@@ -13,6 +13,8 @@ fails only when something cannot run at all.
   handles in the system's handle list, and from inside (the resource probe) the live GDI
   objects in its GDI handle table and that table's slots in use, its windows, menus and
   icons/cursors.
+- Statistics: 100 openings of the statistics window (the "Monthly Statistics" command, Close),
+  counted the same way.
 
 A tick is the driver's "tick": WM_TIMER 1 sent to the meter window, which runs the handler of
 the two-second timer; each returns when its tick is done.
@@ -30,10 +32,11 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 
-from harness import (CONNECTION_DIALOG, IDCANCEL, IDM, IDYES,  # noqa: E402
-                     WINE, Env, _die_with_parent, filled_connection_list, run, setting)
+from harness import (CONNECTION_DIALOG, IDC_STAT_BITBTN1, IDCANCEL, IDM, IDYES,  # noqa: E402
+                     STATISTICS_WINDOW, WINE, Env, _die_with_parent, filled_connection_list,
+                     run, setting)
 
-BUDGET = 150  # seconds for everything, teardown included
+BUDGET = 300  # seconds for everything, teardown included
 STARTS = 20  # starts of each program
 MEMORY_TICKS = 100
 SOAK_TICKS = (500, 500)
@@ -138,6 +141,11 @@ class Bench:
         parts = [int(self.env.value(name) or 0) for name in ("Hours", "Minutes", "Seconds")]
         return ((parts[0] * 60 + parts[1]) * 60 + parts[2]) // 2
 
+    @staticmethod
+    def header():
+        print(f"  {'after':<18} {'RSS MB':>7} {'anon MB':>7} {'handles':>7} {'GDI':>5} "
+              f"{'slots':>5} {'windows':>7} {'menus':>5} {'icons':>5} {'ms each':>8}")
+
     def row(self, label, each_ms):
         pid = exe_pid(self.env.pelliton, self.env.exe, self.env.prefix)
         rss, anon = resident(pid)
@@ -173,8 +181,7 @@ class Bench:
               "handle table, stock ones left out;\nslots: table slots in use (grows only when "
               "the table does); windows, menus, icons/cursors:\nits USER objects of those "
               "kinds. All counted while no dialog is open.")
-        print(f"  {'after':<18} {'RSS MB':>7} {'anon MB':>7} {'handles':>7} {'GDI':>5} "
-              f"{'slots':>5} {'windows':>7} {'menus':>5} {'icons':>5} {'ms each':>8}")
+        self.header()
         first = self.row(f"start ({MEMORY_TICKS} ticks)", None)
         counted = self.connected_ticks()
         done = 0
@@ -200,6 +207,30 @@ class Bench:
         if not self.env.pelliton_running():
             raise RuntimeError("Pelliton.exe ended during the soak")
 
+    def show_statistics_once(self):
+        drv = self.drv
+        drv.do("command", IDM["USAGE_STATISTICS"])
+        window = drv.wait("#32770", STATISTICS_WINDOW, 10)
+        drv.do("click", window, IDC_STAT_BITBTN1)
+        if not drv.gone(window, 10):
+            raise RuntimeError("the statistics window did not close")
+
+    def statistics(self):
+        print("\nThe statistics window opened and closed, counted as in the soak:")
+        self.header()
+        first = self.row("no window", None)
+        shown = 0
+        for windows in SOAK_DIALOGS:
+            begin = time.monotonic()
+            for _ in range(windows):
+                self.show_statistics_once()
+            shown += windows
+            last = self.row(f"{shown} window{'s' * (shown > 1)}",
+                            (time.monotonic() - begin) * 1000 / windows)
+        print("  GDI objects by kind, start -> end: " + ", ".join(
+            f"{kind} {first['gdi_kinds'][kind]}->{last['gdi_kinds'][kind]}"
+            for kind in first["gdi_kinds"]))
+
 
 def main():
     signal.signal(signal.SIGALRM, _out_of_time)
@@ -212,6 +243,7 @@ def main():
         bench.startup()
         bench.memory()
         bench.soak()
+        bench.statistics()
     finally:
         signal.alarm(0)
         bench.close()

@@ -13,7 +13,8 @@ import time
 import types
 import unittest
 
-from harness import IDC_CONN_LISTBOX1, Env, date_text, filled_connection_list, lo_counters
+from harness import (IDC_CONN_LISTBOX1, IDM, LIME, Env, date_text, filled_connection_list,
+                     lo_counters)
 
 
 class ScenarioTimeout(Exception):
@@ -129,6 +130,59 @@ class Scenario(unittest.TestCase):
         self.assertEqual(after["selected"], lines["items"].index("lo"))
         self.assertTrue(after["ok_enabled"], "OK stays disabled after a user selection")
         return lines
+
+    def grip(self):
+        """A lime pixel of Label1's text (only the text takes the mouse), and the window."""
+        meter = self.drv.do("meter")
+        label = meter["labels"][0]["rect"]
+        points = self.wait_until(lambda: self.env.grab().find(label, LIME), 5, "Label1's text")
+        return min(points, key=lambda p: (p[1], p[0])), meter["rect"]
+
+    def drag(self, dx, dy):
+        """Drags the meter by (dx, dy) with the left button; returns where it was."""
+        (x, y), rect = self.grip()
+        self.env.xdotool("mousemove", x, y, "mousedown", "1")
+        steps = 10
+        for i in range(1, steps + 1):
+            self.env.xdotool("mousemove", x + dx * i // steps, y + dy * i // steps)
+            time.sleep(0.02)
+        time.sleep(0.1)
+        self.env.xdotool("mouseup", "1")
+        time.sleep(0.3)
+        return rect
+
+    def open_from_menu(self, item):
+        """Chooses a command of the popup menu as a user does: a right press on Label1's text
+        opens it, a left click on the item (all twelve are one height) chooses it."""
+        (x, y), _ = self.grip()
+        self.env.xdotool("mousemove", x, y, "mousedown", "3")
+        try:
+            menu = self.drv.do("menu", 5000)
+        finally:
+            self.env.xdotool("mouseup", "3")
+        items = menu["menu"]["items"]
+        index = [i["id"] for i in items].index(IDM[item])
+        rect = menu["rect"]
+        height = (rect["bottom"] - rect["top"]) / len(items)
+        self.env.xdotool("mousemove", rect["left"] + 40, int(rect["top"] + height * (index + 0.5)),
+                         "click", "1")
+
+    def assert_meter_deaf(self):
+        """The meter takes no mouse input: a drag of Label1 leaves it where it is, and a
+        right press opens no popup menu."""
+        before = self.drv.do("meter")["rect"]
+        self.assertFalse(self.drv.do("meter")["enabled"])
+        self.drag(-300, 200)
+        self.assertEqual(self.drv.do("meter")["rect"], before, "the meter was dragged")
+        (x, y), _ = self.grip()
+        self.env.xdotool("mousemove", x, y, "mousedown", "3")
+        try:
+            menu = self.drv.call("menu", 1500)
+        finally:
+            self.env.xdotool("mouseup", "3")
+        if menu["ok"]:
+            self.env.xdotool("key", "Escape")
+        self.assertFalse(menu["ok"], "a right press opened the popup menu")
 
     def label_texts(self, meter=None):
         meter = meter or self.drv.do("meter")

@@ -10,9 +10,11 @@
 //   gone HWND MS                    until HWND is no window or is hidden
 //   window HWND                     a window and its child controls
 //   meter                           the meter window, its labels, the application window
+//   gui HWND                        its client size; focus, active window, capture of its thread
 //   listbox HWND ID                 a list box's lines and selection, and OK's state
 //   select HWND ID INDEX            a user's selection of a list line
 //   click HWND ID                   presses a dialog button (posted BM_CLICK)
+//   move HWND X Y                   moves a window, as a drag of its caption would
 //   msgbox CAPTION MS               a visible message box (empty CAPTION: any)
 //   command ID                      posts the menu command ID to the meter window
 //   menu MS                         the open popup menu: position and items
@@ -123,6 +125,7 @@ std::string Run(const std::vector<std::string>& f) {
     return std::string("{\"ok\":true,") + all.substr(1);
   }
   if (cmd == "meter") return MeterReport();
+  if (cmd == "gui") return GuiReport(NeedWindow(arg(1)));
   if (cmd == "listbox") {
     HWND dialog = NeedWindow(arg(1));
     HWND list = Control(dialog, arg(2));
@@ -156,6 +159,12 @@ std::string Run(const std::vector<std::string>& f) {
   if (cmd == "click") {
     HWND button = Control(NeedWindow(arg(1)), arg(2));
     if (!PostMessageW(button, BM_CLICK, 0, 0)) Fail("cannot post to button " + arg(2));
+    return R"({"ok":true})";
+  }
+  if (cmd == "move") {
+    if (!SetWindowPos(NeedWindow(arg(1)), nullptr, std::stoi(arg(2)), std::stoi(arg(3)), 0, 0,
+                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE))
+      Fail("cannot move window " + arg(1));
     return R"({"ok":true})";
   }
   if (cmd == "msgbox") {
