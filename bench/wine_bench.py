@@ -190,20 +190,11 @@ class Bench:
             done += ticks
             self.row(f"{done:,} ticks", answer["ms"] / ticks)
         counted = self.connected_ticks() - counted
-        shown = 0
-        for dialogs in SOAK_DIALOGS:
-            begin = time.monotonic()
-            for _ in range(dialogs):
-                self.show_dialog_once()
-            shown += dialogs
-            last = self.row(f"{shown} dialog{'s' * (shown > 1)}",
-                            (time.monotonic() - begin) * 1000 / dialogs)
+        last = self.showings(self.show_dialog_once, "dialog")
         print(f"  The meter stored {counted:,} connected ticks for the {done:,} sent (a tick of "
               f"its own two-second\n  timer would add one). ms each: a tick's round trip, a "
               f"showing's whole drive from outside.")
-        print("  GDI objects by kind, start -> end: " + ", ".join(
-            f"{kind} {first['gdi_kinds'][kind]}->{last['gdi_kinds'][kind]}"
-            for kind in first["gdi_kinds"]))
+        self.kinds(first, last)
         if not self.env.pelliton_running():
             raise RuntimeError("Pelliton.exe ended during the soak")
 
@@ -219,14 +210,22 @@ class Bench:
         print("\nThe statistics window opened and closed, counted as in the soak:")
         self.header()
         first = self.row("no window", None)
+        self.kinds(first, self.showings(self.show_statistics_once, "window"))
+
+    def showings(self, show_once, noun):
+        """Rows after 1, 50 and 100 showings; returns the last row's figures."""
         shown = 0
-        for windows in SOAK_DIALOGS:
+        for count in SOAK_DIALOGS:
             begin = time.monotonic()
-            for _ in range(windows):
-                self.show_statistics_once()
-            shown += windows
-            last = self.row(f"{shown} window{'s' * (shown > 1)}",
-                            (time.monotonic() - begin) * 1000 / windows)
+            for _ in range(count):
+                show_once()
+            shown += count
+            last = self.row(f"{shown} {noun}{'s' * (shown > 1)}",
+                            (time.monotonic() - begin) * 1000 / count)
+        return last
+
+    @staticmethod
+    def kinds(first, last):
         print("  GDI objects by kind, start -> end: " + ", ".join(
             f"{kind} {first['gdi_kinds'][kind]}->{last['gdi_kinds'][kind]}"
             for kind in first["gdi_kinds"]))

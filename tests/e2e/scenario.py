@@ -151,15 +151,21 @@ class Scenario(unittest.TestCase):
         time.sleep(0.3)
         return rect
 
-    def open_from_menu(self, item):
-        """Chooses a command of the popup menu as a user does: a right press on Label1's text
-        opens it, a left click on the item (all twelve are one height) chooses it."""
+    def right_press(self, seconds):
+        """A right press on Label1's text; the driver's "menu" answer for the popup menu it
+        opened within `seconds` (its "ok" is false when none opened)."""
         (x, y), _ = self.grip()
         self.env.xdotool("mousemove", x, y, "mousedown", "3")
         try:
-            menu = self.drv.do("menu", 5000)
+            return self.drv.call("menu", int(seconds * 1000), timeout=seconds + 10)
         finally:
             self.env.xdotool("mouseup", "3")
+
+    def open_from_menu(self, item):
+        """Chooses a command of the popup menu as a user does: a right press on Label1's text
+        opens it, a left click on the item (all twelve are one height) chooses it."""
+        menu = self.right_press(5)
+        self.assertTrue(menu["ok"], "a right press opened no popup menu")
         items = menu["menu"]["items"]
         index = [i["id"] for i in items].index(IDM[item])
         rect = menu["rect"]
@@ -174,12 +180,7 @@ class Scenario(unittest.TestCase):
         self.assertFalse(self.drv.do("meter")["enabled"])
         self.drag(-300, 200)
         self.assertEqual(self.drv.do("meter")["rect"], before, "the meter was dragged")
-        (x, y), _ = self.grip()
-        self.env.xdotool("mousemove", x, y, "mousedown", "3")
-        try:
-            menu = self.drv.call("menu", 1500)
-        finally:
-            self.env.xdotool("mouseup", "3")
+        menu = self.right_press(1.5)
         if menu["ok"]:
             self.env.xdotool("key", "Escape")
         self.assertFalse(menu["ok"], "a right press opened the popup menu")

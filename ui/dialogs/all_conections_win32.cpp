@@ -4,7 +4,6 @@
 #include <cwchar>
 #include <new>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -91,7 +90,6 @@ class ConnectionDialog {
   void OnInitDialog();
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code);
-  void PaintBevel2();
   void FitToText(HWND label);
 
   HWND meter_;
@@ -169,21 +167,13 @@ INT_PTR ConnectionDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       if (!DrawBitButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return FALSE;
       SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
       return TRUE;
-    case WM_CTLCOLORSTATIC: {
+    case WM_CTLCOLORSTATIC:
       if (reinterpret_cast<HWND>(lParam) != label1_) return FALSE;
-      HDC dc = reinterpret_cast<HDC>(wParam);
-      SetTextColor(dc, kLabel1Color);
-      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-    }
-    case WM_CTLCOLORLISTBOX: {
-      HDC dc = reinterpret_cast<HDC>(wParam);
-      SetTextColor(dc, kListColor);
-      SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
-    }
+      return ControlColours(wParam, kLabel1Color, COLOR_BTNFACE);
+    case WM_CTLCOLORLISTBOX:
+      return ControlColours(wParam, kListColor, COLOR_WINDOW);
     case WM_PAINT:
-      PaintBevel2();
+      PaintBevel(dialog_, kBevel2, dpi_, BDR_SUNKENOUTER);
       return TRUE;
   }
   return FALSE;
@@ -229,25 +219,12 @@ void ConnectionDialog::FitToText(HWND label) {
   }
 }
 
-void ConnectionDialog::PaintBevel2() {
-  PAINTSTRUCT paint{};
-  HDC dc = BeginPaint(dialog_, &paint);
-  RECT frame{Scaled(kBevel2.left, dpi_), Scaled(kBevel2.top, dpi_),
-             Scaled(kBevel2.left + kBevel2.width, dpi_),
-             Scaled(kBevel2.top + kBevel2.height, dpi_)};
-  DrawEdge(dc, &frame, BDR_SUNKENOUTER, BF_RECT);
-  EndPaint(dialog_, &paint);
-}
-
 }  // namespace
 
 void ShowConnectionDialog(HWND owner, HWND meter, const ConnectionDialogPorts& ports) {
   ConnectionDialog dialog(meter, ports);
-  const std::vector<DWORD> layout = EmptyDialogTemplate(kStyle, kExStyle, kCaption);
-  const INT_PTR result = DialogBoxIndirectParamW(
-      GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(layout.data()), owner,
-      &ConnectionDialog::Proc, reinterpret_cast<LPARAM>(&dialog));
-  if (result == -1) throw std::runtime_error("Error creating window");
+  ShowModalDialog(owner, kStyle, kExStyle, kCaption, &ConnectionDialog::Proc,
+                  reinterpret_cast<LPARAM>(&dialog));
 }
 
 }  // namespace pelliton

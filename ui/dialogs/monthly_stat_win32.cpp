@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <new>
-#include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "ui/dialogs/bit_button_win32.h"
 #include "ui/dialogs/dialog_support_win32.h"
@@ -83,7 +81,6 @@ class StatisticsWindow {
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void WidenToLine(HWND label) const;
   FontHandle NoteFont(const std::wstring& note) const;
-  void PaintBevel1();
 
   int dpi_;
   FontHandle formFont_, label1Font_, noteFont_;
@@ -155,14 +152,12 @@ INT_PTR StatisticsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_CTLCOLORSTATIC: {
-      HDC dc = reinterpret_cast<HDC>(wParam);
       const bool note = reinterpret_cast<HWND>(lParam) == staticText1_;
-      SetTextColor(dc, note ? kNoteColor : GetSysColor(COLOR_WINDOWTEXT));
-      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+      return ControlColours(wParam, note ? kNoteColor : GetSysColor(COLOR_WINDOWTEXT),
+                            COLOR_BTNFACE);
     }
     case WM_PAINT:
-      PaintBevel1();
+      PaintBevel(dialog_, kBevel1, dpi_, BDR_RAISEDINNER);
       return TRUE;
   }
   return FALSE;
@@ -193,25 +188,12 @@ FontHandle StatisticsWindow::NoteFont(const std::wstring& note) const {
   }
 }
 
-void StatisticsWindow::PaintBevel1() {
-  PAINTSTRUCT paint{};
-  HDC dc = BeginPaint(dialog_, &paint);
-  RECT frame{Scaled(kBevel1.left, dpi_), Scaled(kBevel1.top, dpi_),
-             Scaled(kBevel1.left + kBevel1.width, dpi_),
-             Scaled(kBevel1.top + kBevel1.height, dpi_)};
-  DrawEdge(dc, &frame, BDR_RAISEDINNER, BF_RECT);
-  EndPaint(dialog_, &paint);
-}
-
 }  // namespace
 
 void ShowStatisticsWindow(HWND owner, HWND, const DialogPorts& ports) {
   StatisticsWindow window(ports);
-  const std::vector<DWORD> layout = EmptyDialogTemplate(kStyle, kExStyle, kCaption);
-  const INT_PTR result = DialogBoxIndirectParamW(
-      GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(layout.data()), owner,
-      &StatisticsWindow::Proc, reinterpret_cast<LPARAM>(&window));
-  if (result == -1) throw std::runtime_error("Error creating window");
+  ShowModalDialog(owner, kStyle, kExStyle, kCaption, &StatisticsWindow::Proc,
+                  reinterpret_cast<LPARAM>(&window));
 }
 
 }  // namespace pelliton
