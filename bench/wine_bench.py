@@ -36,7 +36,7 @@ from harness import (CONNECTION_DIALOG, IDC_STAT_BITBTN1, IDCANCEL, IDM, IDYES, 
                      STATISTICS_WINDOW, WINE, Env, _die_with_parent, filled_connection_list,
                      run, setting)
 
-BUDGET = 300  # seconds for everything, teardown included
+BUDGET = 150  # seconds for everything, teardown included
 STARTS = 20  # starts of each program
 MEMORY_TICKS = 100
 SOAK_TICKS = (500, 500)
