@@ -8,13 +8,14 @@ fails only when something cannot run at all.
   both have their resident memory read from /proc/<pid>/status of the Linux process that runs
   the .exe (VmRSS, and RssAnon, its private anonymous part).
 - Soak: 1,000 ticks, then 100 showings of the connection dialog (the "Change Network" command,
-  Yes in its confirmation box, Cancel in the dialog) and 100 of the cycle date and of the
-  display size dialogs (their commands, Cancel), with the program's objects counted by
+  Yes in its confirmation box, Cancel in the dialog), with the program's objects counted by
   the driver, since Wine's GetGuiResources and GetProcessHandleCount answer 0: its kernel
   handles in the system's handle list, and from inside (the resource probe) the live GDI
   objects in its GDI handle table and that table's slots in use, its windows, menus and
-  icons/cursors. Then 100 showings of the About box (closed with its close box) and 100 of
-  the colour dialog (cancelled), counted the same way.
+  icons/cursors. Then 100 showings each of the About box (closed with its close box), the
+  colour dialog, the cycle date and the display size dialogs (cancelled), counted the same way.
+- Statistics: 100 openings of the statistics window (the "Monthly Statistics" command, Close),
+  counted the same way.
 
 A tick is the driver's "tick": WM_TIMER 1 sent to the meter window, which runs the handler of
 the two-second timer; each returns when its tick is done.
@@ -33,7 +34,8 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 
 from harness import (CONNECTION_DIALOG, CYCLE_DATE_DIALOG, DISPLAY_SIZE_DIALOG,  # noqa: E402
-                     IDCANCEL, IDM, IDYES, WINE, Env, _die_with_parent, filled_connection_list,
+                     IDC_STAT_BITBTN1, IDCANCEL, IDM, IDYES, STATISTICS_WINDOW, WINE, Env,
+                     _die_with_parent, filled_connection_list,
                      run, setting)
 
 BUDGET = 420  # seconds for everything, teardown included
@@ -146,6 +148,11 @@ class Bench:
         parts = [int(self.env.value(name) or 0) for name in ("Hours", "Minutes", "Seconds")]
         return ((parts[0] * 60 + parts[1]) * 60 + parts[2]) // 2
 
+    @staticmethod
+    def header():
+        print(f"  {'after':<18} {'RSS MB':>7} {'anon MB':>7} {'handles':>7} {'GDI':>5} "
+              f"{'slots':>5} {'windows':>7} {'menus':>5} {'icons':>5} {'ms each':>8}")
+
     def row(self, label, each_ms):
         pid = exe_pid(self.env.pelliton, self.env.exe, self.env.prefix)
         rss, anon = resident(pid)
@@ -189,13 +196,7 @@ class Bench:
 
     def soak_windows(self):
         for name, command, caption, closing in SOAK_WINDOWS:
-            shown = 0
-            for count in SOAK_DIALOGS:
-                begin = time.monotonic()
-                for _ in range(count):
-                    self.show_window_once(command, caption, closing)
-                shown += count
-                self.row(f"{shown} {name}", (time.monotonic() - begin) * 1000 / count)
+            self.showings(lambda: self.show_window_once(command, caption, closing), name)
 
     def soak(self):
         drv = self.drv
@@ -205,8 +206,7 @@ class Bench:
               "handle table, stock ones left out;\nslots: table slots in use (grows only when "
               "the table does); windows, menus, icons/cursors:\nits USER objects of those "
               "kinds. All counted while no dialog is open.")
-        print(f"  {'after':<18} {'RSS MB':>7} {'anon MB':>7} {'handles':>7} {'GDI':>5} "
-              f"{'slots':>5} {'windows':>7} {'menus':>5} {'icons':>5} {'ms each':>8}")
+        self.header()
         first = self.row(f"start ({MEMORY_TICKS} ticks)", None)
         counted = self.connected_ticks()
         done = 0
@@ -215,25 +215,47 @@ class Bench:
             done += ticks
             self.row(f"{done:,} ticks", answer["ms"] / ticks)
         counted = self.connected_ticks() - counted
-        showings = (("connection", self.show_connection_dialog),)
-        for name, show in showings:
-            shown = 0
-            for dialogs in SOAK_DIALOGS:
-                begin = time.monotonic()
-                for _ in range(dialogs):
-                    show()
-                shown += dialogs
-                last = self.row(f"{shown} {name}", (time.monotonic() - begin) * 1000 / dialogs)
+        self.showings(self.show_connection_dialog, "dialog")
         self.soak_windows()
         last = self.row("end", None)
         print(f"  The meter stored {counted:,} connected ticks for the {done:,} sent (a tick of "
               f"its own two-second\n  timer would add one). ms each: a tick's round trip, a "
               f"showing's whole drive from outside.")
+        self.kinds(first, last)
+        if not self.env.pelliton_running():
+            raise RuntimeError("Pelliton.exe ended during the soak")
+
+    def show_statistics_once(self):
+        drv = self.drv
+        drv.do("command", IDM["USAGE_STATISTICS"])
+        window = drv.wait("#32770", STATISTICS_WINDOW, 10)
+        drv.do("click", window, IDC_STAT_BITBTN1)
+        if not drv.gone(window, 10):
+            raise RuntimeError("the statistics window did not close")
+
+    def statistics(self):
+        print("\nThe statistics window opened and closed, counted as in the soak:")
+        self.header()
+        first = self.row("no window", None)
+        self.kinds(first, self.showings(self.show_statistics_once, "window"))
+
+    def showings(self, show_once, noun):
+        """Rows after 1, 50 and 100 showings; returns the last row's figures."""
+        shown = 0
+        for count in SOAK_DIALOGS:
+            begin = time.monotonic()
+            for _ in range(count):
+                show_once()
+            shown += count
+            last = self.row(f"{shown} {noun}{'s' * (shown > 1)}",
+                            (time.monotonic() - begin) * 1000 / count)
+        return last
+
+    @staticmethod
+    def kinds(first, last):
         print("  GDI objects by kind, start -> end: " + ", ".join(
             f"{kind} {first['gdi_kinds'][kind]}->{last['gdi_kinds'][kind]}"
             for kind in first["gdi_kinds"]))
-        if not self.env.pelliton_running():
-            raise RuntimeError("Pelliton.exe ended during the soak")
 
 
 def main():
@@ -247,6 +269,7 @@ def main():
         bench.startup()
         bench.memory()
         bench.soak()
+        bench.statistics()
     finally:
         signal.alarm(0)
         bench.close()

@@ -16,6 +16,11 @@ constexpr std::size_t kQuantityWidth = 11;
 constexpr std::size_t kEndDateAt = kHeadLength;
 constexpr std::size_t kQuantityAt = 24;
 constexpr std::size_t kTimeAt = 35;
+// The widest connected time a record holds. A cycle can run longer than 999 hours (a new
+// connection chosen early in a month, with a late cycle day); more digits would shift every
+// older record, so the record says 999 then.
+constexpr unsigned kMaxRecordHours = 999;
+constexpr unsigned kMaxRecordMinutes = 99;
 
 // Decimal digits with leading zeros up to `width`; never cut.
 std::u16string Digits(unsigned value, std::size_t width) {
@@ -55,7 +60,9 @@ std::u16string InsertFinishedCycle(std::u16string_view allData, std::u16string_v
   std::u16string total(kQuantityWidth - std::min(quantity.size(), kQuantityWidth), u' ');
   total += quantity;
   Insert(text, kQuantityAt, total);
-  Insert(text, kTimeAt, Digits(hours, 3) + Digits(minutes, 2));
+  Insert(text, kTimeAt,
+         Digits(std::min<unsigned>(hours, kMaxRecordHours), 3) +
+             Digits(std::min<unsigned>(minutes, kMaxRecordMinutes), 2));
   text.insert(0, date);
   if (text.size() > kAllDataMaxLength) text.resize(kAllDataMaxLength);
   return text;

@@ -25,8 +25,8 @@ std::u16string FormatCycleDate(const LocalDateTime& date, const Locale& locale);
 
 // The history after a rollover on `date`: the old head becomes the start of a new record
 // ending on `date`, with `quantity` right-aligned in 11 characters (a longer one is not cut),
-// hours "000" and minutes "00"; `date` becomes the head; the text is cut to
-// kAllDataMaxLength. Works on any text, however malformed.
+// hours "000" (at most 999) and minutes "00" (at most 99); `date` becomes the head; the text is cut
+// to kAllDataMaxLength. Works on any text, however malformed.
 std::u16string InsertFinishedCycle(std::u16string_view allData, std::u16string_view date,
                                    std::u16string_view quantity, std::uint16_t hours,
                                    std::uint16_t minutes);

@@ -1,5 +1,6 @@
 #include "ui/error_handler_win32.h"
 
+#include <cwchar>
 #include <string>
 
 #include "ui/error_handler.h"
@@ -8,6 +9,8 @@
 namespace pelliton {
 
 namespace {
+
+HWND errorBoxOwner = nullptr;
 
 std::wstring WidenAnsi(const std::string& text) {
   if (text.empty()) return {};
@@ -21,7 +24,7 @@ std::wstring WidenAnsi(const std::string& text) {
 void ShowText(const std::string& message) noexcept {
   try {
     const std::wstring text = WidenAnsi(ErrorBoxText(message));
-    HWND owner = GetActiveWindow();
+    HWND owner = MessageBoxOwner(IsWindow(errorBoxOwner) ? errorBoxOwner : GetActiveWindow());
     const UINT modality = owner != nullptr ? 0u : static_cast<UINT>(MB_TASKMODAL);
     MessageBoxW(owner, text.c_str(), PELLITON_TITLE, MB_OK | MB_ICONERROR | modality);
   } catch (...) {
@@ -30,6 +33,24 @@ void ShowText(const std::string& message) noexcept {
 }
 
 }  // namespace
+
+void SetErrorBoxOwner(HWND window) {
+  errorBoxOwner = window;
+}
+
+HWND MessageBoxOwner(HWND fallback) {
+  HWND active = GetActiveWindow();
+  if (active != nullptr && IsWindowVisible(active) && IsWindowEnabled(active) &&
+      IsDialogWindow(active)) {
+    return active;
+  }
+  return fallback != nullptr && IsWindow(fallback) ? fallback : nullptr;
+}
+
+bool IsDialogWindow(HWND window) {
+  wchar_t name[8] = {};
+  return GetClassNameW(window, name, 8) > 0 && std::wcscmp(name, L"#32770") == 0;
+}
 
 void ShowErrorBox(const std::exception& error) {
   std::string message;

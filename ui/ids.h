@@ -43,3 +43,8 @@
 // reserved name, so that the command can never send anybody to a site we do not control.
 #define PELLITON_WEB_SITE "www.pelliton.example"
 #define PELLITON_WEB_SITE_URL "http://www.pelliton.example/"
+
+// Monthly statistics window ("Zorvane Pelliton Monthly Stats").
+#define IDC_STAT_LABEL1 401
+#define IDC_STAT_STATICTEXT1 402
+#define IDC_STAT_BITBTN1 403

@@ -13,7 +13,7 @@ import time
 import types
 import unittest
 
-from harness import (IDC_CONN_LISTBOX1, LIME, Env, date_text, filled_connection_list,
+from harness import (IDC_CONN_LISTBOX1, IDM, LIME, Env, date_text, filled_connection_list,
                      lo_counters)
 
 
@@ -138,21 +138,6 @@ class Scenario(unittest.TestCase):
         points = self.wait_until(lambda: self.env.grab().find(label, LIME), 5, "Label1's text")
         return min(points, key=lambda p: (p[1], p[0])), meter["rect"]
 
-    def choose_from_menu(self, text):
-        """Opens the popup menu with a right press on the big figure and clicks the item with
-        the mouse, as a user does."""
-        (x, y), _ = self.grip()
-        self.env.xdotool("mousemove", x, y, "mousedown", "3")
-        try:
-            menu = self.drv.do("menu", 5000)
-        finally:
-            self.env.xdotool("mouseup", "3")
-        items = [item["text"] for item in menu["menu"]["items"]]
-        rect = menu["rect"]
-        height = (rect["bottom"] - rect["top"]) / len(items)
-        row = rect["top"] + int(height * (items.index(text) + 0.5))
-        self.env.xdotool("mousemove", rect["left"] + 30, row, "click", "1")
-
     def assert_layout(self, window, client, controls):
         """A dialog's client size, that it stays on top, and its controls:
         {id: (class, (left, top, width, height) in the client area, text)}; a width of None
@@ -179,6 +164,57 @@ class Scenario(unittest.TestCase):
         off. (Wine keeps it there afterwards, so only the first raise of a run tells.)"""
         self.wait_until(lambda: self.drv.do("meter")["topmost"], 5, "the meter raised")
         self.assertEqual(self.env.value("StayTop"), "0")
+
+    def drag(self, dx, dy):
+        """Drags the meter by (dx, dy) with the left button; returns where it was."""
+        (x, y), rect = self.grip()
+        self.env.xdotool("mousemove", x, y, "mousedown", "1")
+        steps = 10
+        for i in range(1, steps + 1):
+            self.env.xdotool("mousemove", x + dx * i // steps, y + dy * i // steps)
+            time.sleep(0.02)
+        time.sleep(0.1)
+        self.env.xdotool("mouseup", "1")
+        time.sleep(0.3)
+        return rect
+
+    def right_press(self, seconds):
+        """A right press on Label1's text; the driver's "menu" answer for the popup menu it
+        opened within `seconds` (its "ok" is false when none opened)."""
+        (x, y), _ = self.grip()
+        self.env.xdotool("mousemove", x, y, "mousedown", "3")
+        try:
+            return self.drv.call("menu", int(seconds * 1000), timeout=seconds + 10)
+        finally:
+            self.env.xdotool("mouseup", "3")
+
+    def open_from_menu(self, item):
+        """Chooses a command of the popup menu as a user does: a right press on Label1's text
+        opens it, a left click on the item (all twelve are one height) chooses it. `item` is
+        its IDM name or its caption."""
+        menu = self.right_press(5)
+        self.assertTrue(menu["ok"], "a right press opened no popup menu")
+        items = menu["menu"]["items"]
+        if item in IDM:
+            index = [i["id"] for i in items].index(IDM[item])
+        else:
+            index = [i["text"] for i in items].index(item)
+        rect = menu["rect"]
+        height = (rect["bottom"] - rect["top"]) / len(items)
+        self.env.xdotool("mousemove", rect["left"] + 40, int(rect["top"] + height * (index + 0.5)),
+                         "click", "1")
+
+    def assert_meter_deaf(self):
+        """The meter takes no mouse input: a drag of Label1 leaves it where it is, and a
+        right press opens no popup menu."""
+        before = self.drv.do("meter")["rect"]
+        self.assertFalse(self.drv.do("meter")["enabled"])
+        self.drag(-300, 200)
+        self.assertEqual(self.drv.do("meter")["rect"], before, "the meter was dragged")
+        menu = self.right_press(1.5)
+        if menu["ok"]:
+            self.env.xdotool("key", "Escape")
+        self.assertFalse(menu["ok"], "a right press opened the popup menu")
 
     def label_texts(self, meter=None):
         meter = meter or self.drv.do("meter")

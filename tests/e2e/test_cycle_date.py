@@ -20,7 +20,7 @@ CONTROLS = {IDC_CYCLE_LABEL1: ("Static", (16, 16, None, 20), "Cycle Date"),
 class CycleDate(Scenario):
     def open_dialog(self):
         """The dialog from the menu, once the current day is selected."""
-        self.choose_from_menu("Change Cycle Date")
+        self.open_from_menu("Change Cycle Date")
         dialog = self.drv.wait("#32770", CYCLE_DATE_DIALOG, 10)
         self.wait_until(lambda: self.days(dialog)["selected"] == 14, 5, "day 15 selected")
         return dialog

@@ -16,7 +16,7 @@ CONTROLS = {IDC_SIZE_LABEL1: ("Static", (24, 24, 177, 38), "DC"),
 class DisplaySize(Scenario):
     def open_dialog(self, size):
         """The dialog from the menu, once the preview is set up at `size`."""
-        self.choose_from_menu("Change The Size")
+        self.open_from_menu("Change The Size")
         dialog = self.drv.wait("#32770", DISPLAY_SIZE_DIALOG, 10)
         self.wait_until(lambda: self.track(dialog)["pos"] == size, 5, f"the thumb at {size}")
         return dialog

@@ -1,6 +1,5 @@
 """Dragging the meter with the mouse, its margins, and the popup menu on a right press."""
 
-import time
 import unittest
 
 from harness import IDM, WEB_SITE
@@ -15,19 +14,6 @@ MENU_IDS = ["SHUFFLE", "FREEZE", "USAGE_STATISTICS", "CYCLE_DATE", "CLOCK_COLOR"
 
 
 class Drag(Scenario):
-    def drag(self, dx, dy):
-        """Drags the window by (dx, dy) with the left button; returns where it was."""
-        (x, y), rect = self.grip()
-        self.env.xdotool("mousemove", x, y, "mousedown", "1")
-        steps = 10
-        for i in range(1, steps + 1):
-            self.env.xdotool("mousemove", x + dx * i // steps, y + dy * i // steps)
-            time.sleep(0.02)
-        time.sleep(0.1)
-        self.env.xdotool("mouseup", "1")
-        time.sleep(0.3)
-        return rect
-
     def assert_placed(self, left, top):
         rect = self.drv.do("meter")["rect"]
         self.assertEqual((rect["left"], rect["top"]), (left, top))

@@ -1,5 +1,5 @@
-// Fuzzes the history layout: InsertFinishedCycle on any text, and a whole RollOver through
-// the fakes.
+// Fuzzes the history layout: InsertFinishedCycle on any text, a whole RollOver through the
+// fakes, and the statistics window's text of any history.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include "tests/fakes/fake_interface_table.h"
 #include "tests/fakes/fake_platform.h"
 #include "tests/fakes/fake_store.h"
+#include "ui/dialogs/monthly_stat.h"
 
 namespace {
 
@@ -40,8 +41,8 @@ void CheckInsert(FuzzedDataProvider& input) {
   const std::size_t records = input.ConsumeIntegralInRange<std::size_t>(0, 14);
   const std::u16string date = wellFormed ? u"15 Dec, 2026" : Text(input, 600);
   const std::u16string quantity = Text(input, wellFormed ? 11 : 40);
-  const auto hours = input.ConsumeIntegralInRange<std::uint16_t>(0, wellFormed ? 999 : 65535);
-  const auto minutes = input.ConsumeIntegralInRange<std::uint16_t>(0, wellFormed ? 99 : 65535);
+  const auto hours = input.ConsumeIntegral<std::uint16_t>();
+  const auto minutes = input.ConsumeIntegral<std::uint16_t>();
   const std::u16string allData = wellFormed ? WellFormedHistory(input, records) : Text(input, 2000);
 
   const std::u16string result = InsertFinishedCycle(allData, date, quantity, hours, minutes);
@@ -56,11 +57,29 @@ void CheckInsert(FuzzedDataProvider& input) {
   const std::size_t pad = 11 - quantity.size();
   Check(result.compare(36, pad, std::u16string(pad, u' ')) == 0);
   Check(result.compare(36 + pad, quantity.size(), quantity) == 0);
-  const std::u16string time = u"" + std::u16string(1, char16_t(u'0' + hours / 100)) +
-                              char16_t(u'0' + hours / 10 % 10) + char16_t(u'0' + hours % 10) +
-                              char16_t(u'0' + minutes / 10) + char16_t(u'0' + minutes % 10);
+  const unsigned h = std::min<unsigned>(hours, 999), m = std::min<unsigned>(minutes, 99);
+  const std::u16string time = u"" + std::u16string(1, char16_t(u'0' + h / 100)) +
+                              char16_t(u'0' + h / 10 % 10) + char16_t(u'0' + h % 10) +
+                              char16_t(u'0' + m / 10) + char16_t(u'0' + m % 10);
   Check(result.compare(47, 5, time) == 0);
   Check(result.compare(52, std::u16string::npos, allData, 12, result.size() - 52) == 0);
+
+  // One 64-character line per record, each ended by the one carriage return.
+  const std::u16string lines = BuildStatisticsText(result);
+  Check(lines.size() == kept * 65);
+  for (std::size_t end = 64; end < lines.size(); end += 65)
+    Check(lines[end] == u'\r' && lines.compare(end - 5, 5, u" Mins") == 0);
+}
+
+// Every character after the head appears once, in order, with 25 characters of separators
+// for each record begun.
+void CheckStatistics(FuzzedDataProvider& input) {
+  const std::u16string allData = Text(input, 3000);
+  const std::u16string text = BuildStatisticsText(allData);
+  const std::size_t body = allData.size() > kHeadLength ? allData.size() - kHeadLength : 0;
+  const std::size_t records = (body + kRecordLength - 1) / kRecordLength;
+  Check(text.size() == body + 25 * records);
+  if (records > 0) Check(text.compare(0, std::min<std::size_t>(body, 12), allData, 12, 12) == 0);
 }
 
 void CheckRollOver(FuzzedDataProvider& input) {
@@ -99,10 +118,15 @@ void CheckRollOver(FuzzedDataProvider& input) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
-  if (input.ConsumeBool()) {
-    CheckInsert(input);
-  } else {
-    CheckRollOver(input);
+  switch (input.ConsumeIntegralInRange(0, 2)) {
+    case 0:
+      CheckInsert(input);
+      break;
+    case 1:
+      CheckRollOver(input);
+      break;
+    default:
+      CheckStatistics(input);
   }
   return 0;
 }

@@ -57,7 +57,25 @@ TEST(InsertFinishedCycle, LaysOutTheWorkedExample) {
   EXPECT_EQ(InsertFinishedCycle(u"15 Nov, 2026", u"15 Dec, 2026", u"1.50 MB", 12, 34),
             u"15 Dec, 2026" + Record(u"15 Nov, 2026", u"15 Dec, 2026", u"    1.50 MB", u"01234"));
   EXPECT_EQ(InsertFinishedCycle(u"?? ???, ????", u"01 Jan, 2027", u"4,096.00 GB", 1000, 5),
-            u"01 Jan, 2027" + Record(u"?? ???, ????", u"01 Jan, 2027", u"4,096.00 GB", u"100005"));
+            u"01 Jan, 2027" + Record(u"?? ???, ????", u"01 Jan, 2027", u"4,096.00 GB", u"99905"));
+}
+
+// A record stays 40 characters wide: a longer cycle is written as 999 hours, and an odd
+// stored minute count as 99, so that the older records keep their places.
+TEST(InsertFinishedCycle, CapsTheTimeAtThreeAndTwoDigits) {
+  struct Case {
+    std::uint16_t hours, minutes;
+    std::u16string time;
+  };
+  const std::u16string older = Record(u"01 Oct, 2026", u"15 Nov, 2026", u"       0 KB", u"00000");
+  for (const Case& c : {Case{999, 59, u"99959"}, Case{1000, 0, u"99900"}, Case{1390, 12, u"99912"},
+                        Case{65535, 65535, u"99999"}, Case{7, 100, u"00799"}}) {
+    const std::u16string result = InsertFinishedCycle(u"15 Nov, 2026" + older, u"15 Jan, 2027",
+                                                      u"1.50 MB", c.hours, c.minutes);
+    EXPECT_EQ(result, u"15 Jan, 2027" +
+                          Record(u"15 Nov, 2026", u"15 Jan, 2027", u"    1.50 MB", c.time) + older)
+        << c.hours;
+  }
 }
 
 TEST(InsertFinishedCycle, KeepsTheTwelveNewestRecords) {

@@ -15,6 +15,7 @@ constexpr int kGlyphSize = 16;  // at 96 DPI, like the caption spacing below
 constexpr int kGlyphSpacing = 4;
 constexpr COLORREF kCheckColor = RGB(0, 160, 0);
 constexpr COLORREF kCrossColor = RGB(200, 0, 0);
+constexpr COLORREF kDoorColor = RGB(128, 128, 0);
 
 // What a bit button keeps in its GWLP_USERDATA: the glyph + 1 in the low byte (0: not a
 // bit button), the default mark in bit 8 and the DPI from bit 16 on.
@@ -81,10 +82,28 @@ void DrawGlyph(HDC dc, ButtonGlyph glyph, POINT origin, int dpi, COLORREF color)
     const std::array<POINT, 3> check{at(2, 8), at(6, 12), at(14, 3)};
     const DWORD counts[] = {3};
     DrawStrokes(dc, check.data(), counts, 1, color, width);
-  } else {
+  } else if (glyph == ButtonGlyph::Cancel) {
     const std::array<POINT, 4> cross{at(3, 3), at(13, 13), at(13, 3), at(3, 13)};
     const DWORD counts[] = {2, 2};
     DrawStrokes(dc, cross.data(), counts, 2, color, width);
+  } else {
+    // The door frame open on the right, the arrow's shaft and its head leaving through it.
+    const std::array<POINT, 11> door{at(9, 5),  at(9, 1),  at(2, 1),  at(2, 15),
+                                     at(9, 15), at(9, 11), at(6, 8),  at(15, 8),
+                                     at(12, 5), at(15, 8), at(12, 11)};
+    const DWORD counts[] = {6, 2, 3};
+    DrawStrokes(dc, door.data(), counts, 3, color, width);
+  }
+}
+
+COLORREF GlyphColor(ButtonGlyph glyph) {
+  switch (glyph) {
+    case ButtonGlyph::Ok:
+      return kCheckColor;
+    case ButtonGlyph::Cancel:
+      return kCrossColor;
+    default:
+      return kDoorColor;
   }
 }
 
@@ -95,13 +114,17 @@ std::wstring CaptionOf(HWND button) {
   return text;
 }
 
-// Glyph and caption side by side, centred in `face`; embossed grey when disabled.
+// Glyph and caption side by side, centred in `face`, the access key underlined; embossed grey
+// when disabled.
 void DrawContent(HDC dc, HWND button, const RECT& face, ButtonGlyph glyph, int dpi, bool disabled) {
   const std::wstring caption = CaptionOf(button);
   HGDIOBJ oldFont =
       SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)));
-  SIZE text{};
-  GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+  // Measured as drawn: an ampersand marks the access key and takes no room of its own.
+  RECT measured{};
+  DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &measured,
+            DT_SINGLELINE | DT_CALCRECT);
+  const SIZE text{measured.right - measured.left, measured.bottom - measured.top};
 
   const int glyphSize = Scaled(kGlyphSize, dpi);
   const int total = glyphSize + Scaled(kGlyphSpacing, dpi) + text.cx;
@@ -117,13 +140,13 @@ void DrawContent(HDC dc, HWND button, const RECT& face, ButtonGlyph glyph, int d
     OffsetRect(&at, offset, offset);
     SetTextColor(dc, textColor);
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &at,
-              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+              DT_SINGLELINE | DT_VCENTER | DT_LEFT);
   };
   if (disabled) {
     paint(1, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNHIGHLIGHT));
     paint(0, GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNSHADOW));
   } else {
-    paint(0, glyph == ButtonGlyph::Ok ? kCheckColor : kCrossColor, GetSysColor(COLOR_BTNTEXT));
+    paint(0, GlyphColor(glyph), GetSysColor(COLOR_BTNTEXT));
   }
   SetBkMode(dc, oldMode);
   SelectObject(dc, oldFont);

@@ -98,12 +98,36 @@ void FontHandle::Reset() {
   font_ = nullptr;
 }
 
-FontHandle CreateDialogFont(const wchar_t* face, int pixelsAt96, int dpi) {
+FontHandle CreateDialogFont(const wchar_t* face, int pixelsAt96, int dpi, DWORD pitchAndFamily) {
   HFONT font = CreateFontW(-Scaled(pixelsAt96, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+                           DEFAULT_QUALITY, pitchAndFamily, face);
   if (font == nullptr) throw std::runtime_error("Out of system resources");
   return FontHandle(font);
+}
+
+void ShowModalDialog(HWND owner, DWORD style, DWORD exStyle, std::wstring_view caption,
+                     DLGPROC procedure, LPARAM param) {
+  const std::vector<DWORD> layout = EmptyDialogTemplate(style, exStyle, caption);
+  const INT_PTR result = DialogBoxIndirectParamW(
+      GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(layout.data()), owner,
+      procedure, param);
+  if (result == -1) throw std::runtime_error("Error creating window");
+}
+
+void PaintBevel(HWND dialog, LayoutRect at96, int dpi, UINT edge) {
+  PAINTSTRUCT paint{};
+  HDC dc = BeginPaint(dialog, &paint);
+  RECT frame{Scaled(at96.left, dpi), Scaled(at96.top, dpi), Scaled(at96.left + at96.width, dpi),
+             Scaled(at96.top + at96.height, dpi)};
+  DrawEdge(dc, &frame, edge, BF_RECT);
+  EndPaint(dialog, &paint);
+}
+
+INT_PTR ControlColours(WPARAM dc, COLORREF text, int background) {
+  SetTextColor(reinterpret_cast<HDC>(dc), text);
+  SetBkColor(reinterpret_cast<HDC>(dc), GetSysColor(background));
+  return reinterpret_cast<INT_PTR>(GetSysColorBrush(background));
 }
 
 }  // namespace pelliton

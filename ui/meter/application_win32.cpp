@@ -53,6 +53,11 @@ LRESULT CALLBACK Win32Application::WindowProc(HWND window, UINT message, WPARAM 
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+void Win32Application::SetMeterWindow(HWND meter) {
+  meter_ = meter;
+  SetErrorBoxOwner(meter);
+}
+
 void Win32Application::ShowTaskbarButton() {
   ShowWindow(window_, SW_SHOWNOACTIVATE);
 }
@@ -106,11 +111,12 @@ std::string Win32Application::ExePath() const {
   }
 }
 
-// Owned by the meter once it exists, so that a box stays above a topmost meter.
+// Owned by the meter once it exists, so that a box stays above a topmost meter and the meter
+// takes no input while it is up; over a dialog, owned by the dialog.
 int Win32Application::Box(std::wstring_view text, std::wstring_view caption, UINT type) const {
   const std::wstring ownText(text);
   const std::wstring ownCaption(caption);
-  HWND owner = meter_ != nullptr && IsWindow(meter_) ? meter_ : nullptr;
+  HWND owner = MessageBoxOwner(meter_);
   if (owner == nullptr) type |= MB_TASKMODAL;
   return MessageBoxW(owner, ownText.c_str(), ownCaption.c_str(), type);
 }

@@ -20,8 +20,9 @@ class Win32Application final : public Application {
   Win32Application& operator=(const Win32Application&) = delete;
 
   HWND Handle() const { return window_; }
-  // The owner of the message boxes from now on.
-  void SetMeterWindow(HWND meter) { meter_ = meter; }
+  // The owner of the message boxes, the error box included, from now on; a box shown over a
+  // dialog belongs to the dialog.
+  void SetMeterWindow(HWND meter);
   void ShowTaskbarButton();
   // The main message loop: runs until Terminate() or WM_QUIT; returns the exit code.
   int Run();

@@ -5,27 +5,33 @@
 #include "ui/dialogs/display_size_win32.h"
 #include "ui/dialogs/monthly_stat_win32.h"
 #include "ui/meter/about_win32.h"
+#include "ui/meter/modal_scope_win32.h"
 
 namespace pelliton {
 
 void Win32Dialogs::ShowConnectionDialog() {
+  const MeterModalScope modal(meter_);
   pelliton::ShowConnectionDialog(
       owner_, meter_, {ports_.state, ports_.store, ports_.table, ports_.clock, ports_.app});
 }
 
 void Win32Dialogs::ShowAboutBox() {
+  const MeterModalScope modal(meter_);
   pelliton::ShowAboutBox(owner_, meter_);
 }
 
 void Win32Dialogs::ShowCycleDateDialog() {
+  const MeterModalScope modal(meter_);
   pelliton::ShowCycleDateDialog(owner_, meter_, ports_);
 }
 
 void Win32Dialogs::ShowDisplaySizeDialog() {
+  const MeterModalScope modal(meter_);
   pelliton::ShowDisplaySizeDialog(owner_, meter_, ports_);
 }
 
 void Win32Dialogs::ShowStatisticsWindow() {
+  const MeterModalScope modal(meter_);
   pelliton::ShowStatisticsWindow(owner_, meter_, ports_);
 }
 

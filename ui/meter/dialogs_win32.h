@@ -7,7 +7,8 @@
 
 namespace pelliton {
 
-// The windows the meter opens, owned by the application window and centred over the meter.
+// The windows the meter opens, owned by the application window. Each is modal to the meter:
+// the meter takes no mouse input while it is up (MeterModalScope).
 class Win32Dialogs final : public Dialogs {
  public:
   Win32Dialogs(HWND owner, HWND meter, const DialogPorts& ports)

@@ -10,6 +10,7 @@
 //   gone HWND MS                    until HWND is no window or is hidden
 //   window HWND                     a window and its child controls
 //   meter                           the meter window, its labels, the application window
+//   gui HWND                        its client size; focus, active window, capture of its thread
 //   listbox HWND ID                 a list box's lines, selection, top line and line height,
 //                                   and OK's state
 //   select HWND ID INDEX            a user's selection of a list line
@@ -17,6 +18,7 @@
 //   close HWND                      posts WM_CLOSE to a window (its close box)
 //   focus HWND                      the control that has the focus in HWND's thread
 //   trackbar HWND ID                a track bar's range, position, line size and tick count
+//   move HWND X Y                   moves a window, as a drag of its caption would
 //   msgbox CAPTION MS               a visible message box (empty CAPTION: any)
 //   command ID                      posts the menu command ID to the meter window
 //   menu MS                         the open popup menu: position and items
@@ -128,6 +130,7 @@ std::string Run(const std::vector<std::string>& f) {
     return std::string("{\"ok\":true,") + all.substr(1);
   }
   if (cmd == "meter") return MeterReport();
+  if (cmd == "gui") return GuiReport(NeedWindow(arg(1)));
   if (cmd == "listbox") {
     HWND dialog = NeedWindow(arg(1));
     HWND list = Control(dialog, arg(2));
@@ -190,6 +193,12 @@ std::string Run(const std::vector<std::string>& f) {
         .Add("line", Num(Send(bar, TBM_GETLINESIZE, 0, 0)))
         .Add("tics", Num(Send(bar, TBM_GETNUMTICS, 0, 0)))
         .Str();
+  }
+  if (cmd == "move") {
+    if (!SetWindowPos(NeedWindow(arg(1)), nullptr, std::stoi(arg(2)), std::stoi(arg(3)), 0, 0,
+                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE))
+      Fail("cannot move window " + arg(1));
+    return R"({"ok":true})";
   }
   if (cmd == "msgbox") {
     std::wstring caption = driver::Wide(arg(1));

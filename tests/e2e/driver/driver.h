@@ -39,6 +39,7 @@ HWND Meter();
 bool IsMessageBox(HWND hwnd);
 std::string DescribeMessageBox(HWND box);
 std::string MeterReport();
+std::string GuiReport(HWND hwnd);
 
 template <typename Probe>
 auto WaitFor(DWORD timeoutMs, Probe probe) {

@@ -203,4 +203,24 @@ std::string MeterReport() {
          ",\"app_visible\":" + Bool(app && IsWindowVisible(app)) + "}";
 }
 
+// The window's client size, and the focus, active window and capture of its thread.
+std::string GuiReport(HWND hwnd) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info))
+    Fail("no input state for the window's thread");
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  const auto handle = [](HWND window) { return Num(reinterpret_cast<LONG_PTR>(window)); };
+  return Object()
+      .Add("ok", "true")
+      .Add("client_width", Num(client.right))
+      .Add("client_height", Num(client.bottom))
+      .Add("focus", handle(info.hwndFocus))
+      .Add("focus_id", Num(info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0))
+      .Add("active", handle(info.hwndActive))
+      .Add("capture", handle(info.hwndCapture))
+      .Str();
+}
+
 }  // namespace driver
