@@ -18,6 +18,7 @@ class DiscardingStore : public SettingsStore {
   std::string ReadRegistry(RootKey, std::string_view, std::string_view) override { return {}; }
   void DeleteRegistry(RootKey, std::string_view) override {}
   void DeleteValue(RootKey, std::string_view, std::string_view) override {}
+  void StopWriting() override {}
 };
 
 class DiscardingView : public MeterView {

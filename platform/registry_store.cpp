@@ -43,6 +43,7 @@ class OpenKey {
 
 void RegistryStore::WriteRegistry(RootKey root, std::string_view key, std::string_view name,
                                   std::string_view value) {
+  if (!writing_) return;
   OpenKey handle;
   if (!handle.Create(root, std::string(key), KEY_WRITE)) return;
 

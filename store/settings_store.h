@@ -34,6 +34,9 @@ class SettingsStore {
   virtual void DeleteRegistry(RootKey root, std::string_view key) = 0;
   // Deletes one value of an existing key (the autostart entry). Never reports.
   virtual void DeleteValue(RootKey root, std::string_view key, std::string_view name) = 0;
+  // For good: every later write is skipped silently, as for a key that cannot be opened,
+  // so that nothing creates the settings key again after a removal. Deletions still work.
+  virtual void StopWriting() = 0;
 };
 
 }  // namespace pelliton

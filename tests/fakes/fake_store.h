@@ -20,7 +20,7 @@ class FakeStore : public SettingsStore {
 
   void WriteRegistry(RootKey, std::string_view key, std::string_view name,
                      std::string_view value) override {
-    if (lockedKeys.count(std::string(key))) return;  // key cannot be opened: silent
+    if (lockedKeys.count(std::string(key)) || writingStopped) return;  // silent
     if (failingWrites.count(std::string(name))) throw RegistryError::FailedToSetData(name);
     values[{std::string(key), std::string(name)}] = std::string(value);
     writes.push_back({std::string(key), std::string(name), std::string(value)});
@@ -42,6 +42,8 @@ class FakeStore : public SettingsStore {
   void DeleteValue(RootKey, std::string_view key, std::string_view name) override {
     values.erase({std::string(key), std::string(name)});
   }
+
+  void StopWriting() override { writingStopped = true; }
 
   // Convenience for the settings key.
   void Set(std::string_view name, std::string_view value,
@@ -70,6 +72,7 @@ class FakeStore : public SettingsStore {
   std::set<std::string> failingWrites;  // value names whose write raises
   std::set<std::string> wrongType;      // value names that read as a non-string type
   std::set<std::string> lockedKeys;     // keys that cannot be opened for writing
+  bool writingStopped = false;
   int reads = 0;
   std::vector<std::string> readNames;  // value names read, in order
 };

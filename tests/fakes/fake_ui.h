@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,15 @@ class FakeMeterWindow : public MeterWindow {
     topmostCalls.push_back(value);
   }
   void HideTaskbarButton() override { onTaskbar = false; }
+  // The colour dialog gives the next of `colorAnswers` (nothing: cancelled).
+  std::optional<std::int32_t> ExecuteColorDialog1(std::int32_t initial) override {
+    colorDialogOpenedWith.push_back(initial);
+    if (colorAnswers.empty()) return std::nullopt;
+    const std::optional<std::int32_t> answer = colorAnswers.front();
+    colorAnswers.erase(colorAnswers.begin());
+    return answer;
+  }
+  void ShellOpen(std::string_view target) override { shellOpened.emplace_back(target); }
 
   std::string label1 = "0 KB", label2 = "1,000.20 MB", label3 = "00:00";
   bool timerEnabled = false;
@@ -61,6 +71,9 @@ class FakeMeterWindow : public MeterWindow {
   bool topmost = false;
   std::vector<bool> topmostCalls;
   bool onTaskbar = true;
+  std::vector<std::optional<std::int32_t>> colorAnswers;
+  std::vector<std::int32_t> colorDialogOpenedWith;
+  std::vector<std::string> shellOpened;
 };
 
 // Message boxes answered from a script; every box shown is recorded.

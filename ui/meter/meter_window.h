@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,13 @@ class MeterWindow : public MeterView {
   virtual void SetTopmost(bool topmost) = 0;
   // Hides the application's own top-level window, which carries the taskbar button.
   virtual void HideTaskbarButton() = 0;
+
+  // ColorDialog1: the system colour dialog, owned by this window (which it disables while
+  // up), with its custom-colour part open and any colour allowed, opening with `initial`
+  // selected. The chosen colour when the user confirmed, nothing when cancelled.
+  virtual std::optional<std::int32_t> ExecuteColorDialog1(std::int32_t initial) = 0;
+  // The shell's "open" of `target`, owned by this window, shown maximised. Never fails.
+  virtual void ShellOpen(std::string_view target) = 0;
 };
 
 // The program as a whole: the screen, its own file, plain message boxes and ending.

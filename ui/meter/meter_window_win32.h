@@ -71,6 +71,8 @@ class Win32MeterWindow final : public MeterWindow {
   void SetTop(std::int32_t top) override;
   void SetTopmost(bool topmost) override;
   void HideTaskbarButton() override;
+  std::optional<std::int32_t> ExecuteColorDialog1(std::int32_t initial) override;
+  void ShellOpen(std::string_view target) override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

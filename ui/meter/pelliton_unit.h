@@ -65,6 +65,7 @@ class TPellitonForm {
   FormPorts ports_;
   MeterContext meter_;
   bool activated_ = false;
+  std::int32_t colorDialog1Color_ = 0;  // ColorDialog1's own colour, kept for the run
 };
 
 }  // namespace pelliton

@@ -4,6 +4,7 @@
 #include "metering/loader.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
+#include "ui/meter/clock_color.h"
 #include "ui/meter/placement.h"
 
 namespace pelliton {
@@ -47,7 +48,9 @@ void RestoreWindowOptions(MeterState& state, const FormPorts& ports) {
   ports.window.SetLeft(
       CheckedNarrow<std::int32_t>(ReadValueNumber(ports.store, stored::Left, defaultLeft)));
   state.FontSize = CheckedNarrow<std::uint8_t>(ReadValueNumber(ports.store, stored::FontSize));
-  state.ClockColor = CheckedNarrow<std::int32_t>(ReadValueNumber(ports.store, stored::Color));
+  // A silver stored from outside would hide every text; the stored text stays as it is.
+  state.ClockColor =
+      VisibleTextColor(CheckedNarrow<std::int32_t>(ReadValueNumber(ports.store, stored::Color)));
 }
 
 void StyleLabels(const MeterState& state, MeterWindow& window) {

@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "store/errors.h"
+#include "ui/meter/form_fixture.h"
+
+namespace pelliton::testing {
+namespace {
+
+using Journal = std::vector<std::string>;
+
+std::string OnOff(bool on) {
+  return on ? "1" : "0";
+}
+
+// The fakes again, each writing the calls whose order matters into one journal.
+class JournalStore : public FakeStore {
+ public:
+  explicit JournalStore(Journal& journal) : journal_(journal) {}
+  void WriteRegistry(RootKey root, std::string_view key, std::string_view name,
+                     std::string_view value) override {
+    FakeStore::WriteRegistry(root, key, name, value);
+    journal_.push_back("store " + std::string(name) + "=" + std::string(value));
+  }
+  void DeleteRegistry(RootKey root, std::string_view key) override {
+    FakeStore::DeleteRegistry(root, key);
+    journal_.push_back("delete key " + std::string(key));
+  }
+  void DeleteValue(RootKey root, std::string_view key, std::string_view name) override {
+    FakeStore::DeleteValue(root, key, name);
+    journal_.push_back("delete value " + std::string(name));
+  }
+  void StopWriting() override {
+    FakeStore::StopWriting();
+    journal_.push_back("stop writing");
+  }
+
+ private:
+  Journal& journal_;
+};
+
+// Marks are journalled with the two flags as they are at that moment.
+class JournalWindow : public FakeMeterWindow {
+ public:
+  JournalWindow(Journal& journal, const MeterState& state) : journal_(journal), state_(state) {}
+  void SetTopmost(bool on) override {
+    FakeMeterWindow::SetTopmost(on);
+    journal_.push_back("topmost " + OnOff(on));
+  }
+  void SetMenuChecked(MenuItem item, bool on) override {
+    FakeMeterWindow::SetMenuChecked(item, on);
+    journal_.push_back("mark " + std::to_string(static_cast<int>(item)) + "=" + OnOff(on) +
+                       " freeze " + OnOff(state_.FreezeOn) + " shuffle " + OnOff(state_.ShuffleOn));
+  }
+  void SetTimer1Enabled(bool on) override {
+    FakeMeterWindow::SetTimer1Enabled(on);
+    journal_.push_back("timer " + OnOff(on));
+  }
+
+ private:
+  Journal& journal_;
+  const MeterState& state_;
+};
+
+class JournalApplication : public FakeApplication {
+ public:
+  explicit JournalApplication(Journal& journal) : journal_(journal) {}
+  bool AskYesNo(std::string_view text, std::string_view caption) override {
+    journal_.push_back("ask");
+    return FakeApplication::AskYesNo(text, caption);
+  }
+  void ShowMessage(std::string_view text) override {
+    FakeApplication::ShowMessage(text);
+    journal_.push_back("message");
+  }
+  void Terminate() override {
+    FakeApplication::Terminate();
+    journal_.push_back("terminate");
+  }
+
+ private:
+  Journal& journal_;
+};
+
+class OptionTest : public ::testing::Test {
+ protected:
+  static constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+  std::vector<std::string> SettingsNames() const {
+    std::vector<std::string> names;
+    for (const auto& [where, text] : store.values)
+      if (where.first == "Software\\Zorvane\\Pelliton") names.push_back(where.second);
+    return names;
+  }
+
+  Journal journal;
+  MeterState state;
+  JournalStore store{journal};
+  FakeInterfaceTable table;
+  FakeClock clock;
+  FakeLocale locale;
+  JournalWindow window{journal, state};
+  JournalApplication app{journal};
+  FakeDialogs dialogs;
+  TPellitonForm form{state, FormPorts{store, table, clock, locale, window, app, dialogs}};
+};
+
+// Item, its stored value, and what the journal shows between the store and the mark.
+struct ToggleCase {
+  MenuItem item;
+  const char* name;
+  std::vector<std::string> on;   // from a clear mark
+  std::vector<std::string> off;  // and back
+};
+
+const ToggleCase kToggles[] = {
+    {MenuItem::StayOnTop1,
+     "StayTop",
+     {"store StayTop=1", "topmost 1", "mark 7=1 freeze 0 shuffle 0"},
+     {"store StayTop=0", "topmost 0", "mark 7=0 freeze 0 shuffle 0"}},
+    {MenuItem::Freeze1,
+     "FreezeOn",
+     {"store FreezeOn=1", "mark 1=1 freeze 1 shuffle 0"},
+     {"store FreezeOn=0", "mark 1=0 freeze 0 shuffle 0"}},
+    {MenuItem::Shuffle1,
+     "ShuffleOn",
+     {"store ShuffleOn=1", "mark 0=1 freeze 0 shuffle 1"},
+     {"store ShuffleOn=0", "mark 0=0 freeze 0 shuffle 0"}},
+};
+
+TEST_F(OptionTest, TogglesStoreThenChangeThenMark) {
+  for (const ToggleCase& toggle : kToggles) {
+    SCOPED_TRACE(toggle.name);
+    window.checks[toggle.item] = false;
+    journal.clear();
+    form.MenuCommand(toggle.item);
+    EXPECT_EQ(journal, toggle.on);
+    journal.clear();
+    form.MenuCommand(toggle.item);
+    EXPECT_EQ(journal, toggle.off);
+  }
+}
+
+TEST_F(OptionTest, AFailingStoreWriteChangesNothingElse) {
+  state.FreezeOn = true;
+  window.checks = {{MenuItem::StayOnTop1, true}, {MenuItem::Freeze1, true}};
+  for (const ToggleCase& toggle : kToggles) {
+    SCOPED_TRACE(toggle.name);
+    store.failingWrites.insert(toggle.name);
+    journal.clear();
+    EXPECT_THROW(form.MenuCommand(toggle.item), RegistryError);
+    EXPECT_TRUE(journal.empty());
+  }
+  EXPECT_TRUE(state.FreezeOn);
+  EXPECT_FALSE(state.ShuffleOn);
+  EXPECT_TRUE(window.MenuChecked(MenuItem::StayOnTop1));
+  EXPECT_FALSE(window.MenuChecked(MenuItem::Shuffle1));
+}
+
+struct ColorCase {
+  const char* what;
+  std::optional<std::int32_t> answer;
+  std::int32_t dialogOpensWith;  // the dialog's own colour
+  std::int32_t clockColor;
+};
+
+// One run of the program, in order: the labels start lime.
+const ColorCase kColors[] = {
+    {"cancelled first: black offered, lime again", std::nullopt, 0x000000, 0x00FF00},
+    {"red chosen", 0x0000FF, 0x000000, 0x0000FF},
+    {"silver chosen: shown one step redder", 0xC0C0C0, 0x0000FF, 0xC0C0C1},
+    {"cancelled: silver offered, kept as it is", std::nullopt, 0xC0C0C0, 0xC0C0C1},
+    {"white chosen", 0xFFFFFF, 0xC0C0C0, 0xFFFFFF},
+};
+
+TEST_F(OptionTest, ColourIsAppliedAndStoredConfirmedOrNot) {
+  state.ClockColor = 0x00FF00;
+  for (const ColorCase& color : kColors) {
+    SCOPED_TRACE(color.what);
+    window.colorAnswers = {color.answer};
+    window.color = -1;
+    form.MenuCommand(MenuItem::ClockColor1);
+    EXPECT_EQ(window.colorDialogOpenedWith.back(), color.dialogOpensWith);
+    EXPECT_EQ(state.ClockColor, color.clockColor);
+    EXPECT_EQ(window.color, color.clockColor);
+    EXPECT_EQ(store.Get("Color"), std::to_string(color.clockColor));
+  }
+  EXPECT_EQ(store.WrittenNames(), std::vector<std::string>(std::size(kColors), "Color"));
+}
+
+TEST_F(OptionTest, AFailedColourWriteLeavesTheLabelsRecoloured) {
+  store.failingWrites.insert("Color");
+  window.colorAnswers = {0x0000FF};
+  EXPECT_THROW(form.ClockColor1Click(), RegistryError);
+  EXPECT_EQ(window.color, 0x0000FF);
+}
+
+TEST_F(OptionTest, WebSiteAndAboutStoreNothing) {
+  form.MenuCommand(MenuItem::WebSite1);
+  form.MenuCommand(MenuItem::About1);
+  form.MenuCommand(MenuItem::About1);
+  EXPECT_EQ(window.shellOpened, std::vector<std::string>{"http://www.pelliton.example/"});
+  EXPECT_EQ(dialogs.shown, (std::vector<std::string>{"About", "About"}));
+  EXPECT_TRUE(store.writes.empty());
+}
+
+TEST_F(OptionTest, StoredSilverIsShownOneStepRedderAndLeftStored) {
+  store.Set("Zorvane Pelliton", "C:\\Pelliton.exe", kRunKey);
+  store.Set("Color", "12632256");
+  form.FormActivate();
+  EXPECT_EQ(state.ClockColor, 12632257);
+  EXPECT_EQ(window.color, 12632257);
+  EXPECT_EQ(store.Get("Color"), "12632256");
+}
+
+class RemovalTest : public OptionTest {
+ protected:
+  void SetUp() override {
+    store.Set("Zorvane Pelliton", "C:\\Pelliton.exe", kRunKey);
+    store.Set("Other", "stays", kRunKey);
+    store.Set("TotalData", "1234");
+    store.Set("Color", "255");
+    window.timerEnabled = true;
+  }
+};
+
+TEST_F(RemovalTest, AsksStopsDeletesThanksAndEnds) {
+  form.MenuCommand(MenuItem::RemoveThisProgram1);
+  EXPECT_EQ(journal, (Journal{"ask", "timer 0", "stop writing", "delete value Zorvane Pelliton",
+                              "delete key Software\\Zorvane\\Pelliton", "message", "terminate"}));
+  ASSERT_EQ(app.boxes.size(), 2u);
+  EXPECT_EQ(app.boxes[0].text, "Do you want to remove this software?");
+  EXPECT_EQ(app.boxes[0].caption, "Terminate Query");
+  EXPECT_EQ(app.boxes[0].kind, "yesno");
+  EXPECT_EQ(app.boxes[1].text,
+            "Thank You For Using The Zorvane Pelliton.\r\r"
+            "Zorvane Pelliton has been uninstalled successfully");
+  EXPECT_EQ(app.boxes[1].kind, "message");
+  EXPECT_TRUE(SettingsNames().empty());
+  EXPECT_FALSE(store.Has("Zorvane Pelliton", kRunKey));
+  EXPECT_EQ(store.Get("Other", kRunKey), "stays");
+}
+
+TEST_F(RemovalTest, NoChangesNothing) {
+  app.answerYes = false;
+  const auto before = store.values;
+  form.RemoveThisProgram1Click();
+  EXPECT_EQ(journal, Journal{"ask"});
+  EXPECT_EQ(store.values, before);
+  EXPECT_TRUE(window.timerEnabled);
+  EXPECT_FALSE(app.terminated);
+}
+
+TEST_F(RemovalTest, NothingWritesAfterTheDeletions) {
+  form.RemovePrograme();
+  window.colorAnswers = {0x0000FF};
+  form.Timer1Timer();
+  form.Label1MouseUp(MouseButton::Left, 0, 0);
+  form.Freeze1Click();
+  form.ClockColor1Click();
+  form.WriteRegistry(RootKey::CurrentUser, "Software\\Zorvane\\Pelliton", "NetworkType", "lo");
+  EXPECT_TRUE(SettingsNames().empty());
+  EXPECT_TRUE(store.writes.empty());
+}
+
+}  // namespace
+}  // namespace pelliton::testing
