@@ -10,6 +10,8 @@ constexpr wchar_t kFace[] = L"Tahoma";
 constexpr COLORREF kBandText = RGB(0xFF, 0xFF, 0xFF);
 constexpr COLORREF kNameText = RGB(0x1E, 0x4D, 0x78);
 constexpr COLORREF kLineText = RGB(0x20, 0x20, 0x20);
+constexpr wchar_t kAddress[] = L"" PELLITON_WEB_SITE;
+constexpr int kBandMargin = 3;
 
 struct Line {
   const wchar_t* text;
@@ -30,6 +32,21 @@ HFONT PictureFont(int height, int weight, int angle) {
   return CreateFontW(-height, 0, angle, angle, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
                      DEFAULT_PITCH | FF_SWISS, kFace);
+}
+
+// The largest font, 10 pixels at most, in which the address fits along the band.
+HFONT BandFont(HDC dc) {
+  for (int height = 10; height > 6; --height) {
+    HFONT font = PictureFont(height, FW_NORMAL, 900);
+    if (font == nullptr) return nullptr;
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, kAddress, lstrlenW(kAddress), &size);
+    SelectObject(dc, old);
+    if (size.cx <= kAboutPictureHeight - 2 * kBandMargin) return font;
+    DeleteObject(font);
+  }
+  return PictureFont(7, FW_NORMAL, 900);
 }
 
 // Text in `font` at (x, y), the font deleted afterwards.
@@ -53,9 +70,8 @@ void Paint(HDC dc) {
   FillRect(dc, &band, bandBrush);
   DeleteObject(bandBrush);
 
-  // Upwards from the bottom of the band, the baseline near its right edge.
-  Write(dc, PictureFont(10, FW_BOLD, 900), 3, kAboutPictureHeight - 4, L"" PELLITON_WEB_SITE,
-        kBandText);
+  // Upwards from the bottom of the band, as large as the band's length allows.
+  Write(dc, BandFont(dc), 3, kAboutPictureHeight - kBandMargin, kAddress, kBandText);
   for (const Line& line : kLines) {
     Write(dc, PictureFont(line.heading ? 17 : 10, line.heading ? FW_BOLD : FW_NORMAL, 0),
           kAboutBandWidth + 8, line.top, line.text, line.heading ? kNameText : kLineText);
