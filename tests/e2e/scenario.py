@@ -13,7 +13,8 @@ import time
 import types
 import unittest
 
-from harness import IDC_CONN_LISTBOX1, Env, date_text, filled_connection_list, lo_counters
+from harness import (IDC_CONN_LISTBOX1, LIME, Env, date_text, filled_connection_list,
+                     lo_counters)
 
 
 class ScenarioTimeout(Exception):
@@ -133,6 +134,37 @@ class Scenario(unittest.TestCase):
     def label_texts(self, meter=None):
         meter = meter or self.drv.do("meter")
         return [label["text"] for label in meter["labels"]]
+
+    def text_point(self, colour=LIME):
+        """The topmost-leftmost pixel of Label1's text in `colour`: only text takes the mouse."""
+        label = self.drv.do("meter")["labels"][0]["rect"]
+        points = self.wait_until(lambda: self.env.grab().find(label, colour), 5,
+                                 f"Label1's text in {colour}")
+        return min(points, key=lambda p: (p[1], p[0]))
+
+    def choose(self, caption, colour=LIME):
+        """Chooses a menu item as a user does: a right press on Label1's text opens the menu,
+        the arrow keys and Enter choose. Returns the menu as it was open (its marks), with
+        "hint_shown": whether Label1's hint showed over the open menu a moment after."""
+        x, y = self.text_point(colour)
+        self.env.xdotool("mousemove", x, y, "mousedown", "3")
+        chosen = False
+        try:
+            menu = self.drv.do("menu", 5000)
+            time.sleep(0.8)
+            menu["hint_shown"] = self.drv.call("wait", "tooltips_class32", "", 0)["ok"]
+            index = [item["text"] for item in menu["menu"]["items"]].index(caption)
+            self.env.xdotool("key", *["Down"] * (index + 1), "Return")
+            chosen = True
+        finally:
+            if not chosen:
+                self.env.xdotool("key", "Escape")
+            self.env.xdotool("mouseup", "3")
+        return menu
+
+    @staticmethod
+    def checked(menu):
+        return [item["text"] for item in menu["menu"]["items"] if item["checked"]]
 
     def icon_colours(self, box):
         """How many strongly red and strongly blue pixels the message box's icon has."""

@@ -13,6 +13,7 @@
 //   listbox HWND ID                 a list box's lines and selection, and OK's state
 //   select HWND ID INDEX            a user's selection of a list line
 //   click HWND ID                   presses a dialog button (posted BM_CLICK)
+//   close HWND                      posts WM_CLOSE to a window (its close box)
 //   msgbox CAPTION MS               a visible message box (empty CAPTION: any)
 //   command ID                      posts the menu command ID to the meter window
 //   menu MS                         the open popup menu: position and items
@@ -156,6 +157,10 @@ std::string Run(const std::vector<std::string>& f) {
   if (cmd == "click") {
     HWND button = Control(NeedWindow(arg(1)), arg(2));
     if (!PostMessageW(button, BM_CLICK, 0, 0)) Fail("cannot post to button " + arg(2));
+    return R"({"ok":true})";
+  }
+  if (cmd == "close") {
+    if (!PostMessageW(NeedWindow(arg(1)), WM_CLOSE, 0, 0)) Fail("cannot post to " + arg(1));
     return R"({"ok":true})";
   }
   if (cmd == "msgbox") {

@@ -27,6 +27,7 @@ std::wstring ClassOf(HWND hwnd);
 std::wstring CaptionOf(HWND hwnd);
 std::wstring TextOf(HWND hwnd);
 RECT RectOf(HWND hwnd);
+RECT ClientRectOf(HWND hwnd);
 HWND ParseHwnd(const std::string& field);
 HWND NeedWindow(const std::string& field);
 std::vector<HWND> TopLevelWindows();

@@ -68,6 +68,14 @@ RECT RectOf(HWND hwnd) {
   return r;
 }
 
+// The client area in screen coordinates.
+RECT ClientRectOf(HWND hwnd) {
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
 HWND ParseHwnd(const std::string& field) {
   return reinterpret_cast<HWND>(static_cast<LONG_PTR>(std::stoll(field)));
 }
@@ -109,6 +117,7 @@ std::string Describe(HWND hwnd) {
       .Add("caption", Quote(CaptionOf(hwnd)))
       .Add("id", Num(GetDlgCtrlID(hwnd)))
       .Add("rect", driver::Rect(RectOf(hwnd)))
+      .Add("client", driver::Rect(ClientRectOf(hwnd)))
       .Add("visible", Bool(IsWindowVisible(hwnd)))
       .Add("enabled", Bool(IsWindowEnabled(hwnd)))
       .Add("topmost", Bool(exStyle & WS_EX_TOPMOST))
