@@ -190,6 +190,23 @@ TEST_F(RegistryStoreTest, DeleteValueRemovesOnlyThatValue) {
   EXPECT_FALSE(KeyExists(Key("Missing")));
 }
 
+TEST_F(RegistryStoreTest, AfterStopWritingNothingCreatesTheKeyAgain) {
+  const std::string settings = Key("Zorvane\\Pelliton");
+  const std::string run = Key("Run");
+  store.WriteRegistry(kUser, settings, "Top", "1");
+  store.WriteRegistry(kUser, run, "Zorvane Pelliton", "Z:\\Pelliton.exe");
+
+  store.StopWriting();
+  store.DeleteValue(kUser, run, "Zorvane Pelliton");
+  store.DeleteRegistry(kUser, settings);
+  EXPECT_NO_THROW(store.WriteRegistry(kUser, settings, "Top", "2"));
+  EXPECT_NO_THROW(store.WriteRegistry(kUser, run, "Zorvane Pelliton", "x"));
+
+  EXPECT_FALSE(KeyExists(settings));
+  EXPECT_FALSE(ValueExists(run, "Zorvane Pelliton"));
+  EXPECT_TRUE(KeyExists(Key("Zorvane")));
+}
+
 TEST_F(RegistryStoreTest, KeepsNoHandleOpenOnAnyPath) {
   SetRaw(Key(), L"Dword", REG_DWORD, std::string(4, '\0'));
   const auto everyPath = [&] {
