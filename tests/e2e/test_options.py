@@ -99,8 +99,9 @@ class Options(Scenario):
         self.assertEqual(frame["top"], max(0, (meter["top"] + meter["bottom"]
                                                - frame["bottom"] + frame["top"]) // 2))
 
-        shot = env.grab()
         left, top = client["left"], client["top"]
+        shot = self.wait_until(lambda: (g := env.grab()).pixel(left + 1, top + 1) == BAND and g,
+                               5, "the About box painted")
 
         def at(px, py):
             return shot.pixel(left + px, top + py)
