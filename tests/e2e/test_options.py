@@ -18,7 +18,7 @@ WS_SYSMENU, WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x80000, 0x20000, 0x10000
 
 
 class Options(Scenario):
-    budget = 150
+    budget = 105
 
     def meter(self):
         return self.drv.do("meter")

@@ -16,8 +16,6 @@ TICKED = {"TotalData", "Seconds", "Minutes", "Hours"}
 
 
 class Removal(Scenario):
-    budget = 120
-
     def ask(self):
         self.choose("Remove This Program", SILVER_STAND_IN)
         box = self.drv.msgbox("Terminate Query", 10)

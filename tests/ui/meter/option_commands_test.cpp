@@ -190,13 +190,6 @@ TEST_F(OptionTest, ColourIsAppliedAndStoredConfirmedOrNot) {
   EXPECT_EQ(store.WrittenNames(), std::vector<std::string>(std::size(kColors), "Color"));
 }
 
-TEST_F(OptionTest, AFailedColourWriteLeavesTheLabelsRecoloured) {
-  store.failingWrites.insert("Color");
-  window.colorAnswers = {0x0000FF};
-  EXPECT_THROW(form.ClockColor1Click(), RegistryError);
-  EXPECT_EQ(window.color, 0x0000FF);
-}
-
 TEST_F(OptionTest, WebSiteAndAboutStoreNothing) {
   form.MenuCommand(MenuItem::WebSite1);
   form.MenuCommand(MenuItem::About1);
