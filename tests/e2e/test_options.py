@@ -14,10 +14,11 @@ COLOR_EDITS = (706, 707, 708)  # the colour dialog's Red, Green and Blue fields
 # The shell's "open" of a web address runs this instead of a browser: it notes the address.
 RECORDER = r"C:\windows\system32\cmd.exe /c echo %1> C:\users\Public\web-site.txt"
 WS_EX_TOPMOST, WS_EX_TOOLWINDOW = 0x8, 0x80
+WS_SYSMENU, WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x80000, 0x20000, 0x10000
 
 
 class Options(Scenario):
-    budget = 150
+    budget = 105
 
     def meter(self):
         return self.drv.do("meter")
@@ -88,6 +89,8 @@ class Options(Scenario):
         self.assertEqual((client["right"] - client["left"], client["bottom"] - client["top"]),
                          (153, 101))
         self.assertEqual(box["children"], [])
+        self.assertEqual(box["style"] & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
+                         WS_SYSMENU, "not only a close box")
         self.assertEqual(box["exstyle"] & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW),
                          WS_EX_TOPMOST | WS_EX_TOOLWINDOW)
         frame = box["rect"]
@@ -96,8 +99,9 @@ class Options(Scenario):
         self.assertEqual(frame["top"], max(0, (meter["top"] + meter["bottom"]
                                                - frame["bottom"] + frame["top"]) // 2))
 
-        shot = env.grab()
         left, top = client["left"], client["top"]
+        shot = self.wait_until(lambda: (g := env.grab()).pixel(left + 1, top + 1) == BAND and g,
+                               5, "the About box painted")
 
         def at(px, py):
             return shot.pixel(left + px, top + py)
@@ -126,7 +130,9 @@ class Options(Scenario):
         """Opens the colour dialog through the menu; returns it with its Red, Green, Blue."""
         self.choose("Change The Color", colour)
         dialog = self.drv.do("window", self.drv.wait("#32770", "Color", 10))
-        texts = {c["id"]: c["text"] for c in dialog["children"]}
+        edits = {c["id"]: c for c in dialog["children"] if c["id"] in COLOR_EDITS}
+        self.assertTrue(all(edit["visible"] for edit in edits.values()), "not opened in full")
+        texts = {i: edit["text"] for i, edit in edits.items()}
         self.assertFalse(self.meter()["enabled"], "the meter takes input under the dialog")
         return dialog, [texts[i] for i in COLOR_EDITS]
 

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/call_journal.h"
 #include "store/settings_store.h"
 
 namespace pelliton::testing {
@@ -24,6 +25,7 @@ class FakeStore : public SettingsStore {
     if (failingWrites.count(std::string(name))) throw RegistryError::FailedToSetData(name);
     values[{std::string(key), std::string(name)}] = std::string(value);
     writes.push_back({std::string(key), std::string(name), std::string(value)});
+    journal.Note("store " + std::string(name) + "=" + std::string(value));
   }
 
   std::string ReadRegistry(RootKey, std::string_view key, std::string_view name) override {
@@ -36,11 +38,18 @@ class FakeStore : public SettingsStore {
 
   void DeleteRegistry(RootKey, std::string_view key) override {
     deletedKeys.push_back(std::string(key));
+    journal.Note("delete key " + std::string(key));
     std::erase_if(values, [&](const auto& kv) { return kv.first.first == key; });
   }
 
   void DeleteValue(RootKey, std::string_view key, std::string_view name) override {
     values.erase({std::string(key), std::string(name)});
+    journal.Note("delete value " + std::string(name));
+  }
+
+  void StopWriting() override {
+    writingStopped = true;
+    journal.Note("stop writing");
   }
 
   void StopWriting() override { writingStopped = true; }
@@ -73,6 +82,7 @@ class FakeStore : public SettingsStore {
   std::set<std::string> wrongType;      // value names that read as a non-string type
   std::set<std::string> lockedKeys;     // keys that cannot be opened for writing
   bool writingStopped = false;
+  CallJournal journal;  // writes and deletions, in order
   int reads = 0;
   std::vector<std::string> readNames;  // value names read, in order
 };

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/call_journal.h"
 #include "fakes/fake_platform.h"
 #include "ui/meter/meter_window.h"
 
@@ -18,7 +19,10 @@ class FakeMeterWindow : public MeterWindow {
   void SetLabel1(std::string_view text) override { label1 = text; }
   void SetLabel2(std::string_view text) override { label2 = text; }
   void SetLabel3(std::string_view text) override { label3 = text; }
-  void SetTimer1Enabled(bool enabled) override { timerEnabled = enabled; }
+  void SetTimer1Enabled(bool enabled) override {
+    timerEnabled = enabled;
+    journal.Note(enabled ? "timer 1" : "timer 0");
+  }
   void SetLabelsVisible(bool visible) override { labelsVisible = visible; }
   void SetLabel1FontSize(std::uint8_t points) override { fontSize = points; }
   void SetLabelsColor(std::int32_t value) override { color = value; }
@@ -31,7 +35,10 @@ class FakeMeterWindow : public MeterWindow {
     auto it = checks.find(item);
     return it != checks.end() && it->second;
   }
-  void SetMenuChecked(MenuItem item, bool checked) override { checks[item] = checked; }
+  void SetMenuChecked(MenuItem item, bool checked) override {
+    checks[item] = checked;
+    journal.Note("mark " + std::to_string(static_cast<int>(item)) + (checked ? "=1" : "=0"));
+  }
   void OpenPopupMenu(ScreenPoint at) override { menuOpenedAt.push_back(at); }
   std::int32_t Left() const override { return left; }
   std::int32_t Top() const override { return top; }
@@ -45,6 +52,7 @@ class FakeMeterWindow : public MeterWindow {
   }
   void SetTopmost(bool value) override {
     topmost = value;
+    journal.Note(value ? "topmost 1" : "topmost 0");
     topmostCalls.push_back(value);
   }
   void HideTaskbarButton() override { onTaskbar = false; }
@@ -71,6 +79,7 @@ class FakeMeterWindow : public MeterWindow {
   bool topmost = false;
   std::vector<bool> topmostCalls;
   bool onTaskbar = true;
+  CallJournal journal;  // timer, topmost and marks, in order
   std::vector<std::optional<std::int32_t>> colorAnswers;
   std::vector<std::int32_t> colorDialogOpenedWith;
   std::vector<std::string> shellOpened;
@@ -88,19 +97,24 @@ class FakeApplication : public Application {
   std::string ExePath() const override { return exePath; }
   void ShowMessage(std::string_view text) override {
     boxes.push_back({std::string(text), "Pelliton", "message"});
+    journal.Note("message");
   }
   void ShowBox(std::string_view text, std::string_view caption) override {
     boxes.push_back({std::string(text), std::string(caption), "box"});
   }
   bool AskYesNo(std::string_view text, std::string_view caption) override {
     boxes.push_back({std::string(text), std::string(caption), "yesno"});
+    journal.Note("ask");
     return answerYes;
   }
   void ProcessMessages() override {
     ++messagePasses;
     if (onProcessMessages) onProcessMessages();
   }
-  void Terminate() override { terminated = true; }
+  void Terminate() override {
+    terminated = true;
+    journal.Note("terminate");
+  }
   bool Terminated() const override { return terminated; }
 
   std::int32_t screenWidth = 1280, screenHeight = 800;
@@ -110,6 +124,7 @@ class FakeApplication : public Application {
   int messagePasses = 0;
   std::function<void()> onProcessMessages;
   std::vector<Box> boxes;
+  CallJournal journal;  // questions, messages, the end
 };
 
 // The connection dialog stands in as a function: what the user does in it.
