@@ -52,8 +52,6 @@ class FakeStore : public SettingsStore {
     journal.Note("stop writing");
   }
 
-  void StopWriting() override { writingStopped = true; }
-
   // Convenience for the settings key.
   void Set(std::string_view name, std::string_view value,
            std::string_view key = "Software\\Zorvane\\Pelliton") {
