@@ -223,6 +223,12 @@ class Driver:
         answer, _, self.buffer = self.buffer.partition(b"\n")
         return json.loads(answer)
 
+    def desktop(self):
+        """Brings the prefix's desktop up and returns the screen's size. Wine starts the
+        desktop for the first process that needs it, and two processes that need it at the
+        same moment start one each and hang: ask this before starting the program."""
+        return self.do("screen", timeout=30)
+
     def do(self, *fields, timeout=10):
         """A request that must succeed."""
         answer = self.call(*fields, timeout=timeout)
@@ -324,7 +330,7 @@ class Env:
         run([WINESERVER, "-p30"], env=env, timeout=30, check=False, stdout=subprocess.DEVNULL)
         run([WINE, "wineboot", "--init"], env=env, timeout=60, stdout=subprocess.DEVNULL)
         self.driver = Driver(env, self._log("driver"))
-        self.screen = self.driver.do("screen")
+        self.screen = self.driver.desktop()
 
     def _start_display(self):
         read_fd, write_fd = os.pipe()

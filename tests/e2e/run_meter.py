@@ -134,12 +134,13 @@ def main():
     env = dict(os.environ, WINEPREFIX=args.prefix, WINEDEBUG="-all", WINEARCH="win64",
                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
     with open(args.log, "ab") as log:
-        meter = subprocess.Popen([WINE, os.path.realpath(args.exe)], env=env,
-                                 stdin=subprocess.DEVNULL, stdout=log, stderr=log)
-        drv = None
+        meter = drv = None
         stop = threading.Event()
         try:
             drv = Driver(env, log, exe=args.driver)
+            drv.desktop()
+            meter = subprocess.Popen([WINE, os.path.realpath(args.exe)], env=env,
+                                     stdin=subprocess.DEVNULL, stdout=log, stderr=log)
             if args.answer or args.connection:
                 answer_first_run(drv, meter, args.connection)
             if args.connection:
@@ -160,7 +161,7 @@ def main():
             return 1
         finally:
             stop.set()
-            if meter.poll() is None:
+            if meter and meter.poll() is None:
                 meter.kill()
                 meter.wait(10)
             if drv:
