@@ -148,6 +148,15 @@ def loopback_traffic(nbytes):
         raise RuntimeError(f"loopback moved {received[0]} of {nbytes} bytes")
 
 
+def keep_loopback_busy(stop, nbytes=1 << 19, pause=0.5):
+    """Moves nbytes over loopback every `pause` seconds until `stop` (an Event) is set."""
+    while not stop.wait(pause):
+        try:
+            loopback_traffic(nbytes)
+        except (OSError, RuntimeError):
+            pass
+
+
 def format_kb(kb):
     """The meter's data quantity text, with English separators."""
     from decimal import ROUND_HALF_UP, Decimal
