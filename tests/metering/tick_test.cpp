@@ -211,6 +211,35 @@ TEST_F(Tick, ReadsTheClockOnceForTheWholeTick) {
   EXPECT_EQ(state.AllData.substr(24, 12), u"31 Dec, 2026");
 }
 
+// Whatever connected time is stored, the locating tick and the ticks after it count.
+TEST(TickTime, AnyStoredTimeKeepsCounting) {
+  const struct {
+    const char *seconds, *minutes, *hours, *shown;
+  } cases[] = {
+      {"65534", "0", "0", "18:13"},
+      {"65535", "65535", "65535", "65535:59"},
+      {"50", "59", "65535", "65535:59"},
+      {"0", "0", "0", "00:01"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.hours) + ":" + c.minutes + ":" + c.seconds);
+    testing::MeterRig rig;
+    rig.AddRows(1, 0, 1000, 1000);
+    rig.state.LastMonth = 12;  // no rollover in the way
+    rig.store.Set("LastMonth", "12");
+    rig.store.Set("Seconds", c.seconds);
+    rig.store.Set("Minutes", c.minutes);
+    rig.store.Set("Hours", c.hours);
+    for (int tick = 0; tick < 40; ++tick) {
+      rig.table.rows[0].dwInOctets += 10 * kKB;
+      ASSERT_NO_THROW(Timer1Timer(rig.meter)) << "tick " << tick;
+    }
+    EXPECT_TRUE(rig.view.timerEnabled);
+    EXPECT_EQ(rig.store.Get("TotalData"), "390");
+    EXPECT_EQ(rig.view.label3, c.shown);
+  }
+}
+
 TEST_F(Tick, AnErrorThatLeavesTheTickLeavesTheTimerDisabled) {
   store.failingWrites = {"AllData"};
   EXPECT_THROW(Timer1Timer(meter), RegistryError);
