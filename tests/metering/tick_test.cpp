@@ -67,7 +67,8 @@ TEST(InsertFinishedCycle, KeepsTheTwelveNewestRecords) {
     std::u16string date = u"0" + std::u16string(1, char16_t(u'0' + i % 10)) + u" Jan, 2027";
     dates.push_back(date);
     allData = InsertFinishedCycle(allData, date, u"0 KB", 0, std::uint16_t(i));
-    EXPECT_EQ(allData.size(), kHeadLength + std::min<std::size_t>(i, 12) * kRecordLength);
+    EXPECT_EQ(allData.size(),
+              kHeadLength + std::min<std::size_t>(static_cast<std::size_t>(i), 12) * kRecordLength);
     EXPECT_EQ(allData.substr(0, 12), date);
     EXPECT_EQ(allData.substr(12 + 12, 12), date);  // newest record's end date
   }
@@ -80,7 +81,8 @@ TEST(InsertFinishedCycle, KeepsTheTwelveNewestRecords) {
 
 TEST(InsertFinishedCycle, AcceptsAnyTextAndKeepsAtMost492Characters) {
   const std::u16string date = u"15 Dec, 2026";
-  for (std::size_t length : {0, 1, 11, 12, 13, 24, 25, 36, 37, 100, 491, 492, 493, 20000}) {
+  for (std::size_t length : std::initializer_list<std::size_t>{0, 1, 11, 12, 13, 24, 25, 36, 37,
+                                                               100, 491, 492, 493, 20000}) {
     const std::u16string allData(length, u'x');
     const std::u16string result = InsertFinishedCycle(allData, date, u"1.50 MB", 1, 2);
     EXPECT_EQ(result.size(), std::min<std::size_t>(length + 40, kAllDataMaxLength)) << length;
