@@ -3,6 +3,7 @@
 #include "metering/accounting.h"
 #include "metering/all_data.h"
 #include "metering/data_quantity.h"
+#include "metering/loader.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
 
@@ -18,7 +19,10 @@ void Timer1Timer(MeterContext& meter) {
 
   if (GetConnectedState(meter) == 1) {
     if (RolloverDue(state, diff)) RollOver(meter, now);
-    state.Seconds = CheckedAdd(state.Seconds, 2);
+    // The connected time stops at the longest the fields hold rather than overflow Hours.
+    if (ConnectedSeconds(state) + 2 <= kLongestConnectedTime) {
+      state.Seconds = CheckedAdd(state.Seconds, 2);
+    }
   }
   meter.view.SetTimer1Enabled(true);
 }

@@ -154,6 +154,15 @@ def loopback_traffic(nbytes):
         raise RuntimeError(f"loopback moved {received[0]} of {nbytes} bytes")
 
 
+def keep_loopback_busy(stop, nbytes=1 << 19, pause=0.5):
+    """Moves nbytes over loopback every `pause` seconds until `stop` (an Event) is set."""
+    while not stop.wait(pause):
+        try:
+            loopback_traffic(nbytes)
+        except (OSError, RuntimeError):
+            pass
+
+
 def format_kb(kb):
     """The meter's data quantity text, with English separators."""
     from decimal import ROUND_HALF_UP, Decimal
@@ -228,6 +237,12 @@ class Driver:
             self.buffer += chunk
         answer, _, self.buffer = self.buffer.partition(b"\n")
         return json.loads(answer)
+
+    def desktop(self):
+        """Brings the prefix's desktop up and returns the screen's size. Wine starts the
+        desktop for the first process that needs it, and two processes that need it at the
+        same moment start one each and hang: ask this before starting the program."""
+        return self.do("screen", timeout=30)
 
     def do(self, *fields, timeout=10):
         """A request that must succeed."""
@@ -330,7 +345,7 @@ class Env:
         run([WINESERVER, "-p30"], env=env, timeout=30, check=False, stdout=subprocess.DEVNULL)
         run([WINE, "wineboot", "--init"], env=env, timeout=60, stdout=subprocess.DEVNULL)
         self.driver = Driver(env, self._log("driver"))
-        self.screen = self.driver.do("screen")
+        self.screen = self.driver.desktop()
 
     def _start_display(self):
         read_fd, write_fd = os.pipe()

@@ -13,9 +13,9 @@ import sys
 import threading
 import time
 
-from harness import (CONNECTION_DIALOG, IDC_CONN_LISTBOX1, IDM, IDOK,
-                     IDYES, SETTINGS, WINE, Driver, DriverError, filled_connection_list,
-                     loopback_traffic)
+from harness import (AUTOSTART, CONNECTION_DIALOG, IDC_CONN_LISTBOX1, IDM, IDOK,
+                     IDYES, RUN_KEY, SETTINGS, WINE, Driver, DriverError, filled_connection_list,
+                     keep_loopback_busy)
 
 
 def default_route_interface():
@@ -30,16 +30,15 @@ def default_route_interface():
     return None
 
 
-def answer_first_run(drv, meter, wanted):
-    """Answers the connection dialog if this start is a first run; returns when the meter
-    shows its texts."""
+def answer_first_run(drv, meter, wanted, first_run):
+    """Answers the connection dialog on a first run (known, as the program knows it, from the
+    autostart value read before the start: the meter shows its texts for a moment before
+    the dialog opens); returns when the meter shows its texts."""
+    if first_run:
+        print("First run: ", end="")
+        choose(drv, drv.wait("#32770", CONNECTION_DIALOG, 60), wanted)
     deadline = time.monotonic() + 60
     while time.monotonic() < deadline and meter.poll() is None:
-        dialog = drv.call("wait", "#32770", CONNECTION_DIALOG, 0)
-        if dialog["ok"]:
-            print("First run: ", end="")
-            choose(drv, dialog["hwnd"], wanted)
-            continue
         shown = drv.call("meter")
         if shown["ok"] and shown["labels"][0]["visible"]:
             return
@@ -86,15 +85,6 @@ def change_network(drv, wanted):
     choose(drv, drv.wait("#32770", CONNECTION_DIALOG, 15), wanted)
 
 
-def keep_loopback_busy(stop):
-    """About a megabyte a second over loopback until `stop` is set."""
-    while not stop.wait(0.5):
-        try:
-            loopback_traffic(1 << 19)
-        except (OSError, RuntimeError):
-            pass
-
-
 def report(drv, meter, seconds):
     """Prints the three texts on every tick (a connected tick moves the stored time) and
     whenever they change, for `seconds` or, when 0, until the meter ends."""
@@ -134,14 +124,16 @@ def main():
     env = dict(os.environ, WINEPREFIX=args.prefix, WINEDEBUG="-all", WINEARCH="win64",
                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
     with open(args.log, "ab") as log:
-        meter = subprocess.Popen([WINE, os.path.realpath(args.exe)], env=env,
-                                 stdin=subprocess.DEVNULL, stdout=log, stderr=log)
-        drv = None
+        meter = drv = None
         stop = threading.Event()
         try:
             drv = Driver(env, log, exe=args.driver)
+            drv.desktop()
+            first_run = not drv.call("regget", RUN_KEY, AUTOSTART).get("value")
+            meter = subprocess.Popen([WINE, os.path.realpath(args.exe)], env=env,
+                                     stdin=subprocess.DEVNULL, stdout=log, stderr=log)
             if args.answer or args.connection:
-                answer_first_run(drv, meter, args.connection)
+                answer_first_run(drv, meter, args.connection, first_run)
             if args.connection:
                 change_network(drv, args.connection)
             if args.traffic:
@@ -160,7 +152,7 @@ def main():
             return 1
         finally:
             stop.set()
-            if meter.poll() is None:
+            if meter and meter.poll() is None:
                 meter.kill()
                 meter.wait(10)
             if drv:

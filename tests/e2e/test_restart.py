@@ -1,12 +1,21 @@
-"""A crash and a new start: no first run again, and counting goes on from the stored total."""
+"""A crash and a new start: no first run again, and counting goes on from the stored total.
+Thirty crashes at random moments while traffic flows leave every stored figure whole."""
 
+import random
+import re
+import threading
 import time
 import unittest
 
-from harness import format_kb, lo_counters, loopback_traffic
+from harness import format_kb, keep_loopback_busy, lo_counters, loopback_traffic
 from scenario import Scenario, this_month
 
 TRAFFIC = 1 << 20
+KILLS = 30
+# Stored numbers and their ranges; the history is a head date and 40-character records.
+NUMBERS = {"TotalData": 2**32 - 1, "Seconds": 65535, "Minutes": 65535, "Hours": 65535,
+           "LastMonth": 65535, "BillCycleDate": 65535}
+HISTORY = "01 Dec, 2026" + "01 Nov, 2026" + "01 Dec, 2026" + "  123.45 MB" + "01234"
 
 
 class Restart(Scenario):
@@ -52,6 +61,71 @@ class Restart(Scenario):
                                 int(stored["Hours"]) * 60 + int(stored["Minutes"]))
         time.sleep(0.2)
         self.assertEqual(self.label_texts()[0], format_kb(after))
+
+    def stored_whole(self, history):
+        """Every stored value parses, and the history keeps its layout; the stored total."""
+        values = self.env.values()
+        for name, largest in NUMBERS.items():
+            self.assertRegex(values.get(name) or "", r"^\d+$", name)
+            self.assertLessEqual(int(values[name]), largest, name)
+        self.assertEqual(values["AllData"], history)
+        self.assertEqual(values["NetworkType"], "lo")
+        return int(values["TotalData"])
+
+    def no_error_box(self, when):
+        box = self.drv.call("msgbox", "", 0)
+        self.assertFalse(box["ok"], f"a message box {when}: {box.get('text')}")
+
+    def test_kills(self):
+        """kill -9 at seeded random moments (half of them just as a tick has stored the
+        total) while traffic flows, each followed by a new start. A stored "Seconds" of
+        65534 carries when loaded instead of stopping the first tick."""
+        env = self.env
+        month = this_month()
+        env.install(LastMonth=month, TotalData="1000", Hours="7", Minutes="30",
+                    Seconds="65534", BillCycleDate="1", AllData=HISTORY)
+        rng = random.Random(20261208)
+        stop = threading.Event()
+        traffic = threading.Thread(target=keep_loopback_busy, args=(stop, 1 << 19, 0.25))
+        traffic.start()
+        self.addCleanup(traffic.join)
+        self.addCleanup(stop.set)
+        kernel_start, total, started = sum(lo_counters()), 1000, time.monotonic()
+        for kill in range(KILLS):
+            env.start_pelliton()
+            self.wait_meter()
+            if rng.random() < 0.5:
+                time.sleep(rng.uniform(0.5, 6))
+            else:
+                time.sleep(rng.uniform(0, 2))
+                seen = env.value("TotalData")
+                self.wait_until(lambda: env.value("TotalData") != seen, 8, "a counted tick")
+            self.no_error_box(f"before kill {kill + 1}")
+            env.kill_pelliton()
+            now = self.stored_whole(HISTORY)
+            self.assertGreaterEqual(now, total, f"the total went down at kill {kill + 1}")
+            total = now
+        kernel_kb = (sum(lo_counters()) - kernel_start) / 1024
+        rate = kernel_kb / (time.monotonic() - started)
+        if env.value("LastMonth") != month:
+            self.skipTest("the cycle rolled over at a month boundary during the test")
+        counted, lost = total - 1000, kernel_kb - (total - 1000)
+        # A start counts from the readings of the tick that locates the row: what moved
+        # between the last stored tick and that one is not counted, and nothing is counted
+        # twice (each reading rounds to whole KB, 1 KB each way at most).
+        print(f"\n{KILLS} kills: lo moved {kernel_kb:.0f} KB ({rate:.0f} KB/s), the meter "
+              f"counted {counted} KB, lost {lost:.0f} KB, {lost / KILLS:.0f} KB or "
+              f"{lost / KILLS / rate:.1f} s of traffic a kill")
+        self.assertLessEqual(counted, kernel_kb + 2 * KILLS, "counted more than lo moved")
+
+        env.start_pelliton()  # and it still counts, with the carried time
+        self.wait_meter()
+        self.wait_tick(10)
+        self.wait_tick()
+        self.assertGreater(self.stored_whole(HISTORY), total)
+        self.no_error_box("after the last start")
+        hours, minutes = map(int, re.fullmatch(r"(\d+):(\d\d)", self.label_texts()[2]).groups())
+        self.assertGreaterEqual(hours * 60 + minutes, 25 * 60 + 42)
 
 
 if __name__ == "__main__":

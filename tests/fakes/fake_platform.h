@@ -29,11 +29,13 @@ class FakeClock : public Clock {
 class FakeLocale : public Locale {
  public:
   Separators NumberSeparators() const override { return separators; }
-  std::u16string ShortMonthName(int month) const override { return months.at(month - 1); }
+  std::u16string ShortMonthName(int month) const override {
+    return months.at(static_cast<std::size_t>(month - 1));
+  }
   std::u16string Widen(std::string_view text) const override {
     std::u16string wide;
-    for (unsigned char c : text)
-      wide.push_back(c);
+    for (char c : text)
+      wide.push_back(static_cast<unsigned char>(c));
     return wide;
   }
   std::string Narrow(std::u16string_view text) const override {

@@ -163,6 +163,29 @@ TEST_F(LoaderTest, ConvertsEachTextOrRaises) {
   }
 }
 
+TEST_F(LoaderTest, CarriesTheConnectedTimeSoThatTicksCanAddToIt) {
+  const struct {
+    const char *seconds, *minutes, *hours;
+    int h, m, s;
+  } cases[] = {
+      {"58", "59", "1000", 1000, 59, 58},   {"60", "", "", 0, 1, 0},
+      {"65534", "", "", 18, 12, 14},        {"65535", "65535", "7", 1117, 27, 15},
+      {"", "60", "65534", 65535, 0, 0},     {"59", "59", "65535", 65535, 59, 59},
+      {"60", "59", "65535", 65535, 59, 59}, {"65535", "65535", "65535", 65535, 59, 59},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.hours) + ":" + c.minutes + ":" + c.seconds);
+    state = Sentinels();
+    store.Set("Seconds", c.seconds);
+    store.Set("Minutes", c.minutes);
+    store.Set("Hours", c.hours);
+    ASSERT_EQ(Load(), "0");
+    EXPECT_EQ(state.Hours, c.h);
+    EXPECT_EQ(state.Minutes, c.m);
+    EXPECT_EQ(state.Seconds, c.s);
+  }
+}
+
 TEST_F(LoaderTest, FlagsAreOnOnlyForExactlyOne) {
   const std::vector<std::pair<std::string, bool>> cases = {
       {"", false},   {"1", true},   {"0", false},  {" 1", false},

@@ -85,7 +85,8 @@ TEST(InsertFinishedCycle, KeepsTheTwelveNewestRecords) {
     std::u16string date = u"0" + std::u16string(1, char16_t(u'0' + i % 10)) + u" Jan, 2027";
     dates.push_back(date);
     allData = InsertFinishedCycle(allData, date, u"0 KB", 0, std::uint16_t(i));
-    EXPECT_EQ(allData.size(), kHeadLength + std::min<std::size_t>(i, 12) * kRecordLength);
+    EXPECT_EQ(allData.size(),
+              kHeadLength + std::min<std::size_t>(static_cast<std::size_t>(i), 12) * kRecordLength);
     EXPECT_EQ(allData.substr(0, 12), date);
     EXPECT_EQ(allData.substr(12 + 12, 12), date);  // newest record's end date
   }
@@ -98,7 +99,8 @@ TEST(InsertFinishedCycle, KeepsTheTwelveNewestRecords) {
 
 TEST(InsertFinishedCycle, AcceptsAnyTextAndKeepsAtMost492Characters) {
   const std::u16string date = u"15 Dec, 2026";
-  for (std::size_t length : {0, 1, 11, 12, 13, 24, 25, 36, 37, 100, 491, 492, 493, 20000}) {
+  for (std::size_t length : std::initializer_list<std::size_t>{0, 1, 11, 12, 13, 24, 25, 36, 37,
+                                                               100, 491, 492, 493, 20000}) {
     const std::u16string allData(length, u'x');
     const std::u16string result = InsertFinishedCycle(allData, date, u"1.50 MB", 1, 2);
     EXPECT_EQ(result.size(), std::min<std::size_t>(length + 40, kAllDataMaxLength)) << length;
@@ -227,6 +229,35 @@ TEST_F(Tick, ReadsTheClockOnceForTheWholeTick) {
   EXPECT_EQ(steppingClock.calls, 1);
   EXPECT_EQ(state.AllData.substr(0, 24), u"31 Dec, 202615 Nov, 2026");
   EXPECT_EQ(state.AllData.substr(24, 12), u"31 Dec, 2026");
+}
+
+// Whatever connected time is stored, the locating tick and the ticks after it count.
+TEST(TickTime, AnyStoredTimeKeepsCounting) {
+  const struct {
+    const char *seconds, *minutes, *hours, *shown;
+  } cases[] = {
+      {"65534", "0", "0", "18:13"},
+      {"65535", "65535", "65535", "65535:59"},
+      {"50", "59", "65535", "65535:59"},
+      {"0", "0", "0", "00:01"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.hours) + ":" + c.minutes + ":" + c.seconds);
+    testing::MeterRig rig;
+    rig.AddRows(1, 0, 1000, 1000);
+    rig.state.LastMonth = 12;  // no rollover in the way
+    rig.store.Set("LastMonth", "12");
+    rig.store.Set("Seconds", c.seconds);
+    rig.store.Set("Minutes", c.minutes);
+    rig.store.Set("Hours", c.hours);
+    for (int tick = 0; tick < 40; ++tick) {
+      rig.table.rows[0].dwInOctets += 10 * kKB;
+      ASSERT_NO_THROW(Timer1Timer(rig.meter)) << "tick " << tick;
+    }
+    EXPECT_TRUE(rig.view.timerEnabled);
+    EXPECT_EQ(rig.store.Get("TotalData"), "390");
+    EXPECT_EQ(rig.view.label3, c.shown);
+  }
 }
 
 TEST_F(Tick, AnErrorThatLeavesTheTickLeavesTheTimerDisabled) {

@@ -1,5 +1,8 @@
 #include "ui/meter/startup.h"
 
+#include <exception>
+#include <string>
+
 #include "metering/data_quantity.h"
 #include "metering/loader.h"
 #include "store/catalogue.h"
@@ -26,19 +29,37 @@ void ResetFigures(MeterState& state) {
   state.ShuffleOn = false;
 }
 
+// Stores the autostart entry and reads it back: a key that cannot be opened skips the
+// write without a word, so only the value read back says that it is there.
+void StoreAutostart(const FormPorts& ports) {
+  const std::string path = ports.app.ExePath();
+  WriteValueText(ports.store, stored::Autostart, path);
+  if (ReadValueText(ports.store, stored::Autostart) != path) {
+    throw RegistryError::FailedToSetData(stored::Autostart.name);
+  }
+}
+
 // The first run: the autostart entry is absent or empty. The labels stay hidden while the
 // connection is chosen; a cancelled choice ends the program once the sequence is done.
-void InstallOnFirstRun(MeterState& state, const FormPorts& ports) {
+// An entry that could not be stored is returned, for the error box once the meter runs:
+// this start counts, and the next one is a first run again.
+std::exception_ptr InstallOnFirstRun(MeterState& state, const FormPorts& ports) {
   ports.window.SetLabelsVisible(false);
   ports.dialogs.ShowConnectionDialog();
-  if (state.DialogAccepted) {
-    WriteValueText(ports.store, stored::Autostart, ports.app.ExePath());
-    ports.app.ShowMessage("Zorvane Live Pelliton has been installed successfully.");
-    ports.window.SetLabelsVisible(true);
-  } else {
+  if (!state.DialogAccepted) {
     ports.app.ShowBox("Pelliton installation cancelled", "Installation Cancel");
     ports.app.Terminate();
+    return nullptr;
   }
+  std::exception_ptr failure;
+  try {
+    StoreAutostart(ports);
+    ports.app.ShowMessage("Zorvane Live Pelliton has been installed successfully.");
+  } catch (const RegistryError&) {
+    failure = std::current_exception();
+  }
+  ports.window.SetLabelsVisible(true);
+  return failure;
 }
 
 void RestoreWindowOptions(MeterState& state, const FormPorts& ports) {
@@ -69,7 +90,10 @@ void RunStartUp(MeterState& state, const FormPorts& ports) {
   const LocalDateTime today = ports.clock.Now();
   state.TodayMonth = today.Month;
   state.TodayDay = today.Day;
-  if (ReadValueText(ports.store, stored::Autostart).empty()) InstallOnFirstRun(state, ports);
+  std::exception_ptr installFailure;
+  if (ReadValueText(ports.store, stored::Autostart).empty()) {
+    installFailure = InstallOnFirstRun(state, ports);
+  }
   RestoreWindowOptions(state, ports);
   LoadDataValuesFromRegistry(state, ports.store, ports.locale);
   ports.window.HideTaskbarButton();
@@ -80,6 +104,7 @@ void RunStartUp(MeterState& state, const FormPorts& ports) {
   const bool stayOnTop = ReadValueFlag(ports.store, stored::StayTop);
   ports.window.SetTopmost(stayOnTop);
   ports.window.SetMenuChecked(MenuItem::StayOnTop1, stayOnTop);
+  if (installFailure) std::rethrow_exception(installFailure);
 }
 
 }  // namespace pelliton

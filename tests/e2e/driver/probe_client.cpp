@@ -15,8 +15,6 @@ namespace driver {
 
 namespace {
 
-constexpr UINT kGetHMenu = 0x01E1;  // MN_GETHMENU
-
 // Receives the menu probe's answer while the driver waits in SendMessageTimeout.
 std::string g_probeAnswer;
 

@@ -93,8 +93,10 @@ inline std::vector<std::wstring> ListLines() {
   std::vector<std::wstring> lines;
   const auto count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
-    std::wstring line(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');
-    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+    std::wstring line(
+        static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)),
+        L'\0');
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()));
     lines.push_back(line);
   }
   return lines;

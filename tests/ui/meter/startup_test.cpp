@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "store/errors.h"
 #include "store/int_parse.h"
 #include "ui/meter/form_fixture.h"
@@ -42,6 +44,38 @@ TEST_F(StartUpTest, ConfirmedFirstRunInstallsAndStartsTheMeter) {
   EXPECT_EQ(state.AllData, u"?? ???, ????");
   EXPECT_EQ(state.TodayMonth, 12);
   EXPECT_EQ(state.TodayDay, 8);
+}
+
+// A key that cannot be opened (skipped without a word) and a value that cannot be set: no
+// success message; the meter starts all the same and then the store's error is raised.
+TEST_F(StartUpTest, AnAutostartEntryThatIsNotThereIsReportedAfterTheStart) {
+  const std::function<void(FakeStore&)> spoilers[] = {
+      [](FakeStore& s) { s.lockedKeys.insert(kRunKey); },
+      [](FakeStore& s) { s.failingWrites.insert("Zorvane Pelliton"); },
+  };
+  for (const auto& spoil : spoilers) {
+    MeterState s;
+    FakeStore st;
+    FakeMeterWindow w;
+    FakeApplication a;
+    spoil(st);
+    st.Set("TotalData", "1536");
+    dialogs.onConnectionDialog = [&] { s.DialogAccepted = true; };
+    TPellitonForm f{s, FormPorts{st, table, clock, locale, w, a, dialogs}};
+    try {
+      f.FormActivate();
+      ADD_FAILURE() << "no error";
+    } catch (const RegistryError& e) {
+      EXPECT_STREQ(e.what(), "Failed to set data for 'Zorvane Pelliton'");
+    }
+    EXPECT_TRUE(a.boxes.empty());
+    EXPECT_FALSE(st.Has("Zorvane Pelliton", kRunKey));
+    EXPECT_TRUE(w.labelsVisible);
+    EXPECT_EQ(w.label1, "1.50 MB");
+    EXPECT_TRUE(w.timerEnabled);
+    EXPECT_TRUE(w.topmost);
+    EXPECT_FALSE(a.terminated);
+  }
 }
 
 TEST_F(StartUpTest, LabelsStayHiddenWhileTheConnectionIsChosen) {
