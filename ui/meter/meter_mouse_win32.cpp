@@ -9,6 +9,7 @@
 #include <iterator>
 #include <optional>
 
+#include "ui/common_controls_win32.h"
 #include "ui/error_handler_win32.h"
 #include "ui/subclass_win32.h"
 
@@ -108,19 +109,12 @@ bool Win32MeterWindow::OnSetCursor(LPARAM lParam) const {
   return true;
 }
 
-// The hint is the meter's one common control. The common controls are loaded for it when the
-// mouse first moves over Label1, not at start: under Wine they cost a megabyte or two of
-// private memory and part of the start-up time. Added after Label1's own subclass, so the
+// The hint is the meter's one common control: the common controls are loaded for it when
+// the mouse first moves over Label1, not at start. Added after Label1's own subclass, so the
 // hint's relay sees every mouse message first. The hint belongs to the application window:
 // owned by the meter, it would keep Wine from putting the meter into the topmost band.
 void Win32MeterWindow::CreateHint() {
-  using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  const HMODULE controls = LoadLibraryW(L"comctl32.dll");
-  if (controls == nullptr) return;  // a missing hint is no reason to fail
-  const auto init = reinterpret_cast<InitFunction>(
-      reinterpret_cast<void (*)()>(GetProcAddress(controls, "InitCommonControlsEx")));
-  const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
-  if (init != nullptr) init(&classes);
+  if (!LoadCommonControls()) return;  // a missing hint is no reason to fail
   hint_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                           WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, GetWindow(window_, GW_OWNER), nullptr,
