@@ -23,31 +23,36 @@ static_assert(offsetof(MIB_IFTABLE, table) == kIfTableHeaderSize);
 
 namespace {
 
+using GetIfTableFunction = DWORD(WINAPI*)(PMIB_IFTABLE, PULONG, BOOL);
 using GetIfEntry2Function = DWORD(WINAPI*)(PMIB_IF_ROW2);
 
-// GetIfEntry2 where IP Helper has it (Vista and later), looked up once so that the program
-// still starts on systems without it.
-GetIfEntry2Function FindGetIfEntry2() {
-  static const GetIfEntry2Function function = [] {
-    const HMODULE module = GetModuleHandleW(L"iphlpapi.dll");
-    const FARPROC address = module != nullptr ? GetProcAddress(module, "GetIfEntry2") : nullptr;
-    return reinterpret_cast<GetIfEntry2Function>(reinterpret_cast<void (*)()>(address));
-  }();
-  return function;
+// A function of IP Helper, or null where the system lacks it (GetIfEntry2 came with Vista).
+// IP Helper is loaded at the first snapshot, not at start: the program starts sooner, and
+// still starts where a function is missing.
+FARPROC IpHelperAddress(const char* name) {
+  static const HMODULE module = LoadLibraryW(L"iphlpapi.dll");
+  return module != nullptr ? GetProcAddress(module, name) : nullptr;
+}
+
+template <class Function>
+Function IpHelperFunction(const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(IpHelperAddress(name)));
 }
 
 }  // namespace
 
 std::uint32_t IpHelperInterfaceTable::GetIfTable(void* table, std::uint32_t* size, bool order) {
+  static const auto getIfTable = IpHelperFunction<GetIfTableFunction>("GetIfTable");
+  if (getIfTable == nullptr) return ERROR_NOT_SUPPORTED;
   ULONG platformSize = *size;
   const DWORD result =
-      ::GetIfTable(static_cast<PMIB_IFTABLE>(table), &platformSize, order ? TRUE : FALSE);
+      getIfTable(static_cast<PMIB_IFTABLE>(table), &platformSize, order ? TRUE : FALSE);
   *size = platformSize;
   return result;
 }
 
 std::optional<Counters64> IpHelperInterfaceTable::ReadCounters64(std::uint32_t interfaceIndex) {
-  const GetIfEntry2Function getIfEntry2 = FindGetIfEntry2();
+  static const auto getIfEntry2 = IpHelperFunction<GetIfEntry2Function>("GetIfEntry2");
   if (getIfEntry2 == nullptr) return std::nullopt;
   MIB_IF_ROW2 row{};
   row.InterfaceIndex = interfaceIndex;
