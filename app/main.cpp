@@ -1,8 +1,6 @@
 // Pelliton.exe: creates the ports, the windows and the form, and runs the message loop.
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <cstdint>
 
 #include "metering/meter_state.h"
@@ -32,8 +30,6 @@ std::uint32_t PlatformId() {
 }
 
 int RunProgram() {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
   const std::uint32_t platformId = PlatformId();
 
   RegistryStore store;

@@ -113,6 +113,13 @@ double Median(std::vector<double> values) {
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+double MedianPainted(const Program& program) {
+  std::vector<double> painted;
+  for (const Start& start : program.starts)
+    painted.push_back(start.paintedMs);
+  return Median(painted);
+}
+
 void Report(const Program& program) {
   std::vector<double> painted, visible;
   int pending = 0;
@@ -148,5 +155,7 @@ int wmain(int argc, wchar_t** argv) {
               "seen unpainted");
   for (const Program& program : programs)
     Report(program);
+  std::printf("  Pelliton.exe / bare window, median painted: %.2fx\n",
+              MedianPainted(programs[0]) / MedianPainted(programs[1]));
   return 0;
 }

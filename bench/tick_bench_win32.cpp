@@ -1,6 +1,7 @@
 // A connected tick through the real registry store and interface table, against the bare
 // platform calls such a tick cannot avoid: two GetIfTable calls and four value writes, each
-// opening and closing the settings key. Run it in a throwaway Wine prefix or user account:
+// opening and closing the settings key. Also the cost of the tick's one reading of the
+// 64-bit counters (GetIfEntry2) on its own. Run it in a throwaway Wine prefix or user account:
 // it works in the real settings key and deletes that key at the end.
 //
 //   pelliton_tick_bench [ticks]   (500 by default)
@@ -110,11 +111,17 @@ int Run(int ticks) {
     return 1;
   }
 
+  Snapshot snapshot;
+  Get_IfTableMIB(table, snapshot);
+  const std::uint32_t interfaceIndex = snapshot.at(state.AdapterRow).dwIndex;
+  const bool has64 = table.ReadCounters64(interfaceIndex).has_value();
+
   const Stopwatch stopwatch;
   const int perRound = ticks / kRounds > 0 ? ticks / kRounds : 1;
   const int startSeconds = ConnectedSeconds(state);
   LONGLONG realTicks = 0;
   LONGLONG bareTicks = 0;
+  LONGLONG wideTicks = 0;
   for (int round = 0; round < kRounds; ++round) {
     const LONGLONG start = Stopwatch::Now();
     for (int i = 0; i < perRound; ++i)
@@ -122,8 +129,12 @@ int Run(int ticks) {
     const LONGLONG middle = Stopwatch::Now();
     for (int i = 0; i < perRound; ++i)
       BareTick(settingsKey, round * perRound + i);
+    const LONGLONG bareEnd = Stopwatch::Now();
+    for (int i = 0; i < perRound; ++i)
+      table.ReadCounters64(interfaceIndex);
     realTicks += middle - start;
-    bareTicks += Stopwatch::Now() - middle;
+    bareTicks += bareEnd - middle;
+    wideTicks += Stopwatch::Now() - bareEnd;
   }
   const int measured = perRound * kRounds;
   const int connected = (ConnectedSeconds(state) - startSeconds) / 2;
@@ -136,6 +147,9 @@ int Run(int ticks) {
   std::printf("connected tick:  %8.1f us\n", tickUs);
   std::printf("bare calls:      %8.1f us\n", bareUs);
   std::printf("ratio:           %8.2f\n", tickUs / bareUs);
+  const double wideUs = stopwatch.Microseconds(wideTicks) / measured;
+  std::printf("64-bit reading:  %8.1f us (%.1f%% of the tick; counters %s)\n", wideUs,
+              100 * wideUs / tickUs, has64 ? "read" : "not available");
   return connected == measured ? 0 : 1;
 }
 

@@ -49,6 +49,7 @@ SOAK_WINDOWS = (("About", "ABOUT", "About", "close"),
                 ("cycle date", "CYCLE_DATE", CYCLE_DATE_DIALOG, "cancel"),
                 ("display size", "DISPLAY_FONT_SIZE", DISPLAY_SIZE_DIALOG, "cancel"))
 BARE_CLASS = "PellitonBenchBareWindow"  # bench/bare_window.h
+PARTS = ("startup", "memory", "soak", "statistics")  # all by default; name some to run only those
 
 
 class OutOfTime(Exception):
@@ -140,6 +141,10 @@ class Bench:
         for name, (rss, anon), age in (("Pelliton.exe", pelliton, pelliton_age),
                                        ("bare window", bare, bare_age)):
             print(f"  {name:<14} {rss:9.1f} {anon:11.1f} {age:14.1f}")
+        print(f"  Pelliton.exe / bare window: VmRSS {pelliton[0] / bare[0]:.2f}x, "
+              f"RssAnon {pelliton[1] / bare[1]:.2f}x")
+        size = os.path.getsize(env.exe)
+        print(f"  Pelliton.exe as built: {size / 1024:.0f} KB")
 
     # -- soak --
 
@@ -266,10 +271,8 @@ def main():
     began = time.monotonic()
     try:
         bench.start()
-        bench.startup()
-        bench.memory()
-        bench.soak()
-        bench.statistics()
+        for part in sys.argv[1:] or PARTS:
+            getattr(bench, part)()
     finally:
         signal.alarm(0)
         bench.close()

@@ -1,6 +1,8 @@
 #include "metering/accounting.h"
 
 #include <exception>
+#include <optional>
+#include <utility>
 
 #include "metering/data_quantity.h"
 #include "store/errors.h"
@@ -58,14 +60,46 @@ std::uint8_t Disconnected(MeterContext& meter) {
   return 0;
 }
 
-std::uint8_t CountConnectedTick(MeterContext& meter, const IfRow& row) {
+// Growth of a 64-bit reading, which never wraps: one that went down was reset and counts
+// from zero. More than 32 bits of KB in one tick raises RangeError.
+std::uint32_t Growth64(std::uint64_t current, std::uint64_t previous) {
+  const std::uint64_t growth = current >= previous ? current - previous : current;
+  if (!std::in_range<std::uint32_t>(growth)) throw RangeError();
+  return static_cast<std::uint32_t>(growth);
+}
+
+// Keeps this tick's 64-bit readings, or forgets the last ones when there are none, so that
+// a tick without them never leaves a stale base for a later one.
+void Remember64(MeterState& state, std::uint32_t index, const std::optional<Counters64>& wide) {
+  state.Has64 = wide.has_value();
+  state.Index64 = index;
+  state.PrevDownKB64 = wide ? OctetsToKB64(wide->inOctets) : 0;
+  state.PrevUpKB64 = wide ? OctetsToKB64(wide->outOctets) : 0;
+}
+
+// The tick's growth from the 64-bit counters when this tick and the last both had them for
+// the same interface, else from the 32-bit readings by the wrap rule. Both bases move on
+// every tick, so a change of source never counts a jump.
+void CountGrowth(MeterContext& meter, const IfRow& row) {
   MeterState& state = meter.state;
+  const std::optional<Counters64> wide = meter.table.ReadCounters64(row.dwIndex);
   state.CurDownKB = OctetsToKB(row.dwInOctets);
   state.CurUpKB = OctetsToKB(row.dwOutOctets);
-  state.DownDeltaKB = Growth(state.CurDownKB, state.PrevDownKB);
+  if (wide && state.Has64 && state.Index64 == row.dwIndex) {
+    state.DownDeltaKB = Growth64(OctetsToKB64(wide->inOctets), state.PrevDownKB64);
+    state.UpDeltaKB = Growth64(OctetsToKB64(wide->outOctets), state.PrevUpKB64);
+  } else {
+    state.DownDeltaKB = Growth(state.CurDownKB, state.PrevDownKB);
+    state.UpDeltaKB = Growth(state.CurUpKB, state.PrevUpKB);
+  }
   state.PrevDownKB = state.CurDownKB;
-  state.UpDeltaKB = Growth(state.CurUpKB, state.PrevUpKB);
   state.PrevUpKB = state.CurUpKB;
+  Remember64(state, row.dwIndex, wide);
+}
+
+std::uint8_t CountConnectedTick(MeterContext& meter, const IfRow& row) {
+  MeterState& state = meter.state;
+  CountGrowth(meter, row);
   state.TotalDataKB = CheckedAdd(CheckedAdd(state.TotalDataKB, state.DownDeltaKB), state.UpDeltaKB);
   CarryConnectedTime(state);
 
@@ -102,6 +136,7 @@ std::uint8_t Bind(MeterContext& meter, const IfRow& row, std::uint8_t index) {
   state.UpDeltaKB = 0;
   state.PrevUpKB = OctetsToKB(row.dwOutOctets);
   state.CurUpKB = 0;
+  Remember64(state, row.dwIndex, meter.table.ReadCounters64(row.dwIndex));
   LoadDataValuesFromRegistry(state, meter.store, meter.locale);
   state.AdapterBound = true;
   return 1;
@@ -145,8 +180,12 @@ std::uint8_t GetConnectedState(MeterContext& meter) {
 }
 
 std::uint32_t OctetsToKB(std::uint32_t octets) {
-  const std::uint32_t kilobytes = octets >> 10;
-  const std::uint32_t rest = octets & 1023;
+  return static_cast<std::uint32_t>(OctetsToKB64(octets));
+}
+
+std::uint64_t OctetsToKB64(std::uint64_t octets) {
+  const std::uint64_t kilobytes = octets >> 10;
+  const std::uint64_t rest = octets & 1023;
   const bool up = rest > 512 || (rest == 512 && (kilobytes & 1) != 0);
   return up ? kilobytes + 1 : kilobytes;
 }

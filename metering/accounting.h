@@ -15,6 +15,8 @@ std::uint8_t GetConnectedState(MeterContext& meter);
 
 // Octets to KB, rounded to nearest with halves to even (512 bytes give 0, 1536 give 2).
 std::uint32_t OctetsToKB(std::uint32_t octets);
+// The same rounding for a 64-bit counter.
+std::uint64_t OctetsToKB64(std::uint64_t octets);
 
 // "12/s": half the sum of the tick's two deltas, truncated.
 std::string SpeedText(const MeterState& state);

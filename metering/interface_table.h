@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,12 @@ inline constexpr std::size_t kIfTableHeaderSize = 4;  // dwNumEntries before the
 // Rows in the table's own order; empty when no table could be had.
 using Snapshot = std::vector<IfRow>;
 
+// An interface's octet counters at their full 64-bit width.
+struct Counters64 {
+  std::uint64_t inOctets = 0;
+  std::uint64_t outOctets = 0;
+};
+
 // The interface table with GetIfTable's sizing contract: called with a size too small for
 // the table it stores the needed size in *size and returns kErrorInsufficientBuffer; with
 // a buffer of that size it fills dwNumEntries and the rows and returns kNoError. Any other
@@ -51,6 +58,11 @@ class InterfaceTable {
  public:
   virtual ~InterfaceTable() = default;
   virtual std::uint32_t GetIfTable(void* table, std::uint32_t* size, bool order) = 0;
+  // The 64-bit counters of the interface whose row has dwIndex `interfaceIndex`; nothing
+  // where the platform has none or cannot read them now.
+  virtual std::optional<Counters64> ReadCounters64(std::uint32_t /*interfaceIndex*/) {
+    return std::nullopt;
+  }
 };
 
 // Fills `snapshot` (passed in empty) from two calls of the table: size, then rows. Any

@@ -30,6 +30,13 @@ struct MeterState {
   std::uint32_t CurUpKB = 0;
   std::uint32_t TotalDataKB = 0;  // received plus sent in the cycle in progress
 
+  // The bound row's 64-bit readings in KB at the previous accounted tick, when the platform
+  // had them then (Has64), and the interface they came from.
+  bool Has64 = false;
+  std::uint32_t Index64 = 0;
+  std::uint64_t PrevDownKB64 = 0;
+  std::uint64_t PrevUpKB64 = 0;
+
   // Binding to the interface row. AdapterRow means something only while AdapterBound.
   bool AdapterBound = false;
   std::uint8_t AdapterRow = 0;

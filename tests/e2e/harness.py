@@ -15,6 +15,7 @@ PELLITON_DRIVER, PELLITON_SOURCE_DIR, PELLITON_E2E_WORK, PELLITON_E2E_ARTIFACTS.
 """
 
 import atexit
+import contextlib
 import ctypes
 import fcntl
 import hashlib
@@ -124,31 +125,34 @@ def interfaces():
         return [line.partition(":")[0].strip() for line in f if ":" in line]
 
 
-def loopback_traffic(nbytes):
-    """Moves nbytes through a TCP connection on 127.0.0.1 (counted both ways on lo)."""
+def loopback_traffic(nbytes, timeout=10):
+    """Moves nbytes through a TCP connection on 127.0.0.1 (counted both ways on lo), as fast
+    as this machine can. `timeout`: the longest wait for one send or receive."""
+    block = 1 << 20
     server = socket.create_server(("127.0.0.1", 0))
-    server.settimeout(10)
+    server.settimeout(timeout)
     received = [0]
 
     def sink():
         conn, _ = server.accept()
-        conn.settimeout(10)
+        conn.settimeout(timeout)
+        buffer = memoryview(bytearray(block))
         with conn:
             while received[0] < nbytes:
-                chunk = conn.recv(1 << 16)
-                if not chunk:
+                n = conn.recv_into(buffer)
+                if not n:
                     break
-                received[0] += len(chunk)
+                received[0] += n
 
     thread = threading.Thread(target=sink, daemon=True)
     thread.start()
-    with socket.create_connection(server.getsockname(), timeout=10) as client:
-        block = b"\x5a" * (1 << 16)
+    with socket.create_connection(server.getsockname(), timeout=timeout) as client:
+        data = memoryview(b"\x5a" * block)
         left = nbytes
         while left > 0:
-            client.sendall(block[: min(left, len(block))])
-            left -= min(left, len(block))
-    thread.join(15)
+            client.sendall(data[: min(left, block)])
+            left -= min(left, block)
+    thread.join(timeout + 5)
     server.close()
     if received[0] != nbytes:
         raise RuntimeError(f"loopback moved {received[0]} of {nbytes} bytes")
@@ -424,6 +428,16 @@ class Env:
         if self.pelliton.poll() is None:
             self.pelliton.kill()
         self.pelliton.wait(10)
+
+    @contextlib.contextmanager
+    def pelliton_held(self):
+        """Holds the program still for the block (SIGSTOP, then SIGCONT on every way out):
+        its next tick comes only after."""
+        os.kill(self.pelliton.pid, signal.SIGSTOP)
+        try:
+            yield
+        finally:
+            os.kill(self.pelliton.pid, signal.SIGCONT)
 
     def pelliton_running(self):
         return self.pelliton is not None and self.pelliton.poll() is None

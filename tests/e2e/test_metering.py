@@ -1,5 +1,7 @@
-"""Counting real traffic: the meter's total grows by what the kernel counted on lo."""
+"""Counting real traffic: the meter's total grows by what the kernel counted on lo, also past
+the 32-bit counters: more than 4 GiB each way in one tick, and as fast as lo goes."""
 
+import os
 import time
 import unittest
 
@@ -7,6 +9,9 @@ from harness import format_kb, loopback_traffic
 from scenario import Scenario, this_month
 
 TRAFFIC = 3 << 20  # bytes, counted once received and once sent on lo
+HELD_TRAFFIC = 5 << 30  # while the meter is held: its next tick sees it all at once
+# Then as fast as lo goes while the meter ticks; PELLITON_E2E_FLOWING_GB asks for more.
+FLOWING_TRAFFIC = int(float(os.environ.get("PELLITON_E2E_FLOWING_GB", "2")) * 1e9)
 
 
 class Metering(Scenario):
@@ -45,6 +50,26 @@ class Metering(Scenario):
         self.wait_tick()
         time.sleep(0.2)
         self.assertRegex(self.label_texts()[1], r"^\d+/s$")
+        self.count_past_32_bits()
+
+    def count_past_32_bits(self):
+        env = self.env
+        low_a, high_a, _ = self.wait_tick()
+        total_a = int(env.value("TotalData"))
+        started = time.monotonic()
+        with env.pelliton_held():
+            loopback_traffic(HELD_TRAFFIC)
+        loopback_traffic(FLOWING_TRAFFIC)
+        seconds = time.monotonic() - started
+        low_b, high_b, _ = self.wait_tick()
+        grown = int(env.value("TotalData")) - total_a
+        moved = (low_b + high_b - low_a - high_a) / 2
+        print(f"\nlo moved {moved / 1e9:.2f} GB (rx + tx) in {seconds:.1f} s; the meter counted "
+              f"{grown * 1024 / 1e9:.2f} GB, {grown - moved / 1024:+.0f} KB off (the kernel's "
+              f"readings around the ticks lie {(high_b - low_b + high_a - low_a) / 1024:.0f} KB "
+              "apart)")
+        self.assertGreaterEqual(grown, (low_b - high_a) / 1024 - 2, "counted less than lo moved")
+        self.assertLessEqual(grown, (high_b - low_a) / 1024 + 2, "counted more than lo moved")
 
 
 if __name__ == "__main__":

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -50,6 +52,13 @@ class FakeInterfaceTable : public InterfaceTable {
     return kNoError;
   }
 
+  std::optional<Counters64> ReadCounters64(std::uint32_t interfaceIndex) override {
+    ++reads64;
+    const auto found = counters64.find(interfaceIndex);
+    if (found == counters64.end()) return std::nullopt;
+    return found->second;
+  }
+
   std::uint32_t Needed() const {
     return static_cast<std::uint32_t>(kIfTableHeaderSize + rows.size() * sizeof(IfRow));
   }
@@ -60,7 +69,9 @@ class FakeInterfaceTable : public InterfaceTable {
   bool throwBadAlloc = false;
   std::uint32_t firstCallResult = kErrorInsufficientBuffer;  // anything else: size query fails
   std::uint32_t secondCallResult = kNoError;                 // anything else: fill fails
-  std::size_t growBeforeSecondCall = 0;  // rows added once, right after a size query
+  std::size_t growBeforeSecondCall = 0;            // rows added once, right after a size query
+  std::map<std::uint32_t, Counters64> counters64;  // by interface index; others have none
+  int reads64 = 0;
 };
 
 }  // namespace pelliton::testing

@@ -207,6 +207,55 @@ TEST_F(Accounting, CountersWrapOrResetInEachDirection) {
   }
 }
 
+// One tick of the chosen interface: its 64-bit counter (the row shows the low 32 bits),
+// whether the platform can read the 64-bit one, and the interface index of the row.
+struct WideTick {
+  const char* name;
+  std::uint64_t octets;
+  bool has64;
+  std::uint32_t index;
+  std::uint8_t result;
+  std::uint32_t delta;
+};
+
+constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
+constexpr std::uint32_t kGiBInKB = 1048576;
+
+TEST_F(Accounting, SixtyFourBitCountersCountWhatThe32BitOnesLose) {
+  const WideTick ticks[] = {
+      {"locates, takes both bases", kGiB, true, 7, 1, 0},
+      {"wraps 2^32 twice in one tick", 11 * kGiB, true, 7, 1, 10 * kGiBInKB},
+      {"no 64-bit reading: the wrap rule", 12 * kGiB, false, 7, 1, kGiBInKB},
+      {"64-bit back: no base yet, the wrap rule", 27 * kGiB / 2, true, 7, 1, 3 * kGiBInKB / 2},
+      {"64-bit again", 20 * kGiB, true, 7, 1, 13 * kGiBInKB / 2},
+      {"another interface in the row: the wrap rule", 30 * kGiB, true, 8, 1, 2 * kGiBInKB},
+      {"its own 64-bit growth", 30 * kGiB + 5 * kKB, true, 8, 1, 5},
+      {"a reset counts from zero", 7 * kKB, true, 8, 1, 7},
+      {"more than 32 bits of KB in a tick", (std::uint64_t{1} << 42) + 7 * kKB, true, 8, 0, 0},
+  };
+  for (bool down : {true, false}) {
+    SCOPED_TRACE(down ? "received" : "sent");
+    table.rows = {MakeRow("Other", 1, 0, 0), MakeRow(state.NetworkType, 1, 0, 0)};
+    state.AdapterBound = false;
+    store.Set("TotalData", "0");  // what the locating tick loads
+    std::uint32_t total = 0;
+    for (const WideTick& t : ticks) {
+      SCOPED_TRACE(t.name);
+      IfRow& row = table.rows[1];
+      row.dwIndex = t.index;
+      (down ? row.dwInOctets : row.dwOutOctets) = static_cast<std::uint32_t>(t.octets);
+      table.counters64.clear();
+      if (t.has64) table.counters64[t.index] = {down ? t.octets : 0, down ? 0 : t.octets};
+      ASSERT_EQ(GetConnectedState(meter), t.result);
+      if (t.result == 0) continue;
+      EXPECT_EQ(down ? state.DownDeltaKB : state.UpDeltaKB, t.delta);
+      EXPECT_EQ(down ? state.UpDeltaKB : state.DownDeltaKB, 0u);
+      EXPECT_EQ(state.TotalDataKB, total += t.delta);
+    }
+    EXPECT_FALSE(state.AdapterBound);
+  }
+}
+
 TEST_F(Accounting, ConnectedTimeCarriesAtSixty) {
   struct {
     std::uint16_t seconds, minutes, hours;

@@ -114,8 +114,15 @@ TEST(IpHelperInterfaceTable, LoopbackCountersGrowWithLoopbackTraffic) {
   const auto first = FindRow(before, "lo");
   ASSERT_TRUE(first.has_value()) << "no row described \"lo\" among " << before.size();
   EXPECT_NE(first->dwOperStatus, 0u);
+  const auto wideBefore = table.ReadCounters64(first->dwIndex);
+  ASSERT_TRUE(wideBefore.has_value()) << "no 64-bit counters for interface " << first->dwIndex;
+  EXPECT_FALSE(table.ReadCounters64(0xFFFFFF).has_value());  // no such interface
 
   ASSERT_EQ(SendOverLoopback(kTraffic), kTraffic);
+  const auto wideAfter = table.ReadCounters64(first->dwIndex);
+  ASSERT_TRUE(wideAfter.has_value());
+  EXPECT_GE(wideAfter->inOctets - wideBefore->inOctets, kTraffic);
+  EXPECT_GE(wideAfter->outOctets - wideBefore->outOctets, kTraffic);
 
   Snapshot after;
   Get_IfTableMIB(table, after);

@@ -1,16 +1,16 @@
 #include "ui/dialogs/bit_button_win32.h"
 
-#include <commctrl.h>
-
 #include <array>
 #include <optional>
 #include <string>
+
+#include "ui/subclass_win32.h"
 
 namespace pelliton {
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x4242;
+constexpr const wchar_t* kSubclass = L"PellitonBitButtonProc";
 constexpr int kGlyphSize = 16;  // at 96 DPI, like the caption spacing below
 constexpr int kGlyphSpacing = 4;
 constexpr COLORREF kCheckColor = RGB(0, 160, 0);
@@ -39,8 +39,7 @@ std::optional<ButtonData> DataOf(HWND button) {
                     static_cast<int>(packed >> 16)};
 }
 
-LRESULT CALLBACK BitButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                               DWORD_PTR) {
+LRESULT CALLBACK BitButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_GETDLGCODE: {
       const bool isDefault = DataOf(button).value_or(ButtonData{}).isDefault;
@@ -55,11 +54,8 @@ LRESULT CALLBACK BitButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM 
         if (lParam != 0) InvalidateRect(button, nullptr, FALSE);
       }
       return 0;
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(button, BitButtonProc, id);
-      break;
   }
-  return DefSubclassProc(button, message, wParam, lParam);
+  return CallPrevious(button, kSubclass, message, wParam, lParam);
 }
 
 void DrawStrokes(HDC dc, const POINT* points, const DWORD* counts, DWORD runs, COLORREF color,
@@ -159,7 +155,7 @@ HWND CreateBitButton(HWND dialog, int id, const wchar_t* caption, ButtonGlyph gl
   HWND button =
       CreateChild(dialog, L"BUTTON", caption, BS_OWNERDRAW | style, 0, id, at96, dpi, font);
   SetData(button, ButtonData{glyph, false, dpi});
-  SetWindowSubclass(button, BitButtonProc, kSubclassId, 0);
+  Subclass(button, kSubclass, &BitButtonProc);
   return button;
 }
 

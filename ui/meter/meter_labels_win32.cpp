@@ -8,6 +8,7 @@
 
 #include "ui/ids.h"
 #include "ui/meter/ansi_text_win32.h"
+#include "ui/subclass_win32.h"
 
 namespace pelliton {
 
@@ -71,7 +72,8 @@ void Win32MeterWindow::CreateLabels() {
     HFONT font = index == 0 ? label1Font_ : smallFont_;
     SendMessageW(labels_[index], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
-  SetWindowSubclass(labels_[0], &Label1Proc, 0, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowLongPtrW(labels_[0], GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  Subclass(labels_[0], kLabel1Subclass, &Label1Proc);
 }
 
 // Drawn off-screen first, so that a new text replaces the old one in a single blit.

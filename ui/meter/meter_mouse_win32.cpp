@@ -9,7 +9,9 @@
 #include <iterator>
 #include <optional>
 
+#include "ui/common_controls_win32.h"
 #include "ui/error_handler_win32.h"
+#include "ui/subclass_win32.h"
 
 namespace pelliton {
 
@@ -107,17 +109,17 @@ bool Win32MeterWindow::OnSetCursor(LPARAM lParam) const {
   return true;
 }
 
-// Added after Label1's own subclass, so the hint's relay sees every mouse message first.
-// The hint belongs to the application window: owned by the meter, it would keep Wine from
-// putting the meter into the topmost band.
+// The hint is the meter's one common control: the common controls are loaded for it when
+// the mouse first moves over Label1, not at start. Added after Label1's own subclass, so the
+// hint's relay sees every mouse message first. The hint belongs to the application window:
+// owned by the meter, it would keep Wine from putting the meter into the topmost band.
 void Win32MeterWindow::CreateHint() {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
+  if (!LoadCommonControls()) return;  // a missing hint is no reason to fail
   hint_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                           WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, GetWindow(window_, GW_OWNER), nullptr,
                           GetModuleHandleW(nullptr), nullptr);
-  if (hint_ == nullptr) return;  // a missing hint is no reason to fail
+  if (hint_ == nullptr) return;
   TTTOOLINFOW tool{};
   // The size common controls 5 also accept.
   tool.cbSize = static_cast<UINT>(offsetof(TTTOOLINFOW, lParam) + sizeof tool.lParam);
@@ -129,12 +131,13 @@ void Win32MeterWindow::CreateHint() {
 }
 
 LRESULT CALLBACK Win32MeterWindow::Label1Proc(HWND label, UINT message, WPARAM wParam,
-                                              LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(label, &Label1Proc, 0);
+                                              LPARAM lParam) {
+  auto* self = reinterpret_cast<Win32MeterWindow*>(GetWindowLongPtrW(label, GWLP_USERDATA));
+  if (self == nullptr || message == WM_NCDESTROY) {
+    return CallPrevious(label, kLabel1Subclass, message, wParam, lParam);
+  }
   LRESULT result = 0;
-  Guarded([&] {
-    result = reinterpret_cast<Win32MeterWindow*>(self)->OnLabel1Message(message, wParam, lParam);
-  });
+  Guarded([&] { result = self->OnLabel1Message(message, wParam, lParam); });
   return result;
 }
 
@@ -143,7 +146,7 @@ LRESULT CALLBACK Win32MeterWindow::Label1Proc(HWND label, UINT message, WPARAM w
 LRESULT Win32MeterWindow::OnLabel1Message(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CONTEXTMENU) return 0;
   const std::optional<MouseEvent> mouse = ClassifyMouse(message);
-  if (!mouse) return DefSubclassProc(labels_[0], message, wParam, lParam);
+  if (!mouse) return CallPrevious(labels_[0], kLabel1Subclass, message, wParam, lParam);
 
   const std::int32_t x = GET_X_LPARAM(lParam);
   const std::int32_t y = GET_Y_LPARAM(lParam);
@@ -155,6 +158,13 @@ LRESULT Win32MeterWindow::OnLabel1Message(UINT message, WPARAM wParam, LPARAM lP
       Notify([=](MeterEvents& events) { events.Label1MouseDown(button, x, y); });
       break;
     case MouseEvent::Move: {
+      if (!hintTried_) {
+        hintTried_ = true;
+        CreateHint();
+        MSG relayed{labels_[0], message, wParam, lParam, 0, {}};
+        if (hint_ != nullptr)
+          SendMessageW(hint_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+      }
       const bool leftHeld = (wParam & MK_LBUTTON) != 0;
       Notify([=](MeterEvents& events) { events.Label1MouseMove(leftHeld, x, y); });
       break;

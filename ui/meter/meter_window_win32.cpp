@@ -66,7 +66,6 @@ void Win32MeterWindow::Create(HWND owner) {
 
   CreateLabels();
   CreatePopupMenu1();
-  CreateHint();
 }
 
 void Win32MeterWindow::Release() noexcept {

@@ -76,8 +76,8 @@ class Win32MeterWindow final : public MeterWindow {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK Label1Proc(HWND label, UINT message, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR id, DWORD_PTR self);
+  static constexpr const wchar_t* kLabel1Subclass = L"PellitonLabel1Proc";
+  static LRESULT CALLBACK Label1Proc(HWND label, UINT message, WPARAM wParam, LPARAM lParam);
   void Create(HWND owner);
   void Release() noexcept;
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -109,6 +109,7 @@ class Win32MeterWindow final : public MeterWindow {
   HWND window_ = nullptr;
   std::array<HWND, 3> labels_{};
   HWND hint_ = nullptr;
+  bool hintTried_ = false;  // the hint is made on the first move over Label1
   HMENU menu_ = nullptr;
   HFONT label1Font_ = nullptr;
   HFONT smallFont_ = nullptr;

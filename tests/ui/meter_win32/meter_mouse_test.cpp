@@ -73,9 +73,14 @@ TEST_F(MeterMouseTest, TheDragCursorCoversTheWindowAndItsLabels) {
   }
 }
 
+// Made on the first move over Label1, once, with the common controls loaded only then.
 TEST_F(MeterMouseTest, Label1HasItsHintAsATooltip) {
+  EXPECT_EQ(meter.Hint(), nullptr);
+  SendToLabel1(WM_MOUSEMOVE, 0, 5, 5);
   HWND hint = meter.Hint();
   ASSERT_NE(hint, nullptr);
+  SendToLabel1(WM_MOUSEMOVE, 0, 6, 5);
+  EXPECT_EQ(meter.Hint(), hint);
   EXPECT_EQ(SendMessageW(hint, TTM_GETTOOLCOUNT, 0, 0), 1);
   wchar_t text[128] = {};
   TTTOOLINFOW tool{};
