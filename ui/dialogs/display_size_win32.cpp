@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "ui/common_controls_win32.h"
 #include "ui/dialogs/bit_button_win32.h"
 #include "ui/dialogs/display_size.h"
 #include "ui/dialogs/modal_dialog_win32.h"
@@ -136,8 +137,7 @@ void DisplaySizeDialog::OnInitDialog() {
 }
 
 HWND DisplaySizeDialog::CreateTrackBar() {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
-  InitCommonControlsEx(&controls);
+  if (!LoadCommonControls()) throw std::runtime_error("Cannot load the common controls");
   HWND trackBar = CreateChild(dialog_, TRACKBAR_CLASSW, nullptr,
                               WS_TABSTOP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS, 0,
                               IDC_SIZE_TRACKBAR1, kTrackBar1, dpi_, formFont_.Get());
