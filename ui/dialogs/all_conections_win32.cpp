@@ -57,12 +57,8 @@ void ConnectionDialog::OnInitDialog() {
 
 INT_PTR ConnectionDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CTLCOLORLISTBOX: {
-      HDC dc = reinterpret_cast<HDC>(wParam);
-      SetTextColor(dc, kListColor);
-      SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
-    }
+    case WM_CTLCOLORLISTBOX:
+      return ControlColours(reinterpret_cast<HDC>(wParam), kListColor, COLOR_WINDOW);
     case WM_PAINT:
       PaintBevels({kBevel2});
       return TRUE;

@@ -106,28 +106,4 @@ FontHandle CreateDialogFont(const wchar_t* face, int pixelsAt96, int dpi, DWORD 
   return FontHandle(font);
 }
 
-void ShowModalDialog(HWND owner, DWORD style, DWORD exStyle, std::wstring_view caption,
-                     DLGPROC procedure, LPARAM param) {
-  const std::vector<DWORD> layout = EmptyDialogTemplate(style, exStyle, caption);
-  const INT_PTR result = DialogBoxIndirectParamW(
-      GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(layout.data()), owner,
-      procedure, param);
-  if (result == -1) throw std::runtime_error("Error creating window");
-}
-
-void PaintBevel(HWND dialog, LayoutRect at96, int dpi, UINT edge) {
-  PAINTSTRUCT paint{};
-  HDC dc = BeginPaint(dialog, &paint);
-  RECT frame{Scaled(at96.left, dpi), Scaled(at96.top, dpi), Scaled(at96.left + at96.width, dpi),
-             Scaled(at96.top + at96.height, dpi)};
-  DrawEdge(dc, &frame, edge, BF_RECT);
-  EndPaint(dialog, &paint);
-}
-
-INT_PTR ControlColours(WPARAM dc, COLORREF text, int background) {
-  SetTextColor(reinterpret_cast<HDC>(dc), text);
-  SetBkColor(reinterpret_cast<HDC>(dc), GetSysColor(background));
-  return reinterpret_cast<INT_PTR>(GetSysColorBrush(background));
-}
-
 }  // namespace pelliton

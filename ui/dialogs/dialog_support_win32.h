@@ -60,18 +60,4 @@ class FontHandle {
 FontHandle CreateDialogFont(const wchar_t* face, int pixelsAt96, int dpi,
                             DWORD pitchAndFamily = DEFAULT_PITCH | FF_DONTCARE);
 
-// Creates a dialog from an empty template (see EmptyDialogTemplate) owned by `owner`, runs it
-// modally with `procedure` given `param` at WM_INITDIALOG, and destroys it when it ends.
-// Throws when the system cannot create it.
-void ShowModalDialog(HWND owner, DWORD style, DWORD exStyle, std::wstring_view caption,
-                     DLGPROC procedure, LPARAM param);
-
-// Paints the dialog (inside its WM_PAINT) with a bevel frame at a layout rectangle: `edge` is
-// a DrawEdge edge, BDR_SUNKENOUTER for a lowered bevel, BDR_RAISEDINNER for a raised one.
-void PaintBevel(HWND dialog, LayoutRect at96, int dpi, UINT edge);
-
-// The answer to a WM_CTLCOLOR* message whose wParam is `dc`: `text` on the system colour
-// `background` (COLOR_BTNFACE, COLOR_WINDOW).
-INT_PTR ControlColours(WPARAM dc, COLORREF text, int background);
-
 }  // namespace pelliton

@@ -45,7 +45,7 @@ INT_PTR ListDialog::OnListMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_CTLCOLORSTATIC:
       if (reinterpret_cast<HWND>(lParam) != label1_) return FALSE;
-      return ColourLabel(reinterpret_cast<HDC>(wParam), kLabel1Color);
+      return ControlColours(reinterpret_cast<HDC>(wParam), kLabel1Color);
   }
   return FALSE;
 }

@@ -14,8 +14,8 @@ constexpr UINT kFormActivate = WM_APP + 1;
 
 }  // namespace
 
-void ModalDialog::ShowModal(HWND owner, const wchar_t* caption, DWORD exStyle) {
-  const std::vector<DWORD> layout = EmptyDialogTemplate(kDialogStyle, exStyle, caption);
+void ModalDialog::ShowModal(HWND owner, const wchar_t* caption, DWORD exStyle, DWORD style) {
+  const std::vector<DWORD> layout = EmptyDialogTemplate(style, exStyle, caption);
   const INT_PTR result = DialogBoxIndirectParamW(
       GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(layout.data()), owner,
       &ModalDialog::Proc, reinterpret_cast<LPARAM>(this));
@@ -39,7 +39,12 @@ INT_PTR CALLBACK ModalDialog::Proc(HWND dialog, UINT message, WPARAM wParam, LPA
     return FALSE;  // the dialog has set its focus
   }
   auto* self = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-  if (self == nullptr || !self->ready_) return FALSE;  // a failed WM_INITDIALOG: ending
+  if (self == nullptr) return FALSE;
+  if (message == WM_DESTROY) {
+    Guarded([&] { self->OnDestroy(); });
+    return FALSE;
+  }
+  if (!self->ready_) return FALSE;  // a failed WM_INITDIALOG: ending
   return self->Dispatch(message, wParam, lParam);
 }
 
@@ -60,21 +65,25 @@ INT_PTR ModalDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   return handled;
 }
 
-void ModalDialog::PaintBevels(std::initializer_list<LayoutRect> bevels) {
+void ModalDialog::PaintBevels(std::initializer_list<LayoutRect> bevels, UINT edge) {
   PAINTSTRUCT paint{};
   HDC dc = BeginPaint(dialog_, &paint);
-  for (const LayoutRect& bevel : bevels) {
-    RECT frame{Scaled(bevel.left, dpi_), Scaled(bevel.top, dpi_),
-               Scaled(bevel.left + bevel.width, dpi_), Scaled(bevel.top + bevel.height, dpi_)};
-    DrawEdge(dc, &frame, BDR_SUNKENOUTER, BF_RECT);
-  }
+  DrawBevels(dc, bevels, edge);
   EndPaint(dialog_, &paint);
 }
 
-INT_PTR ModalDialog::ColourLabel(HDC dc, COLORREF colour) {
-  SetTextColor(dc, colour);
-  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-  return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+void ModalDialog::DrawBevels(HDC dc, std::initializer_list<LayoutRect> bevels, UINT edge) const {
+  for (const LayoutRect& bevel : bevels) {
+    RECT frame{Scaled(bevel.left, dpi_), Scaled(bevel.top, dpi_),
+               Scaled(bevel.left + bevel.width, dpi_), Scaled(bevel.top + bevel.height, dpi_)};
+    DrawEdge(dc, &frame, edge, BF_RECT);
+  }
+}
+
+INT_PTR ModalDialog::ControlColours(HDC dc, COLORREF text, int background) {
+  SetTextColor(dc, text);
+  SetBkColor(dc, GetSysColor(background));
+  return reinterpret_cast<INT_PTR>(GetSysColorBrush(background));
 }
 
 INT_PTR ModalDialog::Result(LRESULT result) {

@@ -16,7 +16,8 @@ inline constexpr DWORD kToolDialogExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
 
 // A modal dialog that builds its own controls. The handlers' activation runs once the
 // dialog is up; every message reaches the derived dialog inside the one error handler, and
-// closing it any other way than by its buttons ends it with the Cancel result.
+// closing it any other way than by its buttons (WM_CLOSE: the close box, Alt+F4) ends it
+// with the Cancel result.
 class ModalDialog {
  public:
   explicit ModalDialog(int dpi) : dpi_(dpi) {}
@@ -26,20 +27,25 @@ class ModalDialog {
 
   // Shows the dialog modally over `owner` until it ends. Throws when the system cannot
   // create it.
-  void ShowModal(HWND owner, const wchar_t* caption, DWORD exStyle);
+  void ShowModal(HWND owner, const wchar_t* caption, DWORD exStyle, DWORD style = kDialogStyle);
 
  protected:
   // Creates the controls and places the dialog. An error ends the showing at once.
   virtual void OnInitDialog() = 0;
   // The handlers' FormActivate.
-  virtual void OnActivate() = 0;
+  virtual void OnActivate() {}
+  // The window is being destroyed (WM_DESTROY), whether or not OnInitDialog went through.
+  virtual void OnDestroy() {}
   // Any other message; FALSE leaves it to the dialog manager.
   virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
-  // Draws the bevel frames of the layout (sunken lines) on WM_PAINT.
-  void PaintBevels(std::initializer_list<LayoutRect> bevels);
-  // Answers WM_CTLCOLORSTATIC for a label in `colour` on the face colour.
-  static INT_PTR ColourLabel(HDC dc, COLORREF colour);
+  // Draws the bevel frames of the layout on WM_PAINT: `edge` is BDR_SUNKENOUTER for lowered
+  // lines, BDR_RAISEDINNER for raised ones.
+  void PaintBevels(std::initializer_list<LayoutRect> bevels, UINT edge = BDR_SUNKENOUTER);
+  // The same inside a paint of the derived dialog's own, which draws more.
+  void DrawBevels(HDC dc, std::initializer_list<LayoutRect> bevels, UINT edge) const;
+  // Answers a WM_CTLCOLOR* message for a control in `text` on the system colour `background`.
+  static INT_PTR ControlColours(HDC dc, COLORREF text, int background = COLOR_BTNFACE);
   // A message result that the dialog manager must pass on (WM_DRAWITEM and the like).
   INT_PTR Result(LRESULT result);
 

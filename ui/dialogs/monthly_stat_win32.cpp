@@ -5,9 +5,8 @@
 #include <string>
 
 #include "ui/dialogs/bit_button_win32.h"
-#include "ui/dialogs/dialog_support_win32.h"
+#include "ui/dialogs/modal_dialog_win32.h"
 #include "ui/dialogs/monthly_stat.h"
-#include "ui/error_handler_win32.h"
 #include "ui/ids.h"
 
 namespace pelliton {
@@ -15,8 +14,6 @@ namespace pelliton {
 namespace {
 
 constexpr wchar_t kCaption[] = L"Zorvane Pelliton Monthly Stats";
-constexpr DWORD kStyle = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_VISIBLE;
-constexpr DWORD kExStyle = WS_EX_TOPMOST;
 
 // The layout, in pixels at 96 DPI.
 constexpr int kClientWidth = 505;
@@ -68,46 +65,27 @@ struct Label1View final : StatisticsView {
   HWND label = nullptr;
 };
 
-// One showing of the window: its controls, fonts and handlers.
-class StatisticsWindow {
+// One showing of the window: its controls, fonts and handlers. The handlers' FormActivate
+// runs while the window is built, FormDestroy as it is destroyed.
+class StatisticsWindow final : public ModalDialog {
  public:
   explicit StatisticsWindow(const DialogPorts& ports)
-      : dpi_(ScreenDpi()), form_(ports.state, ports.window, view_) {}
-
-  static INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+      : ModalDialog(ScreenDpi()), form_(ports.state, ports.window, view_) {}
 
  private:
-  void OnInitDialog();
-  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnInitDialog() override;
+  void OnDestroy() override { form_.FormDestroy(); }
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void WidenToLine(HWND label) const;
   FontHandle NoteFont(const std::wstring& note) const;
 
-  int dpi_;
   FontHandle formFont_, label1Font_, noteFont_;
-  HWND dialog_ = nullptr;
   HWND label1_ = nullptr;
   HWND staticText1_ = nullptr;
   HWND bitBtn1_ = nullptr;
-  bool ready_ = false;  // WM_INITDIALOG went through
   Label1View view_;
   TAllStatForm form_;
 };
-
-INT_PTR CALLBACK StatisticsWindow::Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    auto* self = reinterpret_cast<StatisticsWindow*>(lParam);
-    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-    self->dialog_ = dialog;
-    Guarded([&] {
-      self->OnInitDialog();
-      self->ready_ = true;
-    });
-    if (!self->ready_) EndDialog(dialog, IDCANCEL);
-    return FALSE;  // the focus is set: BitBtn1
-  }
-  auto* self = reinterpret_cast<StatisticsWindow*>(GetWindowLongPtrW(dialog, DWLP_USER));
-  return self != nullptr ? self->OnMessage(message, wParam, lParam) : FALSE;
-}
 
 void StatisticsWindow::OnInitDialog() {
   formFont_ = CreateDialogFont(kFormFontFace, kFormFontHeight, dpi_);
@@ -134,30 +112,19 @@ INT_PTR StatisticsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
   switch (message) {
     case WM_COMMAND:
       // BitBtn1, clicked or pressed with Space; Enter while it has the focus. Esc (IDCANCEL)
-      // finds no cancel button and does nothing.
-      if (!ready_) return TRUE;  // a failed WM_INITDIALOG, the window is ending
+      // finds no cancel button and does nothing. WM_CLOSE ends the window too.
       if (LOWORD(wParam) == IDC_STAT_BITBTN1 ||
           (LOWORD(wParam) == IDOK && GetFocus() == bitBtn1_)) {
         EndDialog(dialog_, IDCLOSE);
       }
       return TRUE;
-    case WM_CLOSE:
-      EndDialog(dialog_, IDCLOSE);
-      return TRUE;
-    case WM_DESTROY:
-      Guarded([&] { form_.FormDestroy(); });
-      return TRUE;
-    case WM_DRAWITEM:
-      if (!DrawBitButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return FALSE;
-      SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
-      return TRUE;
     case WM_CTLCOLORSTATIC: {
       const bool note = reinterpret_cast<HWND>(lParam) == staticText1_;
-      return ControlColours(wParam, note ? kNoteColor : GetSysColor(COLOR_WINDOWTEXT),
-                            COLOR_BTNFACE);
+      return ControlColours(reinterpret_cast<HDC>(wParam),
+                            note ? kNoteColor : GetSysColor(COLOR_WINDOWTEXT));
     }
     case WM_PAINT:
-      PaintBevel(dialog_, kBevel1, dpi_, BDR_RAISEDINNER);
+      PaintBevels({kBevel1}, BDR_RAISEDINNER);
       return TRUE;
   }
   return FALSE;
@@ -192,8 +159,7 @@ FontHandle StatisticsWindow::NoteFont(const std::wstring& note) const {
 
 void ShowStatisticsWindow(HWND owner, HWND, const DialogPorts& ports) {
   StatisticsWindow window(ports);
-  ShowModalDialog(owner, kStyle, kExStyle, kCaption, &StatisticsWindow::Proc,
-                  reinterpret_cast<LPARAM>(&window));
+  window.ShowModal(owner, kCaption, kDialogExStyle);
 }
 
 }  // namespace pelliton
