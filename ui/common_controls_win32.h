@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include "ui/system_function_win32.h"
+
 namespace pelliton {
 
 // Loads the common controls and registers their window classes. The program does not import
@@ -13,10 +15,7 @@ namespace pelliton {
 inline bool LoadCommonControls() {
   using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
   static const bool loaded = [] {
-    const HMODULE controls = LoadLibraryW(L"comctl32.dll");
-    if (controls == nullptr) return false;
-    const auto init = reinterpret_cast<InitFunction>(
-        reinterpret_cast<void (*)()>(GetProcAddress(controls, "InitCommonControlsEx")));
+    const auto init = SystemFunction<InitFunction>(L"comctl32.dll", "InitCommonControlsEx");
     const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
     return init != nullptr && init(&classes) != FALSE;
   }();

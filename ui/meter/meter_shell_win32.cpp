@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "ui/meter/ansi_text_win32.h"
+#include "ui/system_function_win32.h"
 
 namespace pelliton {
 
@@ -13,6 +14,9 @@ namespace {
 // The dialog's custom colours live as long as the program, like the dialog's own colour;
 // nothing of them is stored.
 COLORREF g_customColors[16] = {};
+
+using ChooseColorFunction = BOOL(WINAPI*)(LPCHOOSECOLORW);
+using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
 
 }  // namespace
 
@@ -23,13 +27,18 @@ std::optional<std::int32_t> Win32MeterWindow::ExecuteColorDialog1(std::int32_t i
   dialog.rgbResult = static_cast<COLORREF>(initial);
   dialog.lpCustColors = g_customColors;
   dialog.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
-  if (!ChooseColorW(&dialog)) return std::nullopt;
+  static const auto chooseColor =
+      SystemFunction<ChooseColorFunction>(L"comdlg32.dll", "ChooseColorW");
+  if (chooseColor == nullptr || !chooseColor(&dialog)) return std::nullopt;
   return static_cast<std::int32_t>(dialog.rgbResult);
 }
 
 void Win32MeterWindow::ShellOpen(std::string_view target) {
   const std::wstring wide = WidenAnsi(target);
-  ShellExecuteW(window_, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
+  static const auto shellExecute =
+      SystemFunction<ShellExecuteFunction>(L"shell32.dll", "ShellExecuteW");
+  if (shellExecute == nullptr) return;  // no shell, nothing to open with: not reported
+  shellExecute(window_, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
 }
 
 }  // namespace pelliton
