@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "metering/data_quantity.h"
-#include "store/errors.h"
-#include "store/catalogue.h"
 #include "metering/loader.h"
+#include "store/catalogue.h"
+#include "store/errors.h"
 
 namespace pelliton {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "fakes/fake_interface_table.h"
-#include "store/errors.h"
 #include "metering/interface_table.h"
+#include "store/errors.h"
 
 namespace pelliton {
 namespace {
