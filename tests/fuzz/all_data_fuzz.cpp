@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "fakes/fake_interface_table.h"
+#include "fakes/fake_platform.h"
+#include "fakes/fake_store.h"
 #include "metering/all_data.h"
 #include "metering/tick.h"
-#include "tests/fakes/fake_interface_table.h"
-#include "tests/fakes/fake_platform.h"
-#include "tests/fakes/fake_store.h"
 #include "ui/dialogs/monthly_stat.h"
 
 namespace {
