@@ -139,8 +139,11 @@ LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
   return DefWindowProcW(window_, message, wParam, lParam);
 }
 
+// The window is painted at once: a posted message goes before WM_PAINT, and the start-up
+// sequence behind the first activation would otherwise keep the screen empty until it ends.
 void Win32MeterWindow::ShowAndActivate() {
   ShowWindow(window_, SW_SHOWNORMAL);
+  RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   SetForegroundWindow(window_);
   PostMessageW(window_, kFirstActivation, 0, 0);
 }
