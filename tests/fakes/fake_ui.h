@@ -8,7 +8,7 @@
 
 #include "fakes/call_journal.h"
 #include "fakes/fake_platform.h"
-#include "ui/meter/meter_window.h"
+#include "ui/meter_window.h"
 
 namespace pelliton::testing {
 

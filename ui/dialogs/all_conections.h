@@ -8,7 +8,7 @@
 #include "metering/meter_state.h"
 #include "store/settings_store.h"
 #include "ui/dialogs/list_view.h"
-#include "ui/meter/meter_window.h"
+#include "ui/meter_window.h"
 
 namespace pelliton {
 

@@ -4,7 +4,7 @@
 #include "metering/interface_table.h"
 #include "metering/meter_state.h"
 #include "store/settings_store.h"
-#include "ui/meter/meter_window.h"
+#include "ui/meter_window.h"
 
 namespace pelliton {
 

@@ -2,7 +2,7 @@
 
 #include "store/catalogue.h"
 #include "store/errors.h"
-#include "ui/meter/placement.h"
+#include "ui/placement.h"
 
 namespace pelliton {
 

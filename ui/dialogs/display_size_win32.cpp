@@ -12,7 +12,7 @@
 #include "ui/dialogs/modal_dialog_win32.h"
 #include "ui/error_handler_win32.h"
 #include "ui/ids.h"
-#include "ui/meter/ansi_text_win32.h"
+#include "ui/ansi_text_win32.h"
 
 namespace pelliton {
 

@@ -9,7 +9,7 @@
 
 #include "ui/dialogs/all_conections.h"
 #include "ui/dialogs/modal_dialog_win32.h"
-#include "ui/meter/ansi_text_win32.h"
+#include "ui/ansi_text_win32.h"
 
 namespace pelliton {
 

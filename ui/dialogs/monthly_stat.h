@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "metering/meter_state.h"
-#include "ui/meter/meter_window.h"
+#include "ui/meter_window.h"
 
 namespace pelliton {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "ui/meter/meter_window.h"
+#include "ui/meter_window.h"
 
 namespace pelliton {
 

@@ -5,7 +5,7 @@
 
 #include "ui/error_handler_win32.h"
 #include "ui/ids.h"
-#include "ui/meter/ansi_text_win32.h"
+#include "ui/ansi_text_win32.h"
 
 namespace pelliton {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "ui/dialogs/dialog_ports.h"
-#include "ui/meter/meter_window.h"
+#include "ui/meter_window.h"
 
 namespace pelliton {
 

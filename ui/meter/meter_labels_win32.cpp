@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "ui/ids.h"
-#include "ui/meter/ansi_text_win32.h"
+#include "ui/ansi_text_win32.h"
 #include "ui/subclass_win32.h"
 
 namespace pelliton {

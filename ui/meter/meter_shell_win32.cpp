@@ -4,7 +4,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
-#include "ui/meter/ansi_text_win32.h"
+#include "ui/ansi_text_win32.h"
 #include "ui/system_function_win32.h"
 
 namespace pelliton {

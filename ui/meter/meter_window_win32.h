@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/meter/meter_window.h"
+#include "ui/meter_window.h"
 
 namespace pelliton {
 

@@ -5,7 +5,7 @@
 #include "metering/tick.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
-#include "ui/meter/placement.h"
+#include "ui/placement.h"
 #include "ui/meter/startup.h"
 
 namespace pelliton {

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "metering/meter_context.h"
-#include "ui/meter/meter_window.h"
+#include "ui/meter_window.h"
 
 namespace pelliton {
 

@@ -8,7 +8,7 @@
 #include "store/catalogue.h"
 #include "store/errors.h"
 #include "ui/meter/clock_color.h"
-#include "ui/meter/placement.h"
+#include "ui/placement.h"
 
 namespace pelliton {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "metering/meter_state.h"
-#include "ui/meter/meter_window.h"
+#include "ui/meter_window.h"
 
 namespace pelliton {
 

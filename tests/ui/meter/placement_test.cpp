@@ -1,4 +1,4 @@
-#include "ui/meter/placement.h"
+#include "ui/placement.h"
 
 #include <gtest/gtest.h>
 
