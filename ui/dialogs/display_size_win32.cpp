@@ -6,13 +6,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "ui/ansi_text_win32.h"
 #include "ui/common_controls_win32.h"
 #include "ui/dialogs/bit_button_win32.h"
 #include "ui/dialogs/display_size.h"
 #include "ui/dialogs/modal_dialog_win32.h"
 #include "ui/error_handler_win32.h"
 #include "ui/ids.h"
-#include "ui/ansi_text_win32.h"
 
 namespace pelliton {
 

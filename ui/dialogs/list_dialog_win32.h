@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/ansi_text_win32.h"
 #include "ui/dialogs/all_conections.h"
 #include "ui/dialogs/modal_dialog_win32.h"
-#include "ui/ansi_text_win32.h"
 
 namespace pelliton {
 

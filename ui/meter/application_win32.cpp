@@ -3,9 +3,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "ui/ansi_text_win32.h"
 #include "ui/error_handler_win32.h"
 #include "ui/ids.h"
-#include "ui/ansi_text_win32.h"
 
 namespace pelliton {
 

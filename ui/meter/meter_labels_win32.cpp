@@ -6,8 +6,8 @@
 
 #include <stdexcept>
 
-#include "ui/ids.h"
 #include "ui/ansi_text_win32.h"
+#include "ui/ids.h"
 #include "ui/subclass_win32.h"
 
 namespace pelliton {

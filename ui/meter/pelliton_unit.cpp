@@ -5,8 +5,8 @@
 #include "metering/tick.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
-#include "ui/placement.h"
 #include "ui/meter/startup.h"
+#include "ui/placement.h"
 
 namespace pelliton {
 
