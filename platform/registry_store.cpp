@@ -42,24 +42,27 @@ class OpenKey {
   HKEY handle_ = nullptr;
 };
 
-// Deletes the key with everything below it, deepest keys first, since a key that still has
-// subkeys cannot be deleted. A subkey that will not go is stepped over; the rest still goes.
-bool DeleteKeyTree(HKEY parent, const char* path) {
-  {
-    OpenKey key;
-    if (key.Open(parent, path, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE)) {
-      char name[256];  // a key name has at most 255 characters
-      DWORD index = 0;
-      for (;;) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(key.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-          break;
-        }
-        if (!DeleteKeyTree(key.Get(), name)) ++index;
-      }
-    }
+bool DeleteKeyTree(HKEY parent, const char* path);
+
+// Deletes every subkey of the key, each with everything below it; one that will not go is
+// stepped over, and the rest still go.
+void DeleteSubkeys(HKEY parent, const char* path) {
+  OpenKey key;
+  if (!key.Open(parent, path, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE)) return;
+  char name[256];  // a key name has at most 255 characters
+  DWORD length = sizeof name;
+  DWORD index = 0;
+  while (RegEnumKeyExA(key.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS) {
+    if (!DeleteKeyTree(key.Get(), name)) ++index;
+    length = sizeof name;
   }
+}
+
+// Deletes the key with everything below it, deepest keys first: a key that still has
+// subkeys cannot be deleted.
+bool DeleteKeyTree(HKEY parent, const char* path) {
+  DeleteSubkeys(parent, path);
   return RegDeleteKeyA(parent, path) == ERROR_SUCCESS;
 }
 
