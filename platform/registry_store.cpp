@@ -27,7 +27,10 @@ class OpenKey {
   }
 
   bool Open(RootKey root, const std::string& path, REGSAM access) {
-    return RegOpenKeyExA(RootHandle(root), path.c_str(), 0, access, &handle_) == ERROR_SUCCESS;
+    return Open(RootHandle(root), path.c_str(), access);
+  }
+  bool Open(HKEY parent, const char* path, REGSAM access) {
+    return RegOpenKeyExA(parent, path, 0, access, &handle_) == ERROR_SUCCESS;
   }
   bool Create(RootKey root, const std::string& path, REGSAM access) {
     return RegCreateKeyExA(RootHandle(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -38,6 +41,30 @@ class OpenKey {
  private:
   HKEY handle_ = nullptr;
 };
+
+bool DeleteKeyTree(HKEY parent, const char* path);
+
+// Deletes every subkey of the key, each with everything below it; one that will not go is
+// stepped over, and the rest still go.
+void DeleteSubkeys(HKEY parent, const char* path) {
+  OpenKey key;
+  if (!key.Open(parent, path, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE)) return;
+  char name[256];  // a key name has at most 255 characters
+  DWORD length = sizeof name;
+  DWORD index = 0;
+  while (RegEnumKeyExA(key.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS) {
+    if (!DeleteKeyTree(key.Get(), name)) ++index;
+    length = sizeof name;
+  }
+}
+
+// Deletes the key with everything below it, deepest keys first: a key that still has
+// subkeys cannot be deleted.
+bool DeleteKeyTree(HKEY parent, const char* path) {
+  DeleteSubkeys(parent, path);
+  return RegDeleteKeyA(parent, path) == ERROR_SUCCESS;
+}
 
 }  // namespace
 
@@ -74,7 +101,7 @@ void RegistryStore::DeleteRegistry(RootKey root, std::string_view key) {
   // An empty path names the root itself, whose whole content a tree delete would take.
   if (key.find_first_not_of('\\') == std::string_view::npos) return;
   const std::string path(key);
-  RegDeleteTreeA(RootHandle(root), path.c_str());
+  DeleteKeyTree(RootHandle(root), path.c_str());
 }
 
 void RegistryStore::DeleteValue(RootKey root, std::string_view key, std::string_view name) {
