@@ -43,7 +43,7 @@ void ConnectedAccountingStep(benchmark::State& run) {
   for (std::size_t i = 0; i + 1 < rowCount; ++i) {
     table.rows.push_back(testing::MakeRow("Loopback Pseudo-Interface", 1, 0, 0));
   }
-  table.rows.push_back(testing::MakeRow(state.NetworkType, 1, 0, 0));
+  table.rows.push_back(testing::MakeRow(state.NetworkType, kOperStatusOperational, 0, 0));
   state.AdapterBound = true;
   state.AdapterRow = static_cast<std::uint8_t>(rowCount - 1);
   IfRow& row = table.rows.back();
