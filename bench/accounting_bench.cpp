@@ -16,6 +16,11 @@ class DiscardingStore : public SettingsStore {
     benchmark::DoNotOptimize(value.data());
   }
   std::string ReadRegistry(RootKey, std::string_view, std::string_view) override { return {}; }
+  void WriteRegistryWide(RootKey, std::string_view, std::string_view,
+                         std::u16string_view) override {}
+  std::u16string ReadRegistryWide(RootKey, std::string_view, std::string_view) override {
+    return {};
+  }
   void DeleteRegistry(RootKey, std::string_view) override {}
   void DeleteValue(RootKey, std::string_view, std::string_view) override {}
   void StopWriting() override {}

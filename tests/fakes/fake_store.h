@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -34,6 +35,29 @@ class FakeStore : public SettingsStore {
     if (wrongType.count(std::string(name))) throw RegistryError::InvalidDataType(name);
     auto it = values.find({std::string(key), std::string(name)});
     return it == values.end() ? std::string() : it->second;
+  }
+
+  // Wide text is kept as it is; an 8-bit read of it sees '?' for what ASCII cannot hold.
+  void WriteRegistryWide(RootKey root, std::string_view key, std::string_view name,
+                         std::u16string_view value) override {
+    const std::size_t before = writes.size();
+    WriteRegistry(root, key, name, Ascii(value));
+    if (writes.size() > before) wideValues[{std::string(key), std::string(name)}] = value;
+  }
+
+  std::u16string ReadRegistryWide(RootKey root, std::string_view key,
+                                  std::string_view name) override {
+    const std::string narrow = ReadRegistry(root, key, name);
+    const auto wide = wideValues.find({std::string(key), std::string(name)});
+    if (wide != wideValues.end() && Ascii(wide->second) == narrow) return wide->second;
+    return std::u16string(narrow.begin(), narrow.end());
+  }
+
+  static std::string Ascii(std::u16string_view text) {
+    std::string narrow(text.size(), '?');
+    std::transform(text.begin(), text.end(), narrow.begin(),
+                   [](char16_t c) { return c < 128 ? static_cast<char>(c) : '?'; });
+    return narrow;
   }
 
   void DeleteRegistry(RootKey, std::string_view key) override {
@@ -74,6 +98,7 @@ class FakeStore : public SettingsStore {
   }
 
   std::map<std::pair<std::string, std::string>, std::string> values;
+  std::map<std::pair<std::string, std::string>, std::u16string> wideValues;
   std::vector<Write> writes;
   std::vector<std::string> deletedKeys;
   std::set<std::string> failingWrites;  // value names whose write raises
