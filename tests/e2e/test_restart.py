@@ -80,8 +80,8 @@ class Restart(Scenario):
         self.assertEqual(after, before, "the second start changed the store")
         self.wait_until(lambda: drv.do("meter")["topmost"], 5, "the meter raised")
         self.wait_until(lambda: not drv.do("meter")["topmost"], 8, "the meter back in its band")
-        windows = drv.do("windows")["windows"]
-        self.assertEqual([w["class"] for w in windows].count("TPellitonForm"), 1)
+        classes = [w["class"] for w in drv.do("windows")["windows"]]
+        self.assertEqual(classes.count("TPellitonForm"), 1)
         self.wait_tick()
 
     def stored_whole(self, history):

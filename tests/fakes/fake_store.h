@@ -1,6 +1,5 @@
 #pragma once
 
-#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -37,27 +36,19 @@ class FakeStore : public SettingsStore {
     return it == values.end() ? std::string() : it->second;
   }
 
-  // Wide text is kept as it is; an 8-bit read of it sees '?' for what ASCII cannot hold.
+  // Wide text is kept beside a stand-in of question marks, as an 8-bit read may see it.
   void WriteRegistryWide(RootKey root, std::string_view key, std::string_view name,
                          std::u16string_view value) override {
     const std::size_t before = writes.size();
-    WriteRegistry(root, key, name, Ascii(value));
+    WriteRegistry(root, key, name, std::string(value.size(), '?'));
     if (writes.size() > before) wideValues[{std::string(key), std::string(name)}] = value;
   }
 
   std::u16string ReadRegistryWide(RootKey root, std::string_view key,
                                   std::string_view name) override {
-    const std::string narrow = ReadRegistry(root, key, name);
+    if (ReadRegistry(root, key, name).empty()) return {};
     const auto wide = wideValues.find({std::string(key), std::string(name)});
-    if (wide != wideValues.end() && Ascii(wide->second) == narrow) return wide->second;
-    return std::u16string(narrow.begin(), narrow.end());
-  }
-
-  static std::string Ascii(std::u16string_view text) {
-    std::string narrow(text.size(), '?');
-    std::transform(text.begin(), text.end(), narrow.begin(),
-                   [](char16_t c) { return c < 128 ? static_cast<char>(c) : '?'; });
-    return narrow;
+    return wide == wideValues.end() ? std::u16string() : wide->second;
   }
 
   void DeleteRegistry(RootKey, std::string_view key) override {
