@@ -421,24 +421,21 @@ class Env:
     # -- the program --
 
     def start_pelliton(self, exe=None):
-        """Starts the program, or a copy of it at `exe` (a Unix path, which Wine reads as
-        UTF-8 whatever this machine's locale)."""
+        """Starts the program, or a copy at `exe` (a Unix path: Wine must read it as UTF-8)."""
         env = self.wine_env() if exe is None else dict(self.wine_env(), LC_ALL="C.UTF-8")
         self.pelliton = subprocess.Popen([WINE, exe or self.exe], env=env,
                                          stdin=subprocess.DEVNULL, stdout=self._log("pelliton"),
                                          stderr=subprocess.STDOUT, preexec_fn=_die_with_parent)
 
     def start_again(self, seconds):
-        """Starts one more copy beside the running one and waits at most `seconds` for its
-        end (then kills it): its exit code and how long it ran."""
+        """Runs one more copy for at most `seconds`: its exit code and how long it ran."""
         started = time.monotonic()
         result = run([WINE, self.exe], env=self.wine_env(), timeout=seconds, check=False,
                      stdout=self._log("second"), preexec_fn=_die_with_parent)
         return result.returncode, time.monotonic() - started
 
     def copy_exe(self, folder):
-        """Pelliton.exe copied into `folder` of the user's profile: its Unix and its
-        Windows path."""
+        """Pelliton.exe copied into `folder` of the user's profile: its Unix, Windows paths."""
         user = getpass.getuser()
         target = os.path.join(self.prefix, "drive_c", "users", user, folder)
         os.makedirs(target, exist_ok=True)

@@ -22,8 +22,7 @@ class FirstRun(Scenario):
         return dialog
 
     def test_first_run_confirmed(self):
-        """From a folder whose name the system code page cannot hold: the autostart entry
-        keeps the true path."""
+        """From a folder that the code page cannot name: autostart holds the true path."""
         env, drv = self.env, self.drv
         exe, windows_exe = env.copy_exe(FOLDER)
         dialog = self.open_dialog(exe)

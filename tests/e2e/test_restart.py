@@ -67,8 +67,7 @@ class Restart(Scenario):
         self.second_start_shows_the_meter()
 
     def second_start_shows_the_meter(self):
-        """A second start in the session raises the running meter for a moment and ends
-        without touching the store; one meter goes on counting."""
+        """A second start raises the meter for a moment and ends; the store stays as it was."""
         env, drv = self.env, self.drv
         self.assertFalse(drv.do("meter")["topmost"])
         with env.pelliton_held():  # no tick of the first one changes the store meanwhile
@@ -76,8 +75,7 @@ class Restart(Scenario):
             code, took = env.start_again(30)
             after = env.values(), env.value(AUTOSTART, RUN_KEY)
         print(f"\nthe second start ended after {took:.1f} s")
-        self.assertEqual(code, 0)
-        self.assertEqual(after, before, "the second start changed the store")
+        self.assertEqual((code, after), (0, before), "the second start changed the store")
         self.wait_until(lambda: drv.do("meter")["topmost"], 5, "the meter raised")
         self.wait_until(lambda: not drv.do("meter")["topmost"], 8, "the meter back in its band")
         classes = [w["class"] for w in drv.do("windows")["windows"]]

@@ -190,15 +190,6 @@ TEST_F(RegistryStoreTest, DeleteValueRemovesOnlyThatValue) {
   EXPECT_FALSE(KeyExists(Key("Missing")));
 }
 
-TEST_F(RegistryStoreTest, WideTextKeepsEveryCharacter) {
-  const std::string run = Key("Run");
-  const std::u16string path = u"C:\\users\\\u041f\u0451\u0442\u0440 \u8ba1\\Pelliton.exe";
-  store.WriteRegistryWide(kUser, run, "Zorvane Pelliton", path);
-  EXPECT_EQ(RawWide(run, L"Zorvane Pelliton"), Utf16Bytes(path + u'\0'));
-  EXPECT_EQ(store.ReadRegistryWide(kUser, run, "Zorvane Pelliton"), path);
-  EXPECT_FALSE(store.ReadRegistry(kUser, run, "Zorvane Pelliton").empty());
-}
-
 TEST_F(RegistryStoreTest, AfterStopWritingNothingCreatesTheKeyAgain) {
   const std::string settings = Key("Zorvane\\Pelliton");
   const std::string run = Key("Run");
