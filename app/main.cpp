@@ -13,6 +13,7 @@
 #include "ui/meter/dialogs_win32.h"
 #include "ui/meter/form_events_win32.h"
 #include "ui/meter/meter_window_win32.h"
+#include "ui/meter/one_meter_win32.h"
 #include "ui/meter/pelliton_unit.h"
 
 namespace pelliton {
@@ -30,6 +31,9 @@ std::uint32_t PlatformId() {
 }
 
 int RunProgram() {
+  // A second start shows the running meter and ends before any window or store is touched.
+  OneMeterLock lock;
+  if (!lock.Held() && !ShowRunningMeterOrTakeOver(lock)) return 0;
   const std::uint32_t platformId = PlatformId();
 
   RegistryStore store;

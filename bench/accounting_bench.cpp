@@ -16,6 +16,11 @@ class DiscardingStore : public SettingsStore {
     benchmark::DoNotOptimize(value.data());
   }
   std::string ReadRegistry(RootKey, std::string_view, std::string_view) override { return {}; }
+  void WriteRegistryWide(RootKey, std::string_view, std::string_view,
+                         std::u16string_view) override {}
+  std::u16string ReadRegistryWide(RootKey, std::string_view, std::string_view) override {
+    return {};
+  }
   void DeleteRegistry(RootKey, std::string_view) override {}
   void DeleteValue(RootKey, std::string_view, std::string_view) override {}
   void StopWriting() override {}
@@ -43,7 +48,7 @@ void ConnectedAccountingStep(benchmark::State& run) {
   for (std::size_t i = 0; i + 1 < rowCount; ++i) {
     table.rows.push_back(testing::MakeRow("Loopback Pseudo-Interface", 1, 0, 0));
   }
-  table.rows.push_back(testing::MakeRow(state.NetworkType, 1, 0, 0));
+  table.rows.push_back(testing::MakeRow(state.NetworkType, kOperStatusOperational, 0, 0));
   state.AdapterBound = true;
   state.AdapterRow = static_cast<std::uint8_t>(rowCount - 1);
   IfRow& row = table.rows.back();

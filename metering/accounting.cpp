@@ -120,7 +120,7 @@ std::uint8_t AccountKnownRow(MeterContext& meter, const Snapshot& snapshot) {
   const MeterState& state = meter.state;
   if (state.AdapterRow >= snapshot.size()) return Disconnected(meter);
   const IfRow& row = snapshot[state.AdapterRow];
-  if (DescriptionText(row) != state.NetworkType || row.dwOperStatus == 0) {
+  if (DescriptionText(row) != state.NetworkType || !IsConnected(row)) {
     return Disconnected(meter);
   }
   return CountConnectedTick(meter, row);
@@ -151,7 +151,9 @@ std::uint8_t SearchRow(MeterContext& meter, const Snapshot& snapshot) {
   for (std::size_t i = 0; i < snapshot.size(); ++i) {
     const auto index = CheckedNarrow<std::uint8_t>(static_cast<std::int64_t>(i));
     if (DescriptionText(snapshot[i]) == meter.state.NetworkType) {
-      return Bind(meter, snapshot[i], index);
+      // A link that is down is found and bound all the same, but its tick is a "DC" one.
+      const std::uint8_t located = Bind(meter, snapshot[i], index);
+      return IsConnected(snapshot[i]) ? located : 0;
     }
   }
   return 0;

@@ -65,6 +65,15 @@ class InterfaceTable {
   }
 };
 
+// dwOperStatus of a link that carries traffic. A LAN cable that is out reads 2
+// (disconnected) and a WAN link that is not dialled 1 (unreachable): neither is connected.
+inline constexpr std::uint32_t kOperStatusConnected = 4;
+inline constexpr std::uint32_t kOperStatusOperational = 5;
+
+inline bool IsConnected(const IfRow& row) {
+  return row.dwOperStatus == kOperStatusConnected || row.dwOperStatus == kOperStatusOperational;
+}
+
 // Fills `snapshot` (passed in empty) from two calls of the table: size, then rows. Any
 // failure leaves it empty; there is no retry. Out of memory propagates as std::bad_alloc.
 void Get_IfTableMIB(InterfaceTable& table, Snapshot& snapshot);

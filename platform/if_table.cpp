@@ -20,6 +20,8 @@ static_assert(offsetof(IfRow, dwOutOctets) == offsetof(MIB_IFROW, dwOutOctets));
 static_assert(offsetof(IfRow, dwDescrLen) == offsetof(MIB_IFROW, dwDescrLen));
 static_assert(offsetof(IfRow, bDescr) == offsetof(MIB_IFROW, bDescr));
 static_assert(offsetof(MIB_IFTABLE, table) == kIfTableHeaderSize);
+static_assert(kOperStatusConnected == MIB_IF_OPER_STATUS_CONNECTED);
+static_assert(kOperStatusOperational == MIB_IF_OPER_STATUS_OPERATIONAL);
 
 namespace {
 

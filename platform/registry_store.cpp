@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <limits>
 #include <string>
 
 #include "platform/registry_value.h"
+#include "platform/system_locale.h"
 
 namespace pelliton {
 
@@ -66,6 +68,12 @@ bool DeleteKeyTree(HKEY parent, const char* path) {
   return RegDeleteKeyA(parent, path) == ERROR_SUCCESS;
 }
 
+// A value name in the system code page, for the wide calls.
+std::wstring WideName(std::string_view name) {
+  const std::u16string wide = WidenFromCodePage(CP_ACP, name);
+  return std::wstring(wide.begin(), wide.end());
+}
+
 }  // namespace
 
 void RegistryStore::WriteRegistry(RootKey root, std::string_view key, std::string_view name,
@@ -95,6 +103,35 @@ std::string RegistryStore::ReadRegistry(RootKey root, std::string_view key, std:
         return RegQueryValueExA(handle.Get(), valueName.c_str(), nullptr, type, data, size);
       },
       name);
+}
+
+void RegistryStore::WriteRegistryWide(RootKey root, std::string_view key, std::string_view name,
+                                      std::u16string_view value) {
+  if (!writing_) return;
+  OpenKey handle;
+  if (!handle.Create(root, std::string(key), KEY_WRITE)) return;
+
+  const std::wstring text(value.begin(), std::find(value.begin(), value.end(), u'\0'));
+  if (text.size() >= std::numeric_limits<DWORD>::max() / sizeof(wchar_t)) {
+    throw RegistryError::FailedToSetData(name);
+  }
+  const LONG result = RegSetValueExW(handle.Get(), WideName(name).c_str(), 0, REG_SZ,
+                                     reinterpret_cast<const BYTE*>(text.c_str()),
+                                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  if (result != ERROR_SUCCESS) throw RegistryError::FailedToSetData(name);
+}
+
+std::u16string RegistryStore::ReadRegistryWide(RootKey root, std::string_view key,
+                                               std::string_view name) {
+  OpenKey handle;
+  if (!handle.Open(root, std::string(key), KEY_READ)) return {};
+  const std::wstring valueName = WideName(name);
+  const std::wstring text = ReadStringValue<wchar_t>(
+      [&](DWORD* type, BYTE* data, DWORD* size) {
+        return RegQueryValueExW(handle.Get(), valueName.c_str(), nullptr, type, data, size);
+      },
+      name);
+  return std::u16string(text.begin(), text.end());
 }
 
 void RegistryStore::DeleteRegistry(RootKey root, std::string_view key) {

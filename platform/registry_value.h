@@ -19,8 +19,9 @@ inline constexpr int kRegistryReadAttempts = 4;
 // have stored is handled: a missing, vanishing or ever-growing value gives empty text, only
 // the returned byte count is read (no terminator is assumed), and the text ends at its first
 // NUL. Types other than REG_SZ and REG_EXPAND_SZ raise InvalidDataType; nothing is expanded.
-template <class Query>
-std::string ReadStringValue(Query&& query, std::string_view name) {
+// With `Char` wchar_t, the same for RegQueryValueExW.
+template <class Char = char, class Query>
+std::basic_string<Char> ReadStringValue(Query&& query, std::string_view name) {
   DWORD type = REG_NONE;
   DWORD size = 0;
   if (query(&type, nullptr, &size) != ERROR_SUCCESS || size == 0) return {};
@@ -38,9 +39,9 @@ std::string ReadStringValue(Query&& query, std::string_view name) {
   }
   if (type != REG_SZ && type != REG_EXPAND_SZ) throw RegistryError::InvalidDataType(name);
 
-  const auto* begin = reinterpret_cast<const char*>(buffer.data());
-  const auto* end = begin + std::min<std::size_t>(filled, buffer.size());
-  return std::string(begin, std::find(begin, end, '\0'));
+  const auto* begin = reinterpret_cast<const Char*>(buffer.data());
+  const auto* end = begin + std::min<std::size_t>(filled, buffer.size()) / sizeof(Char);
+  return std::basic_string<Char>(begin, std::find(begin, end, Char{}));
 }
 
 }  // namespace pelliton

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <cwchar>
+#include <iterator>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 
 namespace pelliton {
@@ -18,14 +21,21 @@ int CheckedLength(std::size_t length) {
   return static_cast<int>(length);
 }
 
-// First character of a locale setting, or `fallback` when the setting is empty.
-char LocaleChar(LCTYPE type, char fallback) {
-  char text[16] = {};
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, type, text, static_cast<int>(sizeof text)) == 0 ||
-      text[0] == '\0') {
-    return fallback;
+// A locale setting as the locale gives it (a separator may be more than one character).
+std::u16string LocaleText(LCTYPE type) {
+  wchar_t text[8] = {};
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text, static_cast<int>(std::size(text))) == 0) {
+    return {};
   }
-  return text[0];
+  return std::u16string(text, text + std::wcslen(text));
+}
+
+// The one byte that stands for `text` in the code page and reads back as it, if there is one.
+std::optional<char> OneByte(unsigned codePage, std::u16string_view text) {
+  if (text.empty()) return std::nullopt;
+  const std::string narrow = NarrowToCodePage(codePage, text);
+  if (narrow.size() != 1 || WidenFromCodePage(codePage, narrow) != text) return std::nullopt;
+  return narrow[0];
 }
 
 // Code pages that reject a default character and every conversion flag.
@@ -36,9 +46,16 @@ bool TakesFallbackOptions(UINT codePage) {
 
 }  // namespace
 
-SystemLocale::SystemLocale() {
-  separators_.thousands = LocaleChar(LOCALE_STHOUSAND, ',');
-  separators_.decimal = LocaleChar(LOCALE_SDECIMAL, '.');
+SystemLocale::SystemLocale()
+    : separators_(
+          SeparatorsFor(GetACP(), LocaleText(LOCALE_STHOUSAND), LocaleText(LOCALE_SDECIMAL))) {}
+
+Separators SeparatorsFor(unsigned codePage, std::u16string_view thousands,
+                         std::u16string_view decimal) {
+  const std::optional<char> thousandsByte = OneByte(codePage, thousands);
+  const std::optional<char> decimalByte = OneByte(codePage, decimal);
+  if (!thousandsByte || !decimalByte || *thousandsByte == *decimalByte) return Separators{};
+  return {*thousandsByte, *decimalByte};
 }
 
 std::u16string SystemLocale::ShortMonthName(int month) const {

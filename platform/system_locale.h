@@ -22,6 +22,12 @@ class SystemLocale : public Locale {
   Separators separators_;
 };
 
+// The locale's separators as one byte each of the code page in which the labels and the
+// history are held; "," and "." when either is not one byte there (a no-break space under
+// UTF-8, say), is missing, or both would be the same.
+Separators SeparatorsFor(unsigned codePage, std::u16string_view thousands,
+                         std::u16string_view decimal);
+
 // Text in a given code page to UTF-16 and back; characters the code page cannot hold become
 // '?'. Throws std::length_error for texts beyond the platform's int range.
 std::u16string WidenFromCodePage(unsigned codePage, std::string_view text);

@@ -30,6 +30,12 @@ class SettingsStore {
   // Empty text for a missing key, a missing value or an empty value; the text up to the
   // first NUL otherwise. A value that is not a string raises RegistryError::InvalidDataType.
   virtual std::string ReadRegistry(RootKey root, std::string_view key, std::string_view name) = 0;
+  // The same for text that the system code page may not hold (the executable's path): UTF-16,
+  // stored as the same string type.
+  virtual void WriteRegistryWide(RootKey root, std::string_view key, std::string_view name,
+                                 std::u16string_view value) = 0;
+  virtual std::u16string ReadRegistryWide(RootKey root, std::string_view key,
+                                          std::string_view name) = 0;
   // Deletes the last component of `key` with its values; parents stay. Never reports.
   virtual void DeleteRegistry(RootKey root, std::string_view key) = 0;
   // Deletes one value of an existing key (the autostart entry). Never reports.

@@ -69,7 +69,8 @@ class Application {
   virtual ~Application() = default;
   virtual std::int32_t ScreenWidth() const = 0;  // primary screen, read afresh each call
   virtual std::int32_t ScreenHeight() const = 0;
-  virtual std::string ExePath() const = 0;  // the running executable's full path
+  // The running executable's full path, whatever characters its folders' names hold.
+  virtual std::u16string ExePath() const = 0;
   // OK box captioned with the application title "Pelliton", no icon.
   virtual void ShowMessage(std::string_view text) = 0;
   // OK box with its own caption, no icon.

@@ -18,11 +18,13 @@ import atexit
 import contextlib
 import ctypes
 import fcntl
+import getpass
 import hashlib
 import json
 import os
 import re
 import select
+import shutil
 import signal
 import socket
 import subprocess
@@ -418,10 +420,28 @@ class Env:
 
     # -- the program --
 
-    def start_pelliton(self):
-        self.pelliton = subprocess.Popen([WINE, self.exe], env=self.wine_env(),
+    def start_pelliton(self, exe=None):
+        """Starts the program, or a copy at `exe` (a Unix path: Wine must read it as UTF-8)."""
+        env = self.wine_env() if exe is None else dict(self.wine_env(), LC_ALL="C.UTF-8")
+        self.pelliton = subprocess.Popen([WINE, exe or self.exe], env=env,
                                          stdin=subprocess.DEVNULL, stdout=self._log("pelliton"),
                                          stderr=subprocess.STDOUT, preexec_fn=_die_with_parent)
+
+    def start_again(self, seconds):
+        """Runs one more copy for at most `seconds`: its exit code and how long it ran."""
+        started = time.monotonic()
+        result = run([WINE, self.exe], env=self.wine_env(), timeout=seconds, check=False,
+                     stdout=self._log("second"), preexec_fn=_die_with_parent)
+        return result.returncode, time.monotonic() - started
+
+    def copy_exe(self, folder):
+        """Pelliton.exe copied into `folder` of the user's profile: its Unix, Windows paths."""
+        user = getpass.getuser()
+        target = os.path.join(self.prefix, "drive_c", "users", user, folder)
+        os.makedirs(target, exist_ok=True)
+        shutil.copy(self.exe, target)
+        windows = f"C:\\users\\{user}\\{folder}\\Pelliton.exe"
+        return os.path.join(target, "Pelliton.exe"), windows
 
     def kill_pelliton(self):
         """Ends the program as a crash would: no orderly exit."""

@@ -1,5 +1,6 @@
-"""A crash and a new start: no first run again, and counting goes on from the stored total.
-Thirty crashes at random moments while traffic flows leave every stored figure whole."""
+"""A crash and a new start: no first run again, and counting goes on from the stored total; a
+second start beside the running meter shows it and ends. Thirty crashes at random moments
+while traffic flows leave every stored figure whole."""
 
 import random
 import re
@@ -7,7 +8,8 @@ import threading
 import time
 import unittest
 
-from harness import format_kb, keep_loopback_busy, lo_counters, loopback_traffic
+from harness import (AUTOSTART, RUN_KEY, format_kb, keep_loopback_busy, lo_counters,
+                     loopback_traffic)
 from scenario import Scenario, this_month
 
 TRAFFIC = 1 << 20
@@ -35,7 +37,8 @@ class Restart(Scenario):
     def test_restart(self):
         env, drv = self.env, self.drv
         month = this_month()
-        env.install(LastMonth=month, TotalData="2000000", Hours="7", Minutes="30", Seconds="0")
+        env.install(LastMonth=month, TotalData="2000000", Hours="7", Minutes="30", Seconds="0",
+                    StayTop="0")
         env.start_pelliton()
         self.wait_meter()
         first, _, _ = self.count_some()
@@ -61,6 +64,23 @@ class Restart(Scenario):
                                 int(stored["Hours"]) * 60 + int(stored["Minutes"]))
         time.sleep(0.2)
         self.assertEqual(self.label_texts()[0], format_kb(after))
+        self.second_start_shows_the_meter()
+
+    def second_start_shows_the_meter(self):
+        """A second start raises the meter for a moment and ends; the store stays as it was."""
+        env, drv = self.env, self.drv
+        self.assertFalse(drv.do("meter")["topmost"])
+        with env.pelliton_held():  # no tick of the first one changes the store meanwhile
+            before = env.values(), env.value(AUTOSTART, RUN_KEY)
+            code, took = env.start_again(30)
+            after = env.values(), env.value(AUTOSTART, RUN_KEY)
+        print(f"\nthe second start ended after {took:.1f} s")
+        self.assertEqual((code, after), (0, before), "the second start changed the store")
+        self.wait_until(lambda: drv.do("meter")["topmost"], 5, "the meter raised")
+        self.wait_until(lambda: not drv.do("meter")["topmost"], 8, "the meter back in its band")
+        classes = [w["class"] for w in drv.do("windows")["windows"]]
+        self.assertEqual(classes.count("TPellitonForm"), 1)
+        self.wait_tick()
 
     def stored_whole(self, history):
         """Every stored value parses, and the history keeps its layout; the stored total."""

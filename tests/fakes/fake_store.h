@@ -36,6 +36,21 @@ class FakeStore : public SettingsStore {
     return it == values.end() ? std::string() : it->second;
   }
 
+  // Wide text is kept beside a stand-in of question marks, as an 8-bit read may see it.
+  void WriteRegistryWide(RootKey root, std::string_view key, std::string_view name,
+                         std::u16string_view value) override {
+    const std::size_t before = writes.size();
+    WriteRegistry(root, key, name, std::string(value.size(), '?'));
+    if (writes.size() > before) wideValues[{std::string(key), std::string(name)}] = value;
+  }
+
+  std::u16string ReadRegistryWide(RootKey root, std::string_view key,
+                                  std::string_view name) override {
+    if (ReadRegistry(root, key, name).empty()) return {};
+    const auto wide = wideValues.find({std::string(key), std::string(name)});
+    return wide == wideValues.end() ? std::u16string() : wide->second;
+  }
+
   void DeleteRegistry(RootKey, std::string_view key) override {
     deletedKeys.push_back(std::string(key));
     journal.Note("delete key " + std::string(key));
@@ -74,6 +89,7 @@ class FakeStore : public SettingsStore {
   }
 
   std::map<std::pair<std::string, std::string>, std::string> values;
+  std::map<std::pair<std::string, std::string>, std::u16string> wideValues;
   std::vector<Write> writes;
   std::vector<std::string> deletedKeys;
   std::set<std::string> failingWrites;  // value names whose write raises

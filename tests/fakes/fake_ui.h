@@ -94,7 +94,7 @@ class FakeApplication : public Application {
 
   std::int32_t ScreenWidth() const override { return screenWidth; }
   std::int32_t ScreenHeight() const override { return screenHeight; }
-  std::string ExePath() const override { return exePath; }
+  std::u16string ExePath() const override { return exePath; }
   void ShowMessage(std::string_view text) override {
     boxes.push_back({std::string(text), "Pelliton", "message"});
     journal.Note("message");
@@ -118,7 +118,7 @@ class FakeApplication : public Application {
   bool Terminated() const override { return terminated; }
 
   std::int32_t screenWidth = 1280, screenHeight = 800;
-  std::string exePath = "C:\\Program Files\\Pelliton\\Pelliton.exe";
+  std::u16string exePath = u"C:\\Program Files\\Pelliton\\Pelliton.exe";
   bool answerYes = true;
   bool terminated = false;
   int messagePasses = 0;

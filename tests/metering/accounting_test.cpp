@@ -13,6 +13,8 @@ using testing::MakeRow;
 using testing::MeterTest;
 using Names = std::vector<std::string>;
 
+constexpr std::uint32_t kUp = kOperStatusOperational;
+
 class Accounting : public MeterTest {};
 
 TEST_F(Accounting, FrozenTakesNoSnapshotAndUnbinds) {
@@ -52,7 +54,7 @@ TEST_F(Accounting, AnEmptyTableKeepsBindingAndTheOtherLabels) {
 }
 
 TEST_F(Accounting, TheSearchBindsTheFirstMatchTakesItsBaseAndReloads) {
-  AddRows(4, 2, 1000, 300, /*status=*/0);  // the search does not look at the status
+  AddRows(4, 2, 1000, 300);
   table.rows[3] = table.rows[2];
   state.TotalDataKB = 7;
   state.DownDeltaKB = 9;
@@ -89,7 +91,7 @@ TEST_F(Accounting, AnEmptyNetworkTypeMatchesOnlyAnAllBlankDescription) {
   state.NetworkType.clear();
   table.rows = {MakeRow("eth0", 1, 0, 0), MakeRow("eth1", 1, 0, 0)};
   EXPECT_EQ(GetConnectedState(meter), 0);
-  table.rows.push_back(MakeRow(" \t ", 1, 0, 0));
+  table.rows.push_back(MakeRow(" \t ", kUp, 0, 0));
   EXPECT_EQ(GetConnectedState(meter), 1);
   EXPECT_EQ(state.AdapterRow, 2);
 }
@@ -147,9 +149,10 @@ TEST_F(Accounting, TheKnownRowLostDisconnects) {
     std::size_t rows;
   } const cases[] = {
       {"status 0", "Realtek PCIe GbE", 0, 3},
-      {"different description", "Realtek PCIe GbE #2", 1, 3},
-      {"case matters", "realtek pcie gbe", 1, 3},
-      {"no row at the index", "Realtek PCIe GbE", 1, 2},
+      {"disconnected", "Realtek PCIe GbE", 2, 3},
+      {"different description", "Realtek PCIe GbE #2", kUp, 3},
+      {"case matters", "realtek pcie gbe", kUp, 3},
+      {"no row at the index", "Realtek PCIe GbE", kUp, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -168,11 +171,25 @@ TEST_F(Accounting, TheKnownRowLostDisconnects) {
   }
 }
 
-TEST_F(Accounting, NonOperationalRowAlternatesBetweenDisconnectAndSearch) {
-  AddRows(1, 0, 0, 0, /*status=*/0);
-  const std::uint8_t expected[] = {1, 0, 1, 0};
-  for (std::uint8_t result : expected)
-    EXPECT_EQ(GetConnectedState(meter), result);
+// Only a connected or an operational link counts. Any other status makes a "DC" tick, also
+// the tick that finds the row, which binds it all the same.
+TEST_F(Accounting, OnlyAConnectedLinkCounts) {
+  for (std::uint32_t status : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(status);
+    const bool connected = status == 4 || status == 5;
+    table.rows.clear();
+    AddRows(2, 1, 100, 20, status);
+    state.AdapterBound = false;
+    store.Set("TotalData", "3");
+    store.writes.clear();
+    EXPECT_EQ(GetConnectedState(meter), connected);  // the search binds all the same
+    EXPECT_TRUE(state.AdapterBound);
+    Chosen().dwInOctets = 150 * kKB;
+    EXPECT_EQ(GetConnectedState(meter), connected);  // the known row
+    EXPECT_EQ(state.AdapterBound, connected);
+    EXPECT_EQ(view.label1, connected ? "53 KB" : "DC");
+    EXPECT_EQ(store.writes.empty(), !connected);
+  }
 }
 
 struct GrowthCase {
@@ -194,7 +211,8 @@ TEST_F(Accounting, CountersWrapOrResetInEachDirection) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     for (bool down : {true, false}) {
-      table.rows = {MakeRow(state.NetworkType, 1, down ? c.curOctets : 0, down ? 0 : c.curOctets)};
+      table.rows = {
+          MakeRow(state.NetworkType, kUp, down ? c.curOctets : 0, down ? 0 : c.curOctets)};
       Bind(0, down ? c.prevKB : 0, down ? 0 : c.prevKB);
       state.TotalDataKB = 1;
       ASSERT_EQ(GetConnectedState(meter), 1);
@@ -235,7 +253,7 @@ TEST_F(Accounting, SixtyFourBitCountersCountWhatThe32BitOnesLose) {
   };
   for (bool down : {true, false}) {
     SCOPED_TRACE(down ? "received" : "sent");
-    table.rows = {MakeRow("Other", 1, 0, 0), MakeRow(state.NetworkType, 1, 0, 0)};
+    table.rows = {MakeRow("Other", 1, 0, 0), MakeRow(state.NetworkType, kUp, 0, 0)};
     state.AdapterBound = false;
     store.Set("TotalData", "0");  // what the locating tick loads
     std::uint32_t total = 0;
@@ -266,7 +284,7 @@ TEST_F(Accounting, ConnectedTimeCarriesAtSixty) {
       {62, 59, 65534, 2, 0, 65535},
   };
   for (const auto& c : cases) {
-    table.rows = {MakeRow(state.NetworkType, 1, 0, 0)};
+    table.rows = {MakeRow(state.NetworkType, kUp, 0, 0)};
     Bind(0, 0, 0);
     state.Seconds = c.seconds;
     state.Minutes = c.minutes;
@@ -325,7 +343,7 @@ TEST_F(Accounting, ALoadFailureDuringTheSearchLeavesTheRowUnbound) {
 }
 
 TEST_F(Accounting, ARowWithoutDescriptionBytesEndsTheStep) {
-  table.rows = {MakeRow("", 1, 0, 0, 0), MakeRow(state.NetworkType, 1, 0, 0)};
+  table.rows = {MakeRow("", 1, 0, 0, 0), MakeRow(state.NetworkType, kUp, 0, 0)};
   EXPECT_EQ(GetConnectedState(meter), 0);  // met during the search
   EXPECT_EQ(state.AdapterRow, kUnlocatedRow);
   Bind(0, 0, 0);

@@ -25,7 +25,7 @@ struct MeterRig {
 
   // The chosen connection at `row` of a table of `rowCount` rows, with its readings in KB.
   void AddRows(std::size_t rowCount, std::size_t chosen, std::uint32_t inKB, std::uint32_t outKB,
-               std::uint32_t status = 1) {
+               std::uint32_t status = kOperStatusOperational) {
     for (std::size_t i = 0; i < rowCount; ++i) {
       table.rows.push_back(i == chosen ? MakeRow(state.NetworkType, status, inKB * kKB, outKB * kKB)
                                        : MakeRow("Other " + std::to_string(i), 1, 0, 0));

@@ -22,6 +22,27 @@ TEST(SystemLocale, SeparatorsArePrintableAndDistinct) {
   EXPECT_NE(separators.thousands, separators.decimal);
 }
 
+TEST(SystemLocale, SeparatorsAreOneByteOfTheCodePageOrTheEnglishPair) {
+  const struct {
+    unsigned codePage;
+    std::u16string thousands, decimal;
+    char wantThousands, wantDecimal;
+  } cases[] = {
+      {1252, u".", u",", '.', ','},
+      {1251, u"\u00A0", u",", '\xA0', ','},    // no-break space, one byte here
+      {1252, u"\u2019", u".", '\x92', '.'},    // right single quotation mark
+      {65001, u"\u00A0", u",", ',', '.'},      // two bytes under UTF-8
+      {1252, u"\u066C", u"\u066B", ',', '.'},  // not in the code page
+      {1252, u",", u",", ',', '.'},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.codePage);
+    const Separators separators = SeparatorsFor(c.codePage, c.thousands, c.decimal);
+    EXPECT_EQ(separators.thousands, c.wantThousands);
+    EXPECT_EQ(separators.decimal, c.wantDecimal);
+  }
+}
+
 TEST(SystemLocale, NamesTwelveMonths) {
   const SystemLocale locale;
   for (int month = 1; month <= 12; ++month) {

@@ -101,12 +101,12 @@ std::int32_t Win32Application::ScreenHeight() const {
   return GetSystemMetrics(SM_CYSCREEN);
 }
 
-std::string Win32Application::ExePath() const {
-  std::vector<char> path(MAX_PATH);
+std::u16string Win32Application::ExePath() const {
+  std::vector<wchar_t> path(MAX_PATH);
   for (;;) {
     const DWORD size = static_cast<DWORD>(path.size());
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), size);
-    if (length < size) return std::string(path.data(), length);
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), size);
+    if (length < size) return std::u16string(path.begin(), path.begin() + length);
     path.resize(path.size() * 2);
   }
 }

@@ -4,6 +4,7 @@
 
 #include "ui/error_handler_win32.h"
 #include "ui/ids.h"
+#include "ui/meter/one_meter_win32.h"
 
 namespace pelliton {
 
@@ -11,6 +12,8 @@ namespace {
 
 constexpr COLORREF kSilver = RGB(192, 192, 192);
 constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT_PTR kShowingTimer = 2;
+constexpr UINT kShowingMs = 3000;
 constexpr UINT kFirstActivation = WM_APP + 1;
 constexpr DWORD kStyle = WS_POPUP | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_LAYERED;
@@ -98,6 +101,10 @@ LRESULT CALLBACK Win32MeterWindow::WindowProc(HWND window, UINT message, WPARAM 
 }
 
 LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == ShowMeterMessage() && message != 0) {
+    ShowForAMoment();
+    return 0;
+  }
   switch (message) {
     case WM_ERASEBKGND: {
       RECT client{};
@@ -118,6 +125,10 @@ LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       if (OnCommand(wParam, lParam)) return 0;
       break;
     case WM_TIMER:
+      if (wParam == kShowingTimer) {
+        EndShowing();
+        return 0;
+      }
       if (wParam != kTimer1) break;
       Notify([](MeterEvents& events) { events.Timer1Timer(); });
       return 0;
@@ -146,6 +157,19 @@ void Win32MeterWindow::ShowAndActivate() {
   RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   SetForegroundWindow(window_);
   PostMessageW(window_, kFirstActivation, 0, 0);
+}
+
+// Another start asked for the meter: above every window for a moment, then back in the band
+// that Stay On Top gives it. A dialog open over the meter comes to the front with it.
+void Win32MeterWindow::ShowForAMoment() {
+  SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+  SetForegroundWindow(GetLastActivePopup(window_));
+  SetTimer(window_, kShowingTimer, kShowingMs, nullptr);
+}
+
+void Win32MeterWindow::EndShowing() {
+  KillTimer(window_, kShowingTimer);
+  if (!MenuChecked(MenuItem::StayOnTop1)) SetTopmost(false);
 }
 
 void Win32MeterWindow::SetTimer1Enabled(bool enabled) {

@@ -82,6 +82,8 @@ class Win32MeterWindow final : public MeterWindow {
   void Release() noexcept;
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnLabel1Message(UINT message, WPARAM wParam, LPARAM lParam);
+  void ShowForAMoment();
+  void EndShowing();
   template <class Call>
   void Notify(Call&& call) {
     if (events_ != nullptr) call(*events_);

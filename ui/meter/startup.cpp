@@ -31,10 +31,12 @@ void ResetFigures(MeterState& state) {
 
 // Stores the autostart entry and reads it back: a key that cannot be opened skips the
 // write without a word, so only the value read back says that it is there.
+// The path goes in as it is, in any script the folders' names use.
 void StoreAutostart(const FormPorts& ports) {
-  const std::string path = ports.app.ExePath();
-  WriteValueText(ports.store, stored::Autostart, path);
-  if (ReadValueText(ports.store, stored::Autostart) != path) {
+  const std::u16string path = ports.app.ExePath();
+  const StoredValue& entry = stored::Autostart;
+  ports.store.WriteRegistryWide(RootKey::CurrentUser, entry.key, entry.name, path);
+  if (ports.store.ReadRegistryWide(RootKey::CurrentUser, entry.key, entry.name) != path) {
     throw RegistryError::FailedToSetData(stored::Autostart.name);
   }
 }

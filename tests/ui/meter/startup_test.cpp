@@ -13,10 +13,11 @@ using StartUpTest = FormTest;
 
 TEST_F(StartUpTest, ConfirmedFirstRunInstallsAndStartsTheMeter) {
   ConfirmInDialog("lo");
+  app.exePath = u"C:\\Users\\\u041f\u0451\u0442\u0440\\\u8ba1\\Pelliton.exe";
   form.FormActivate();
 
   EXPECT_EQ(dialogs.connectionShowings, 1);
-  EXPECT_EQ(store.Get("Zorvane Pelliton", kRunKey), app.exePath);
+  EXPECT_EQ(store.ReadRegistryWide(RootKey::CurrentUser, kRunKey, "Zorvane Pelliton"), app.exePath);
   ASSERT_EQ(app.boxes.size(), 1u);
   EXPECT_EQ(app.boxes[0].text, "Zorvane Live Pelliton has been installed successfully.");
   EXPECT_EQ(app.boxes[0].kind, "message");
