@@ -20,7 +20,6 @@
 //   trackbar HWND ID                a track bar's range, position, line size and tick count
 //   move HWND X Y                   moves a window, as a drag of its caption would
 //   msgbox CAPTION MS               a visible message box (empty CAPTION: any)
-//   msgboxes CAPTION                the texts of every visible message box with CAPTION
 //   command ID                      posts the menu command ID to the meter window
 //   menu MS                         the open popup menu: position and items
 //   regget KEY NAME                 a value under HKEY_CURRENT_USER
@@ -201,28 +200,17 @@ std::string Run(const std::vector<std::string>& f) {
       Fail("cannot move window " + arg(1));
     return R"({"ok":true})";
   }
-  auto boxes = [&](const std::wstring& caption) {
-    std::vector<HWND> found;
-    for (HWND hwnd : TopLevelWindows())
-      if (IsWindowVisible(hwnd) && IsMessageBox(hwnd) &&
-          (caption.empty() || CaptionOf(hwnd) == caption))
-        found.push_back(hwnd);
-    return found;
-  };
   if (cmd == "msgbox") {
     std::wstring caption = driver::Wide(arg(1));
     HWND box = WaitFor(ms(2), [&]() -> HWND {
-      const std::vector<HWND> found = boxes(caption);
-      return found.empty() ? nullptr : found.front();
+      for (HWND hwnd : TopLevelWindows())
+        if (IsWindowVisible(hwnd) && IsMessageBox(hwnd) &&
+            (caption.empty() || CaptionOf(hwnd) == caption))
+          return hwnd;
+      return nullptr;
     });
     if (!box) Fail("timeout: no message box \"" + arg(1) + "\"");
     return DescribeMessageBox(box);
-  }
-  if (cmd == "msgboxes") {
-    std::vector<std::string> texts;
-    for (HWND box : boxes(driver::Wide(arg(1))))
-      texts.push_back(Quote(TextOf(GetDlgItem(box, 0xFFFF))));
-    return Object().Add("ok", "true").Add("texts", Array(texts)).Str();
   }
   if (cmd == "command") {
     auto id = static_cast<WPARAM>(std::stoi(arg(1)));
