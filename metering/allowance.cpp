@@ -256,9 +256,10 @@ void WatchAllowance(MeterContext& meter, const LocalDateTime& now) noexcept {
     if (due.empty()) return;
     for (unsigned warning : due)
       allowance.warned |= warning;
-    // Marked first: a warning the store cannot remember is not shown, rather than shown on
-    // every tick.
+    // Marked first: a warning the store cannot remember (a failed write, a key that cannot
+    // be opened) is not shown, rather than shown on every tick.
     WriteValueNumber(meter.store, stored::CapWarned, allowance.warned);
+    if (ReadForgiving(meter.store, stored::CapWarned) != allowance.warned) return;
     const std::optional<CycleSpan> span = SpanOf(meter.state, now, meter.locale);
     const int left = span ? span->Left() : 0;
     for (unsigned warning : due) {

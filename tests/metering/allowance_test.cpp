@@ -5,6 +5,7 @@
 
 #include "meter_fixture.h"
 #include "metering/tick.h"
+#include "store/catalogue.h"
 
 namespace pelliton {
 namespace {
@@ -103,6 +104,13 @@ TEST(WatchAllowance, WarnsOncePerCycleThroughRestartsUntilRolloverOrARaise) {
     EXPECT_EQ(rig.view.notices, step.notices) << step.what;
     EXPECT_EQ(rig.store.Get("CapWarned"), step.warned) << step.what;
   }
+  rig.store.Set("CapWarned", "0");
+  rig.store.lockedKeys.insert(std::string(kSettingsKey));
+  rig.view.notices.clear();
+  WatchAllowance(rig.meter, rig.clock.now);
+  EXPECT_EQ(rig.view.notices, Lines{}) << "a warning the store cannot remember";
+  rig.store.lockedKeys.clear();
+  rig.store.Set("CapWarned", "3");
   rig.store.wrongType.insert("DataCap");
   rig.store.failingWrites.insert("CapWarned");
   RestartCycle(rig.meter, 12);  // a store that fails costs the warnings, never the restart
