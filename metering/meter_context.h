@@ -19,6 +19,9 @@ class MeterView {
   virtual void SetLabel3(std::string_view text) = 0;  // connected time
   // Enabling restarts the full 2000 ms interval.
   virtual void SetTimer1Enabled(bool enabled) = 0;
+  // A notice for the user: an information box, shown once the tick is over, one at a time.
+  // A view that shows none drops it.
+  virtual void PostNotice(std::string_view /*text*/) {}
 };
 
 // Everything a handler of the meter works with: the one MeterState and the platform.

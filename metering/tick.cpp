@@ -2,6 +2,7 @@
 
 #include "metering/accounting.h"
 #include "metering/all_data.h"
+#include "metering/allowance.h"
 #include "metering/data_quantity.h"
 #include "metering/loader.h"
 #include "store/catalogue.h"
@@ -19,6 +20,7 @@ void Timer1Timer(MeterContext& meter) {
 
   if (GetConnectedState(meter) == 1) {
     if (RolloverDue(state, diff)) RollOver(meter, now);
+    WatchAllowance(meter, now);
     // The connected time stops at the longest the fields hold rather than overflow Hours.
     if (ConnectedSeconds(state) + 2 <= kLongestConnectedTime) {
       state.Seconds = CheckedAdd(state.Seconds, 2);
@@ -62,6 +64,7 @@ void RestartCycle(MeterState& state, SettingsStore& store, std::uint16_t storedL
   WriteValueNumber(store, stored::Seconds, 0);
   WriteValueNumber(store, stored::Minutes, 0);
   WriteValueNumber(store, stored::Hours, 0);
+  RearmAllowanceWarnings(store);
 }
 
 }  // namespace pelliton

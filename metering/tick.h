@@ -19,7 +19,8 @@ bool RolloverDue(const MeterState& state, int diff);
 void RollOver(MeterContext& meter, const LocalDateTime& today);
 
 // Sets the cycle's figures to zero and stores them ("TotalData", "LastMonth" as given,
-// "Seconds", "Minutes", "Hours"). LastMonth in memory is the caller's business.
+// "Seconds", "Minutes", "Hours"), and arms the allowance's warnings again. LastMonth in
+// memory is the caller's business.
 void RestartCycle(MeterContext& meter, std::uint16_t storedLastMonth);
 void RestartCycle(MeterState& state, SettingsStore& store, std::uint16_t storedLastMonth);
 

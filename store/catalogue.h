@@ -89,6 +89,13 @@ inline constexpr StoredValue Autostart{.key = kAutostartKey, .name = "Zorvane Pe
 inline constexpr std::array<StoredValue, 15> kCatalogue{
     NetworkType, Top,     Left,    FontSize, Color, StayTop,  BillCycleDate, LastMonth,
     TotalData,   AllData, Seconds, Minutes,  Hours, FreezeOn, ShuffleOn};
+
+// The monthly data allowance, beside the catalogue: the allowance per cycle in MB (0: none),
+// the warning level in percent, and which warnings this cycle has given (1: the level,
+// 2: the whole allowance, 3: both). Their reader forgives anything (metering/allowance.cpp).
+inline constexpr auto DataCap = NumberValue("DataCap", TextForm::Signed, 0, 4194304, 0);
+inline constexpr auto CapWarning = NumberValue("CapWarning", TextForm::Signed, 50, 99, 80);
+inline constexpr auto CapWarned = NumberValue("CapWarned", TextForm::Signed, 0, 3, 0);
 }  // namespace stored
 
 // Text of a value, or its default text when absent or empty.

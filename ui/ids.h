@@ -25,6 +25,7 @@
 #define IDM_REMOVE_PROGRAM 210
 #define IDM_WEB_SITE 211
 #define IDM_ABOUT 212
+#define IDM_DATA_CAP 213
 
 // Connection selection dialog ("Select Appropriate Connection").
 #define IDC_CONN_LABEL1 301
@@ -38,6 +39,17 @@
 // Display size dialog ("Alter Display Size"); BitBtn1 IDOK, BitBtn2 IDCANCEL.
 #define IDC_SIZE_LABEL1 321
 #define IDC_SIZE_TRACKBAR1 322
+
+// Data cap dialog ("Monthly Data Cap"); BitBtn1 IDOK, BitBtn2 IDCANCEL.
+#define IDC_CAP_EDIT1 331
+#define IDC_CAP_PROBLEM1 332
+#define IDC_CAP_EDIT2 333
+#define IDC_CAP_PROBLEM2 334
+#define IDC_CAP_LINE1 335
+#define IDC_CAP_LINE2 336
+#define IDC_CAP_LINE3 337
+#define IDC_CAP_LABEL1 338
+#define IDC_CAP_LABEL2 339
 
 // The maker's web site: caption of the menu item and target of the shell's "open". A
 // reserved name, so that the command can never send anybody to a site we do not control.

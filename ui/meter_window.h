@@ -9,7 +9,7 @@
 
 namespace pelliton {
 
-// The twelve items of the meter's popup menu, in menu order.
+// The items of the meter's popup menu, in menu order.
 enum class MenuItem {
   Shuffle1,
   Freeze1,
@@ -23,6 +23,7 @@ enum class MenuItem {
   RemoveThisProgram1,
   WebSite1,
   About1,
+  DataCap1,
 };
 
 enum class MouseButton { Left, Right, Middle };
@@ -94,6 +95,7 @@ class Dialogs {
   virtual void ShowCycleDateDialog() = 0;
   virtual void ShowDisplaySizeDialog() = 0;
   virtual void ShowStatisticsWindow() = 0;
+  virtual void ShowDataCapDialog() = 0;
 };
 
 // Everything the meter window's handlers work with besides MeterState.

@@ -190,7 +190,7 @@ class Scenario(unittest.TestCase):
 
     def open_from_menu(self, item):
         """Chooses a command of the popup menu as a user does: a right press on Label1's text
-        opens it, a left click on the item (all twelve are one height) chooses it. `item` is
+        opens it, a left click on the item (all are one height) chooses it. `item` is
         its IDM name or its caption."""
         menu = self.right_press(5)
         self.assertTrue(menu["ok"], "a right press opened no popup menu")

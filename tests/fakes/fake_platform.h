@@ -59,10 +59,12 @@ class FakeView : public MeterView {
     timerEnabled = enabled;
     timerSwitches.push_back(enabled);
   }
+  void PostNotice(std::string_view text) override { notices.emplace_back(text); }
 
   std::string label1, label2, label3;
   bool timerEnabled = false;
   std::vector<bool> timerSwitches;
+  std::vector<std::string> notices;
 };
 
 }  // namespace pelliton::testing

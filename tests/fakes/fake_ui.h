@@ -138,6 +138,7 @@ class FakeDialogs : public Dialogs {
   void ShowCycleDateDialog() override { shown.push_back("CycleDate"); }
   void ShowDisplaySizeDialog() override { shown.push_back("DisplaySize"); }
   void ShowStatisticsWindow() override { shown.push_back("Statistics"); }
+  void ShowDataCapDialog() override { shown.push_back("DataCap"); }
   int connectionShowings = 0;
   std::function<void()> onConnectionDialog;
   std::vector<std::string> shown;  // every other window shown, in order

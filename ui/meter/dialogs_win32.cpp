@@ -2,6 +2,7 @@
 
 #include "ui/dialogs/all_conections_win32.h"
 #include "ui/dialogs/cycle_date_win32.h"
+#include "ui/dialogs/data_cap_win32.h"
 #include "ui/dialogs/display_size_win32.h"
 #include "ui/dialogs/monthly_stat_win32.h"
 #include "ui/meter/about_win32.h"
@@ -33,6 +34,11 @@ void Win32Dialogs::ShowDisplaySizeDialog() {
 void Win32Dialogs::ShowStatisticsWindow() {
   const MeterModalScope modal(meter_);
   pelliton::ShowStatisticsWindow(owner_, meter_, ports_);
+}
+
+void Win32Dialogs::ShowDataCapDialog() {
+  const MeterModalScope modal(meter_);
+  pelliton::ShowDataCapDialog(owner_, meter_, ports_, locale_);
 }
 
 }  // namespace pelliton

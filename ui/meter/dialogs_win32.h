@@ -11,19 +11,21 @@ namespace pelliton {
 // the meter takes no mouse input while it is up (MeterModalScope).
 class Win32Dialogs final : public Dialogs {
  public:
-  Win32Dialogs(HWND owner, HWND meter, const DialogPorts& ports)
-      : owner_(owner), meter_(meter), ports_(ports) {}
+  Win32Dialogs(HWND owner, HWND meter, const DialogPorts& ports, const Locale& locale)
+      : owner_(owner), meter_(meter), ports_(ports), locale_(locale) {}
 
   void ShowConnectionDialog() override;
   void ShowAboutBox() override;
   void ShowCycleDateDialog() override;
   void ShowDisplaySizeDialog() override;
   void ShowStatisticsWindow() override;
+  void ShowDataCapDialog() override;
 
  private:
   HWND owner_;
   HWND meter_;
   DialogPorts ports_;
+  const Locale& locale_;
 };
 
 }  // namespace pelliton

@@ -1,4 +1,4 @@
-// PopupMenu1: twelve plain items, in the order of MenuItem, with consecutive command ids.
+// PopupMenu1: thirteen plain items, in the order of MenuItem, with consecutive command ids.
 #include "ui/meter/meter_window_win32.h"
 
 #include <commctrl.h>
@@ -31,9 +31,10 @@ constexpr MenuResource kMenu[] = {
     {IDM_REMOVE_PROGRAM, L"Remove This Program"},
     {IDM_WEB_SITE, L"" PELLITON_WEB_SITE},
     {IDM_ABOUT, L"About"},
+    {IDM_DATA_CAP, L"Monthly Data Cap"},
 };
-static_assert(std::size(kMenu) == static_cast<std::size_t>(MenuItem::About1) + 1);
-static_assert(IDM_ABOUT - IDM_SHUFFLE == static_cast<int>(MenuItem::About1));
+static_assert(std::size(kMenu) == static_cast<std::size_t>(MenuItem::DataCap1) + 1);
+static_assert(IDM_DATA_CAP - IDM_SHUFFLE == static_cast<int>(MenuItem::DataCap1));
 
 UINT CommandId(MenuItem item) {
   return IDM_SHUFFLE + static_cast<UINT>(item);
@@ -73,7 +74,7 @@ void Win32MeterWindow::OpenPopupMenu(ScreenPoint at) {
 // Menu commands come with notification code 0 and no control handle.
 bool Win32MeterWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
   const UINT id = LOWORD(wParam);
-  if (HIWORD(wParam) != 0 || lParam != 0 || id < IDM_SHUFFLE || id > IDM_ABOUT) return false;
+  if (HIWORD(wParam) != 0 || lParam != 0 || id < IDM_SHUFFLE || id > IDM_DATA_CAP) return false;
   const auto item = static_cast<MenuItem>(id - IDM_SHUFFLE);
   Notify([item](MeterEvents& events) { events.MenuCommand(item); });
   return true;

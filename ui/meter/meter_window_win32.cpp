@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "ui/ansi_text_win32.h"
 #include "ui/error_handler_win32.h"
 #include "ui/ids.h"
 #include "ui/meter/one_meter_win32.h"
@@ -15,6 +16,7 @@ constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kShowingTimer = 2;
 constexpr UINT kShowingMs = 3000;
 constexpr UINT kFirstActivation = WM_APP + 1;
+constexpr UINT kShowNotices = WM_APP + 2;
 constexpr DWORD kStyle = WS_POPUP | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_LAYERED;
 constexpr int kClientWidth = 241;
@@ -138,6 +140,9 @@ LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         Notify([](MeterEvents& events) { events.FormActivate(); });
       }
       return 0;
+    case kShowNotices:
+      ShowNotices();
+      return 0;
     case WM_CLOSE:
       app_.Terminate();
       return 0;
@@ -178,6 +183,24 @@ void Win32MeterWindow::SetTimer1Enabled(bool enabled) {
   } else {
     KillTimer(window_, kTimer1);
   }
+}
+
+void Win32MeterWindow::PostNotice(std::string_view text) {
+  notices_.push_back(WidenAnsi(text));
+  PostMessageW(window_, kShowNotices, 0, 0);
+}
+
+// The ticks go on while a box is up; a notice posted meanwhile waits until it is closed.
+// Owned by the meter, or by the dialog that is up over it.
+void Win32MeterWindow::ShowNotices() {
+  if (noticeUp_) return;
+  noticeUp_ = true;
+  while (!notices_.empty()) {
+    const std::wstring text = notices_.front();
+    notices_.pop_front();
+    MessageBoxW(MessageBoxOwner(window_), text.c_str(), PELLITON_TITLE, MB_OK | MB_ICONINFORMATION);
+  }
+  noticeUp_ = false;
 }
 
 std::int32_t Win32MeterWindow::Left() const {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,8 @@ class Win32MeterWindow final : public MeterWindow {
   void SetLabel2(std::string_view text) override;
   void SetLabel3(std::string_view text) override;
   void SetTimer1Enabled(bool enabled) override;
+  // Shown through a posted message, so never inside the tick, and one box at a time.
+  void PostNotice(std::string_view text) override;
 
   void SetLabelsVisible(bool visible) override;
   void SetLabel1FontSize(std::uint8_t points) override;
@@ -84,6 +87,7 @@ class Win32MeterWindow final : public MeterWindow {
   LRESULT OnLabel1Message(UINT message, WPARAM wParam, LPARAM lParam);
   void ShowForAMoment();
   void EndShowing();
+  void ShowNotices();
   template <class Call>
   void Notify(Call&& call) {
     if (events_ != nullptr) call(*events_);
@@ -121,6 +125,8 @@ class Win32MeterWindow final : public MeterWindow {
   int dpi_ = 96;
   bool activated_ = false;
   UINT timerInterval_ = 2000;
+  std::deque<std::wstring> notices_;  // waiting to be shown, oldest first
+  bool noticeUp_ = false;
 };
 
 }  // namespace pelliton

@@ -123,6 +123,8 @@ void TPellitonForm::MenuCommand(MenuItem item) {
       return WebSite1Click();
     case MenuItem::About1:
       return About1Click();
+    case MenuItem::DataCap1:
+      return DataCap1Click();
   }
 }
 
@@ -136,6 +138,10 @@ void TPellitonForm::CycleDate1Click() {
 
 void TPellitonForm::DisplayFontSize1Click() {
   ports_.dialogs.ShowDisplaySizeDialog();
+}
+
+void TPellitonForm::DataCap1Click() {
+  ports_.dialogs.ShowDataCapDialog();
 }
 
 void TPellitonForm::ChangeNetworkAdaptor1Click() {

@@ -45,6 +45,7 @@ class TPellitonForm {
   void UsageStatistics1Click();
   void CycleDate1Click();
   void DisplayFontSize1Click();
+  void DataCap1Click();
 
   // The window option commands (option_commands.cpp).
   void StayOnTop1Click();

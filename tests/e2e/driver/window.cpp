@@ -174,6 +174,7 @@ std::string DescribeMessageBox(HWND box) {
       .Add("ok", "true")
       .Add("hwnd", Num(reinterpret_cast<LONG_PTR>(box)))
       .Add("caption", Quote(CaptionOf(box)))
+      .Add("owner", Num(reinterpret_cast<LONG_PTR>(GetWindow(box, GW_OWNER))))
       .Add("text", Quote(TextOf(GetDlgItem(box, 0xFFFF))))
       .Add("buttons", Array(buttons))
       .Add("icon", Bool(hasIcon))

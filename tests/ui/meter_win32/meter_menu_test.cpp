@@ -22,14 +22,16 @@ constexpr MenuEntry kExpectedMenu[] = {
     {IDM_REMOVE_PROGRAM, L"Remove This Program"},
     {IDM_WEB_SITE, L"" PELLITON_WEB_SITE},
     {IDM_ABOUT, L"About"},
+    {IDM_DATA_CAP, L"Monthly Data Cap"},
 };
+constexpr int kItems = static_cast<int>(std::size(kExpectedMenu));
 
 using MeterMenuTest = MeterWindowTest;
 
-TEST_F(MeterMenuTest, HasTheTwelveItemsInOrderWithoutSeparatorsOrSubmenus) {
+TEST_F(MeterMenuTest, HasTheThirteenItemsInOrderWithoutSeparatorsOrSubmenus) {
   HMENU menu = meter.PopupMenu1();
-  ASSERT_EQ(GetMenuItemCount(menu), 12);
-  for (int index = 0; index < 12; ++index) {
+  ASSERT_EQ(GetMenuItemCount(menu), kItems);
+  for (int index = 0; index < kItems; ++index) {
     SCOPED_TRACE(index);
     wchar_t caption[64] = {};
     GetMenuStringW(menu, static_cast<UINT>(index), caption, 64, MF_BYPOSITION);
@@ -45,7 +47,7 @@ TEST_F(MeterMenuTest, WebSiteIsTheDefaultItem) {
 }
 
 TEST_F(MeterMenuTest, OnlyStayOnTopIsCheckedAtFirst) {
-  for (int index = 0; index < 12; ++index) {
+  for (int index = 0; index < kItems; ++index) {
     const auto item = static_cast<MenuItem>(index);
     EXPECT_EQ(meter.MenuChecked(item), item == MenuItem::StayOnTop1) << index;
   }
@@ -66,7 +68,7 @@ TEST_F(MeterMenuTest, EachCommandReachesTheFormAsItsItem) {
   for (const MenuEntry& entry : kExpectedMenu)
     SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(entry.id, 0), 0);
   std::vector<std::string> expected;
-  for (int index = 0; index < 12; ++index)
+  for (int index = 0; index < kItems; ++index)
     expected.push_back("menu " + std::to_string(index));
   EXPECT_EQ(events.calls, expected);
 }
@@ -74,7 +76,7 @@ TEST_F(MeterMenuTest, EachCommandReachesTheFormAsItsItem) {
 TEST_F(MeterMenuTest, ALabelClickNotificationIsNoCommand) {
   SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(IDC_LABEL1, STN_CLICKED),
                reinterpret_cast<LPARAM>(Label(IDC_LABEL1)));
-  SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(IDM_ABOUT + 1, 0), 0);
+  SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(IDM_DATA_CAP + 1, 0), 0);
   EXPECT_TRUE(events.calls.empty());
 }
 

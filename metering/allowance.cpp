@@ -1,0 +1,273 @@
+#include "metering/allowance.h"
+
+#include <algorithm>
+#include <chrono>
+#include <limits>
+#include <optional>
+
+#include "metering/all_data.h"
+#include "metering/data_quantity.h"
+#include "store/catalogue.h"
+
+namespace pelliton {
+
+namespace {
+
+namespace chr = std::chrono;
+
+constexpr std::uint64_t kKBPerMB = 1024;
+constexpr std::uint64_t kLargestHundredthsGB = 409600;  // 4096 GB
+constexpr double kSecondsPerDay = 86400;
+// The first moments of a cycle say little about its pace: it is taken over an hour at least.
+constexpr double kShortestPaceSeconds = 3600;
+
+std::int64_t ReadForgiving(SettingsStore& store, const StoredValue& value) noexcept {
+  try {
+    return ReadValueNumber(store, value);
+  } catch (...) {
+    return value.defaultNumber;
+  }
+}
+
+std::uint64_t CapKB(const Allowance& allowance) {
+  return allowance.capMB * kKBPerMB;
+}
+
+std::string Quantity(std::uint64_t kilobytes, Separators separators) {
+  constexpr std::uint64_t kLargest = std::numeric_limits<std::uint32_t>::max();
+  return FormatDataQuantity(static_cast<std::uint32_t>(std::min(kilobytes, kLargest)), separators);
+}
+
+std::string Days(int count) {
+  return std::to_string(count) + (count == 1 ? " day" : " days");
+}
+
+std::string_view Trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool AllDigits(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The cycle in progress, in whole days: it began on `start`, ends when `end` begins, and
+// `today` is one of its days.
+struct CycleSpan {
+  chr::sys_days start, end, today;
+  int Day() const { return Between(start, today) + 1; }
+  int Length() const { return Between(start, end); }
+  int Left() const { return Between(today, end) - 1; }
+  static int Between(chr::sys_days from, chr::sys_days to) {
+    return static_cast<int>((to - from).count());
+  }
+};
+
+// The billing day of a month; a stored day beyond the month's last is its last.
+chr::sys_days BillingDay(chr::year_month month, std::uint16_t cycleDay) {
+  const unsigned last = unsigned{(month / chr::last).day()};
+  return month / chr::day{std::clamp<unsigned>(cycleDay, 1, last)};
+}
+
+// The date at the head of AllData, when it is one in the history's own form.
+std::optional<chr::sys_days> HeadDate(std::u16string_view allData, const Locale& locale) {
+  if (allData.size() < kHeadLength) return std::nullopt;
+  const std::u16string_view head = allData.substr(0, kHeadLength);
+  auto number = [&head](std::size_t at, std::size_t count) {
+    int value = 0;
+    for (char16_t c : head.substr(at, count)) {
+      if (c < u'0' || c > u'9') return -1;
+      value = value * 10 + (c - u'0');
+    }
+    return value;
+  };
+  const int day = number(0, 2);
+  const int year = number(8, 4);
+  if (day < 1 || year < 0) return std::nullopt;
+  for (std::uint16_t month = 1; month <= 12; ++month) {
+    const LocalDateTime date{static_cast<std::uint16_t>(year), month,
+                             static_cast<std::uint16_t>(day)};
+    const chr::year_month_day ymd{chr::year{year}, chr::month{month}, chr::day{unsigned(day)}};
+    if (ymd.ok() && FormatCycleDate(date, locale) == head) return chr::sys_days{ymd};
+  }
+  return std::nullopt;
+}
+
+// From the date at the head of AllData (or, without one, the last billing day) to the next
+// billing day after today.
+std::optional<CycleSpan> SpanOf(const MeterState& state, const LocalDateTime& now,
+                                const Locale& locale) {
+  const chr::year_month_day date{chr::year{now.Year}, chr::month{now.Month}, chr::day{now.Day}};
+  if (!date.ok()) return std::nullopt;
+  const chr::sys_days today{date};
+  const chr::year_month month = date.year() / date.month();
+  const chr::sys_days billing = BillingDay(month, state.CycleDay);
+  const chr::sys_days end =
+      billing > today ? billing : BillingDay(month + chr::months{1}, state.CycleDay);
+  std::optional<chr::sys_days> start = HeadDate(state.AllData, locale);
+  if (!start || *start > today) {
+    start = billing <= today ? billing : BillingDay(month - chr::months{1}, state.CycleDay);
+  }
+  return CycleSpan{*start, end, today};
+}
+
+std::string DateText(chr::sys_days day, const Locale& locale) {
+  const chr::year_month_day ymd{day};
+  const LocalDateTime date{static_cast<std::uint16_t>(int{ymd.year()}),
+                           static_cast<std::uint16_t>(unsigned{ymd.month()}),
+                           static_cast<std::uint16_t>(unsigned{ymd.day()})};
+  return locale.Narrow(FormatCycleDate(date, locale));
+}
+
+// The total the cycle heads for: its total over the time since it began, for its length.
+std::uint64_t Projected(std::uint32_t totalKB, const CycleSpan& span, const LocalDateTime& now) {
+  const double elapsed = std::max(
+      (span.Day() - 1) * kSecondsPerDay + now.Hour * 3600.0 + now.Minute * 60.0 + now.Second,
+      kShortestPaceSeconds);
+  const double projected = totalKB * (span.Length() * kSecondsPerDay) / elapsed;
+  return static_cast<std::uint64_t>(
+      std::min(projected, double{std::numeric_limits<std::uint32_t>::max()}));
+}
+
+std::string UsedLine(const MeterState& state, const Allowance& allowance, const CycleSpan& span,
+                     Separators separators) {
+  std::string line = "Used " + Quantity(state.TotalDataKB, separators);
+  if (allowance.capMB != 0) {
+    line += " of " + FormatAllowanceGB(allowance.capMB, separators.decimal) + " GB (" +
+            std::to_string(state.TotalDataKB * std::uint64_t{100} / CapKB(allowance)) + " %)";
+  }
+  return line + ", day " + std::to_string(span.Day()) + " of " + std::to_string(span.Length()) +
+         " of this cycle.";
+}
+
+std::string WithinLine(std::uint64_t totalKB, std::uint64_t capKB, int daysLeft,
+                       Separators separators) {
+  if (totalKB > capKB) return "Over it by " + Quantity(totalKB - capKB, separators) + ".";
+  const std::uint64_t rest = capKB - totalKB;
+  if (daysLeft <= 0) return "To stay within it: " + Quantity(rest, separators) + " for today.";
+  return "To stay within it: " + Quantity(rest / static_cast<std::uint64_t>(daysLeft), separators) +
+         " a day for the " + Days(daysLeft) + " left.";
+}
+
+std::string WarningText(const Allowance& allowance, unsigned warning, std::uint32_t totalKB,
+                        int daysLeft, Separators separators) {
+  const std::string cap = FormatAllowanceGB(allowance.capMB, separators.decimal) + " GB";
+  const std::string used = warning == kLevelWarned
+                               ? std::to_string(allowance.warningPercent) + "% of its " + cap
+                               : "its whole " + cap;
+  return "This billing cycle has used " + used + " allowance: " + Quantity(totalKB, separators) +
+         ", with " + Days(std::max(daysLeft, 0)) + " left.";
+}
+
+}  // namespace
+
+Allowance ReadAllowance(SettingsStore& store) noexcept {
+  return {static_cast<std::uint32_t>(ReadForgiving(store, stored::DataCap)),
+          static_cast<int>(ReadForgiving(store, stored::CapWarning)),
+          static_cast<unsigned>(ReadForgiving(store, stored::CapWarned))};
+}
+
+void StoreAllowance(SettingsStore& store, std::uint32_t capMB, int warningPercent,
+                    std::uint32_t totalKB) {
+  const Allowance before = ReadAllowance(store);
+  WriteValueNumber(store, stored::DataCap, capMB);
+  WriteValueNumber(store, stored::CapWarning, warningPercent);
+  const bool raisedAboveTotal = capMB > before.capMB && capMB * kKBPerMB > totalKB;
+  if (raisedAboveTotal && before.warned != 0) WriteValueNumber(store, stored::CapWarned, 0);
+}
+
+void RearmAllowanceWarnings(SettingsStore& store) noexcept {
+  try {
+    if (ReadForgiving(store, stored::CapWarned) != 0) WriteValueNumber(store, stored::CapWarned, 0);
+  } catch (...) {  // the warnings stay as they were; the cycle's restart goes on
+  }
+}
+
+std::string FormatAllowanceGB(std::uint32_t capMB, char decimal) {
+  const std::uint64_t hundredths = (capMB * std::uint64_t{100} + kKBPerMB / 2) / kKBPerMB;
+  std::string text = std::to_string(hundredths / 100);
+  const auto fraction = static_cast<unsigned>(hundredths % 100);
+  if (fraction == 0) return text;
+  text += decimal;
+  text += static_cast<char>('0' + fraction / 10);
+  if (fraction % 10 != 0) text += static_cast<char>('0' + fraction % 10);
+  return text;
+}
+
+AllowanceEntry ParseAllowanceGB(std::string_view text, char decimal) {
+  text = Trimmed(text);
+  const auto separator = text.find(decimal);
+  const std::string_view whole = text.substr(0, separator);
+  const std::string_view fraction =
+      separator == std::string_view::npos ? std::string_view{} : text.substr(separator + 1);
+  if (whole.empty() || !AllDigits(whole) || !AllDigits(fraction) ||
+      (separator != std::string_view::npos && fraction.empty())) {
+    return {0, std::string("Enter a number of GB, such as 12") + decimal + "5."};
+  }
+  if (fraction.size() > 2) return {0, "Two decimals at most."};
+  const std::string_view digits =
+      whole.substr(std::min(whole.find_first_not_of('0'), whole.size()));
+  if (digits.size() > 4) return {0, "4096 GB at most."};
+  std::uint64_t hundredths = 0;  // the digits with the fraction made two places long
+  for (char c : std::string(digits) + std::string(fraction) + std::string(2 - fraction.size(), '0'))
+    hundredths = hundredths * 10 + static_cast<unsigned>(c - '0');
+  if (hundredths > kLargestHundredthsGB) return {0, "4096 GB at most."};
+  return {static_cast<std::uint32_t>((hundredths * kKBPerMB + 50) / 100), {}};
+}
+
+WarningEntry ParseWarningPercent(std::string_view text) {
+  text = Trimmed(text);
+  if (text.empty() || !AllDigits(text)) return {0, "Enter a whole number of percent."};
+  int percent = 0;
+  for (char c : text.substr(0, 3))
+    percent = percent * 10 + (c - '0');
+  if (text.size() > 3 || percent < kLowestWarning || percent > kHighestWarning)
+    return {0, "From 50 to 99 %."};
+  return {percent, {}};
+}
+
+std::vector<std::string> CycleLines(const MeterState& state, const Allowance& allowance,
+                                    const LocalDateTime& now, const Locale& locale) {
+  const std::optional<CycleSpan> span = SpanOf(state, now, locale);
+  if (!span) return {};
+  const Separators separators = locale.NumberSeparators();
+  std::vector<std::string> lines{UsedLine(state, allowance, *span, separators)};
+  if (allowance.capMB == 0) return lines;
+  lines.push_back(
+      "At this pace: " + Quantity(Projected(state.TotalDataKB, *span, now), separators) + " by " +
+      DateText(span->end, locale) + ".");
+  lines.push_back(WithinLine(state.TotalDataKB, CapKB(allowance), span->Left(), separators));
+  return lines;
+}
+
+void WatchAllowance(MeterContext& meter, const LocalDateTime& now) noexcept {
+  try {
+    if (ReadForgiving(meter.store, stored::DataCap) == 0) return;
+    Allowance allowance = ReadAllowance(meter.store);
+    const std::uint64_t total = meter.state.TotalDataKB;
+    const std::uint64_t cap = CapKB(allowance);
+    std::vector<unsigned> due;
+    for (unsigned warning : {kLevelWarned, kWholeWarned}) {
+      const int percent = warning == kLevelWarned ? allowance.warningPercent : 100;
+      if ((allowance.warned & warning) == 0 && total * 100 >= cap * static_cast<unsigned>(percent))
+        due.push_back(warning);
+    }
+    if (due.empty()) return;
+    for (unsigned warning : due)
+      allowance.warned |= warning;
+    // Marked first: a warning the store cannot remember (a failed write, a key that cannot
+    // be opened) is not shown, rather than shown on every tick.
+    WriteValueNumber(meter.store, stored::CapWarned, allowance.warned);
+    if (ReadForgiving(meter.store, stored::CapWarned) != allowance.warned) return;
+    const std::optional<CycleSpan> span = SpanOf(meter.state, now, meter.locale);
+    const int left = span ? span->Left() : 0;
+    for (unsigned warning : due) {
+      meter.view.PostNotice(WarningText(allowance, warning, meter.state.TotalDataKB, left,
+                                        meter.locale.NumberSeparators()));
+    }
+  } catch (...) {  // the counting goes on without the warning
+  }
+}
+
+}  // namespace pelliton

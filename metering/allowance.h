@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "metering/clock.h"
+#include "metering/locale.h"
+#include "metering/meter_context.h"
+#include "metering/meter_state.h"
+#include "store/settings_store.h"
+
+namespace pelliton {
+
+// The monthly data allowance: how much a billing cycle may use, the share of it at which the
+// user is warned, and which of the two warnings this cycle has given.
+inline constexpr unsigned kLevelWarned = 1;  // the warning level was reached
+inline constexpr unsigned kWholeWarned = 2;  // the whole allowance was reached
+inline constexpr int kLowestWarning = 50;
+inline constexpr int kHighestWarning = 99;
+inline constexpr int kDefaultWarning = 80;
+// The most the cycle's total can hold: 4096 GB.
+inline constexpr std::uint32_t kLargestAllowanceMB = 4194304;
+
+struct Allowance {
+  std::uint32_t capMB = 0;  // 0: no allowance
+  int warningPercent = kDefaultWarning;
+  unsigned warned = 0;  // kLevelWarned | kWholeWarned
+};
+
+// The stored allowance. An absent or unreadable value reads as no allowance, 80 % and no
+// warning given; reading never fails.
+Allowance ReadAllowance(SettingsStore& store) noexcept;
+// Stores the allowance and the warning level. An allowance raised above `totalKB` arms both
+// warnings again.
+void StoreAllowance(SettingsStore& store, std::uint32_t capMB, int warningPercent,
+                    std::uint32_t totalKB);
+// A new cycle: both warnings may come again. Writes only when one was given; never fails.
+void RearmAllowanceWarnings(SettingsStore& store) noexcept;
+
+// An allowance as the user enters it: GB with at most two decimals after the locale's
+// separator ("50", "0.2").
+std::string FormatAllowanceGB(std::uint32_t capMB, char decimal);
+
+// An entry read from the dialog: the value, or why it is refused.
+struct AllowanceEntry {
+  std::uint32_t capMB = 0;
+  std::string problem;  // empty when the text is good
+};
+struct WarningEntry {
+  int percent = 0;
+  std::string problem;
+};
+AllowanceEntry ParseAllowanceGB(std::string_view text, char decimal);
+WarningEntry ParseWarningPercent(std::string_view text);
+
+// Where the cycle in progress stands on `now`: one line without an allowance, three with.
+std::vector<std::string> CycleLines(const MeterState& state, const Allowance& allowance,
+                                    const LocalDateTime& now, const Locale& locale);
+
+// The tick's look at the allowance after the accounting step: a warning whose threshold the
+// total has reached is marked given in the store and handed to the view to show. Never fails:
+// a store that cannot be read or written only costs the warning.
+void WatchAllowance(MeterContext& meter, const LocalDateTime& now) noexcept;
+
+}  // namespace pelliton

@@ -1,0 +1,53 @@
+#include "ui/dialogs/data_cap.h"
+
+#include <string>
+
+#include "metering/allowance.h"
+
+namespace pelliton {
+
+namespace {
+
+struct Entries {
+  AllowanceEntry allowance;
+  WarningEntry warning;
+  bool Good() const { return allowance.problem.empty() && warning.problem.empty(); }
+};
+
+Entries Read(const DataCapDialogView& view, const Locale& locale) {
+  return {ParseAllowanceGB(view.AllowanceText(), locale.NumberSeparators().decimal),
+          ParseWarningPercent(view.WarningText())};
+}
+
+}  // namespace
+
+TDataCapForm::TDataCapForm(const DialogPorts& ports, const Locale& locale, DataCapDialogView& view)
+    : ports_(ports), locale_(locale), view_(view) {}
+
+void TDataCapForm::FormActivate() {
+  const Allowance allowance = ReadAllowance(ports_.store);
+  view_.SetEntries(FormatAllowanceGB(allowance.capMB, locale_.NumberSeparators().decimal),
+                   std::to_string(allowance.warningPercent));
+  view_.SetCycleLines(CycleLines(ports_.state, allowance, ports_.clock.Now(), locale_));
+  EditChange();
+}
+
+void TDataCapForm::EditChange() {
+  const Entries entries = Read(view_, locale_);
+  view_.SetProblems(entries.allowance.problem, entries.warning.problem);
+  view_.SetOkEnabled(entries.Good());
+}
+
+bool TDataCapForm::BitBtn1Click() {
+  const Entries entries = Read(view_, locale_);
+  if (!entries.Good()) return false;
+  StoreAllowance(ports_.store, entries.allowance.capMB, entries.warning.percent,
+                 ports_.state.TotalDataKB);
+  return true;
+}
+
+void TDataCapForm::FormDestroy() {
+  ports_.window.SetTopmost(true);
+}
+
+}  // namespace pelliton
