@@ -3,6 +3,8 @@
 
 #include "meter_fixture.h"
 #include "metering/accounting.h"
+#include "metering/readings.h"
+#include "metering/tick.h"
 #include "store/errors.h"
 
 namespace pelliton {
@@ -72,7 +74,9 @@ TEST_F(Accounting, TheSearchBindsTheFirstMatchTakesItsBaseAndReloads) {
   EXPECT_EQ(view.label1, "DC");
   EXPECT_EQ(view.label2, "7 KB");
   EXPECT_EQ(view.label3, "00:00");
-  EXPECT_TRUE(store.writes.empty());
+  // Nothing stored to count from: the readings are stored, sealed last, and the total stays.
+  EXPECT_EQ(store.WrittenNames(),
+            (Names{"LastBoot", "LastIndex", "LastWidth", "LastDown", "LastUp", "LastBoot"}));
 }
 
 TEST_F(Accounting, TheSearchWithoutMatchLeavesTheRowToBeLocated) {
@@ -129,7 +133,9 @@ TEST_F(Accounting, AConnectedTickCountsWritesAndShowsTheFigures) {
     EXPECT_EQ(state.PrevDownKB, 120u);
     EXPECT_EQ(state.PrevUpKB, 25u);
     EXPECT_EQ(state.TotalDataKB, 1025u);
-    EXPECT_EQ(store.WrittenNames(), (Names{"TotalData", "Seconds", "Minutes", "Hours"}));
+    EXPECT_EQ(store.WrittenNames(),
+              (Names{"LastDown", "LastUp", "TotalData", "Seconds", "Minutes", "Hours"}));
+    EXPECT_EQ(store.Get("LastDown"), "120");
     EXPECT_EQ(store.Get("TotalData"), "1025");
     EXPECT_EQ(store.Get("Seconds"), "4");
     EXPECT_EQ(view.label1, shuffle ? "12/s" : "1.00 MB");
@@ -304,7 +310,7 @@ TEST_F(Accounting, AFailingWriteLeavesEarlierChangesStanding) {
   EXPECT_FALSE(state.AdapterBound);
   EXPECT_EQ(state.TotalDataKB, 10u);
   EXPECT_EQ(state.Minutes, 1);
-  EXPECT_EQ(store.WrittenNames(), (Names{"TotalData", "Seconds"}));
+  EXPECT_EQ(store.WrittenNames(), (Names{"LastDown", "LastUp", "TotalData", "Seconds"}));
   EXPECT_EQ(view.label1, "before");
 }
 
@@ -355,6 +361,96 @@ TEST_F(Accounting, TrafficIsCountedOnlyBetweenConnectedTicksOfOneBinding) {
   Chosen().dwInOctets = 5002 * kKB;
   EXPECT_EQ(GetConnectedState(meter), 1);
   EXPECT_EQ(state.TotalDataKB, 302u);
+}
+
+// A start after a stop: what the store keeps of the last counted tick ("LastIndex",
+// "LastWidth", "LastDown", "LastUp" in KB, "LastBoot" as the boot instant less `bootShift`
+// ms) against the row's present readings (received 64-bit where `wide`, sent 80 KB, on
+// interface 7), and the KB that the locating tick adds to the loaded total of 1000.
+struct StartCase {
+  const char* name;
+  std::vector<std::string> kept;  // index, width, down, up; empty: nothing stored
+  std::uint64_t downKB;
+  bool wide;
+  std::int64_t bootShift;
+  std::uint32_t added;
+  std::uint32_t lastMonth = 12;
+};
+
+constexpr std::int64_t kMinute = 60000;
+constexpr std::int64_t kTickWrap = std::int64_t{1} << 32;
+
+TEST_F(Accounting, AStartCountsWhatPassedSinceTheStoredReadings) {
+  const StartCase cases[] = {
+      {"same boot", {"7", "64", "1000", "50"}, 1500, true, 0, 530},
+      {"clock set 4 minutes on", {"7", "64", "1000", "50"}, 1500, true, 4 * kMinute, 530},
+      {"another boot: since boot", {"7", "64", "1000", "50"}, 1500, true, -6 * kMinute, 1580},
+      {"another boot, 32-bit only", {"9", "32", "1000", "50"}, 1500, false, 3600000, 1580},
+      {"a reset interface", {"7", "64", "5000", "50"}, 1500, true, 0, 1530},
+      {"another interface", {"8", "64", "1000", "50"}, 1500, true, 0, 0},
+      {"32-bit only", {"7", "32", "1000", "50"}, 1500, false, 0, 530},
+      {"32-bit stored, modulo 2^32", {"7", "32", "4000000", "50"}, 8294304, true, 0, 100030},
+      {"nothing stored", {}, 1500, true, 0, 0},
+      {"unreadable width", {"7", "48", "1000", "50"}, 1500, true, 0, 0},
+      {"unreadable reading", {"7", "64", "1000", "5O"}, 1500, true, 0, 0},
+      {"32-bit reading out of range", {"7", "32", "4194305", "50"}, 1500, false, 0, 0},
+      {"rollover while stopped", {"7", "64", "1000", "50"}, 1500, true, 0, 530, 11},
+  };
+  for (const StartCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::MeterRig rig;
+    IfRow row =
+        MakeRow(rig.state.NetworkType, 1, static_cast<std::uint32_t>(c.downKB * kKB), 80 * kKB);
+    row.dwIndex = 7;
+    rig.table.rows = {row};
+    if (c.wide) rig.table.counters64[7] = {c.downKB * kKB, 80 * kKB};
+    rig.store.Set("TotalData", "1000");
+    rig.store.Set("LastMonth", std::to_string(c.lastMonth));
+    rig.state.LastMonth = static_cast<std::uint16_t>(c.lastMonth);
+    const char* names[] = {"LastIndex", "LastWidth", "LastDown", "LastUp"};
+    for (std::size_t i = 0; i < c.kept.size(); ++i)
+      rig.store.Set(names[i], c.kept[i]);
+    const std::int64_t boot = rig.clock.utcMilliseconds - 3600000;
+    if (!c.kept.empty()) rig.store.Set("LastBoot", std::to_string(boot - c.bootShift));
+
+    Timer1Timer(rig.meter);
+    ASSERT_TRUE(rig.state.AdapterBound);
+    const std::string total = std::to_string(1000 + c.added);
+    if (c.lastMonth == 12)
+      EXPECT_EQ(rig.store.Get("TotalData"), total);
+    else
+      EXPECT_TRUE(rig.store.Get("AllData").ends_with("1.49 MB00000"));
+    EXPECT_EQ(rig.store.Get("LastDown"), std::to_string(c.downKB));
+    EXPECT_EQ(rig.store.Get("LastWidth"), c.wide ? "64" : "32");
+    EXPECT_EQ(rig.store.Get("LastBoot"), std::to_string(boot));
+    const char* last = c.lastMonth != 12 ? "Hours" : c.added != 0 ? "TotalData" : "LastBoot";
+    EXPECT_EQ(rig.store.WrittenNames().back(), last);
+  }
+}
+
+TEST_F(Accounting, TheBootIsTheSameWithinMinutesAndModuloTheWrapOfA32BitCount) {
+  const std::int64_t boot = 13441212000000;
+  EXPECT_TRUE(SameBoot(boot, boot - 5 * kMinute, false));
+  EXPECT_FALSE(SameBoot(boot, boot + 5 * kMinute + 1, false));
+  EXPECT_FALSE(SameBoot(boot, boot + kTickWrap, false));
+  EXPECT_TRUE(SameBoot(boot, boot + 3 * kTickWrap - kMinute, true));
+  EXPECT_FALSE(SameBoot(boot, boot + kTickWrap / 2, true));
+}
+
+TEST_F(Accounting, FreezingForgetsTheReadingsOnce) {
+  std::vector<std::string> calls;
+  store.journal.lines = &calls;
+  AddRows(1, 0, 100, 0);
+  ASSERT_EQ(GetConnectedState(meter), 1);
+  EXPECT_TRUE(store.Has("LastBoot"));
+  state.FreezeOn = true;
+  EXPECT_EQ(GetConnectedState(meter), 0);
+  for (const char* name : {"LastBoot", "LastIndex", "LastWidth", "LastDown", "LastUp"})
+    EXPECT_FALSE(store.Has(name)) << name;
+  EXPECT_EQ(calls.back(), "delete value LastUp");
+  calls.clear();
+  EXPECT_EQ(GetConnectedState(meter), 0);
+  EXPECT_TRUE(calls.empty());
 }
 
 }  // namespace
