@@ -13,7 +13,9 @@ using StartUpTest = FormTest;
 
 TEST_F(StartUpTest, ConfirmedFirstRunInstallsAndStartsTheMeter) {
   ConfirmInDialog("lo");
+  store.Set("LastUp", "50");
   form.FormActivate();
+  EXPECT_FALSE(store.Has("LastUp"));  // the readings are forgotten
 
   EXPECT_EQ(dialogs.connectionShowings, 1);
   EXPECT_EQ(store.Get("Zorvane Pelliton", kRunKey), app.exePath);
