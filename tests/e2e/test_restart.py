@@ -1,7 +1,6 @@
-"""A crash and a new start: no first run again, counting goes on from the stored total, and
-the traffic that passed while the meter was not running is counted at the start. Thirty
-crashes at random moments while traffic flows leave every stored figure whole and lose no
-traffic."""
+"""A crash and a new start: no first run again, and counting goes on from the stored total
+and what passed meanwhile. Thirty crashes at random moments while traffic flows leave every
+stored figure whole and lose no traffic."""
 
 import random
 import re
