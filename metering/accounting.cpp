@@ -6,6 +6,7 @@
 
 #include "metering/data_quantity.h"
 #include "metering/loader.h"
+#include "metering/readings.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
 
@@ -52,6 +53,11 @@ void ShowCode(MeterContext& meter, std::string_view code) {
   meter.view.SetLabel1(code);
   meter.view.SetLabel2(TotalText(meter));
   meter.view.SetLabel3(TimeText(meter.state));
+}
+
+// Adds to the cycle's total; past 4,294,967,295 KB it raises RangeError.
+void AddToTotal(MeterState& state, std::uint64_t kilobytes) {
+  state.TotalDataKB = CheckedAdd(state.TotalDataKB, static_cast<std::int64_t>(kilobytes));
 }
 
 std::uint8_t Disconnected(MeterContext& meter) {
@@ -103,6 +109,9 @@ std::uint8_t CountConnectedTick(MeterContext& meter, const IfRow& row) {
   state.TotalDataKB = CheckedAdd(CheckedAdd(state.TotalDataKB, state.DownDeltaKB), state.UpDeltaKB);
   CarryConnectedTime(state);
 
+  // The readings go first: a kill before "TotalData" loses this tick's growth, and the next
+  // start counts on from these readings, so nothing is counted twice.
+  KeepReadings(meter);
   WriteValueNumber(meter.store, stored::TotalData, state.TotalDataKB);
   WriteValueNumber(meter.store, stored::Seconds, state.Seconds);
   WriteValueNumber(meter.store, stored::Minutes, state.Minutes);
@@ -126,7 +135,8 @@ std::uint8_t AccountKnownRow(MeterContext& meter, const Snapshot& snapshot) {
   return CountConnectedTick(meter, row);
 }
 
-// Takes the row's present readings as the base: nothing before this tick is counted.
+// Takes the row's present readings as the base, and adds to the loaded total what passed
+// since the readings that the store keeps (metering/readings.h); kept, then stored.
 std::uint8_t Bind(MeterContext& meter, const IfRow& row, std::uint8_t index) {
   MeterState& state = meter.state;
   state.AdapterRow = index;
@@ -138,6 +148,10 @@ std::uint8_t Bind(MeterContext& meter, const IfRow& row, std::uint8_t index) {
   state.CurUpKB = 0;
   Remember64(state, row.dwIndex, meter.table.ReadCounters64(row.dwIndex));
   LoadDataValuesFromRegistry(state, meter.store, meter.locale);
+  const std::uint64_t uncounted = UncountedKB(meter.store, meter.clock, PresentReadings(state));
+  AddToTotal(state, uncounted);
+  KeepReadings(meter);
+  if (uncounted != 0) WriteValueNumber(meter.store, stored::TotalData, state.TotalDataKB);
   state.AdapterBound = true;
   return 1;
 }
@@ -163,6 +177,8 @@ std::uint8_t SearchRow(MeterContext& meter, const Snapshot& snapshot) {
 
 std::uint8_t GetConnectedState(MeterContext& meter) {
   if (meter.state.FreezeOn) {
+    // What passes while frozen is never counted, not even by a later start.
+    if (meter.state.Kept != MeterState::Keeping::Nothing) ForgetReadings(meter.state, meter.store);
     meter.state.AdapterBound = false;
     ShowCode(meter, "FR");
     return 0;

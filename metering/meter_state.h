@@ -37,6 +37,13 @@ struct MeterState {
   std::uint64_t PrevDownKB64 = 0;
   std::uint64_t PrevUpKB64 = 0;
 
+  // What the store keeps of the bound row's readings for a later start (metering/readings.h):
+  // a whole set for KeptIndex and KeptWide of this boot once Sealed.
+  enum class Keeping : std::uint8_t { Unknown, Nothing, Sealed };
+  Keeping Kept = Keeping::Unknown;  // an earlier run may have left readings
+  std::uint32_t KeptIndex = 0;
+  bool KeptWide = false;
+
   // Binding to the interface row. AdapterRow means something only while AdapterBound.
   bool AdapterBound = false;
   std::uint8_t AdapterRow = 0;

@@ -1,6 +1,7 @@
-"""A crash and a new start: no first run again, and counting goes on from the stored total; a
-second start beside the running meter shows it and ends. Thirty crashes at random moments
-while traffic flows leave every stored figure whole."""
+"""A crash and a new start: no first run again, and counting goes on from the stored total
+and what passed meanwhile; a second start beside the running meter shows it and ends. Thirty
+crashes at random moments while traffic flows leave every stored figure whole and lose no
+traffic."""
 
 import random
 import re
@@ -45,8 +46,9 @@ class Restart(Scenario):
         self.assertGreaterEqual(first, 2000000)
 
         env.kill_pelliton()
-        stored = {name: env.value(name) for name in ("TotalData", "Hours", "Minutes")}
-        at_start = sum(lo_counters())
+        stored = {name: env.value(name)
+                  for name in ("TotalData", "Hours", "Minutes", "LastDown", "LastUp")}
+        loopback_traffic(TRAFFIC)  # while the meter is not running
         env.start_pelliton()
         self.wait_meter()
         shown = format_kb(int(stored["TotalData"]))
@@ -57,9 +59,11 @@ class Restart(Scenario):
         before, after, high = self.count_some()
         if env.value("LastMonth") != month:
             self.skipTest("the cycle rolled over at a month boundary during the test")
-        self.assertGreaterEqual(before, int(stored["TotalData"]), "the stored total was lost")
-        self.assertLessEqual(before - int(stored["TotalData"]), (high - at_start) / 1024 + 2,
-                             "counted traffic from before the start")
+        added = before - int(stored["TotalData"])
+        self.assertGreaterEqual(added, 2 * TRAFFIC // 1024, "the traffic while stopped was lost")
+        # The stored readings are lo's counters at the last tick before the kill.
+        self.assertLessEqual(added, high / 1024 - int(stored["LastDown"]) - int(stored["LastUp"])
+                             + 2, "counted traffic from before the last stored tick")
         self.assertGreaterEqual(int(env.value("Hours")) * 60 + int(env.value("Minutes")),
                                 int(stored["Hours"]) * 60 + int(stored["Minutes"]))
         time.sleep(0.2)
@@ -107,13 +111,18 @@ class Restart(Scenario):
         rng = random.Random(20261208)
         stop = threading.Event()
         traffic = threading.Thread(target=keep_loopback_busy, args=(stop, 1 << 19, 0.25))
+        env.start_pelliton()
+        self.wait_meter()
+        self.wait_tick(10)  # bound: from here on every byte of lo counts
+        first, kernel_start, started = int(env.value("TotalData")), sum(lo_counters()), \
+            time.monotonic()
+        total = first
         traffic.start()
-        self.addCleanup(traffic.join)
-        self.addCleanup(stop.set)
-        kernel_start, total, started = sum(lo_counters()), 1000, time.monotonic()
+        self.addCleanup(lambda: (stop.set(), traffic.join()))
         for kill in range(KILLS):
-            env.start_pelliton()
-            self.wait_meter()
+            if kill:
+                env.start_pelliton()
+                self.wait_meter()
             if rng.random() < 0.5:
                 time.sleep(rng.uniform(0.5, 6))
             else:
@@ -124,23 +133,29 @@ class Restart(Scenario):
             env.kill_pelliton()
             now = self.stored_whole(HISTORY)
             self.assertGreaterEqual(now, total, f"the total went down at kill {kill + 1}")
+            moved = (sum(lo_counters()) - kernel_start) / 1024
+            self.assertLessEqual(now - first, moved + 64, f"counted twice by kill {kill + 1}")
             total = now
+        stop.set()
+        traffic.join()
+        env.start_pelliton()  # counts what passed since the last kill, and still counts on
+        self.wait_meter()
+        self.wait_tick(10)
+        self.wait_tick()
+        total = self.stored_whole(HISTORY)
         kernel_kb = (sum(lo_counters()) - kernel_start) / 1024
         rate = kernel_kb / (time.monotonic() - started)
         if env.value("LastMonth") != month:
             self.skipTest("the cycle rolled over at a month boundary during the test")
-        counted, lost = total - 1000, kernel_kb - (total - 1000)
-        # A start counts from the readings of the tick that locates the row: what moved
-        # between the last stored tick and that one is not counted, and nothing is counted
-        # twice (each reading rounds to whole KB, 1 KB each way at most).
+        # Each start adds what passed since the readings of the last stored tick; a kill
+        # between the readings and the total loses that one tick's growth.
+        counted, lost = total - first, kernel_kb - (total - first)
         print(f"\n{KILLS} kills: lo moved {kernel_kb:.0f} KB ({rate:.0f} KB/s), the meter "
-              f"counted {counted} KB, lost {lost:.0f} KB, {lost / KILLS:.0f} KB or "
-              f"{lost / KILLS / rate:.1f} s of traffic a kill")
-        self.assertLessEqual(counted, kernel_kb + 2 * KILLS, "counted more than lo moved")
-
-        env.start_pelliton()  # and it still counts, with the carried time
-        self.wait_meter()
-        self.wait_tick(10)
+              f"counted {counted} KB, lost {lost:.0f} KB, {lost / KILLS:.1f} KB or "
+              f"{lost / KILLS / rate:.3f} s of traffic a kill")
+        self.assertLessEqual(lost, 64 * KILLS, "lost more than 64 KB a kill")
+        self.assertLessEqual(counted, kernel_kb + 64, "counted more than lo moved")
+        loopback_traffic(TRAFFIC)  # and it still counts, with the carried time
         self.wait_tick()
         self.assertGreater(self.stored_whole(HISTORY), total)
         self.no_error_box("after the last start")

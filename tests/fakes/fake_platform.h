@@ -14,6 +14,8 @@ class FakeClock : public Clock {
  public:
   LocalDateTime Now() const override { return now; }
   std::uint32_t TickCount() const override { return tick; }
+  std::int64_t UtcMilliseconds() const override { return utcMilliseconds; }
+  TimeSinceBoot SinceBoot() const override { return sinceBoot; }
 
   void SetDate(std::uint16_t year, std::uint16_t month, std::uint16_t day) {
     now.Year = year;
@@ -23,6 +25,8 @@ class FakeClock : public Clock {
 
   LocalDateTime now{2026, 12, 8, 12, 0, 0, 0};
   std::uint32_t tick = 0;
+  std::int64_t utcMilliseconds = 13441212000000;  // 8 Dec 2026, 14:00 UTC
+  TimeSinceBoot sinceBoot{3600000, false};        // up for an hour
 };
 
 // English names, English separators and Latin-1 as the code page unless told otherwise.

@@ -3,6 +3,8 @@
 
 #include "meter_fixture.h"
 #include "metering/accounting.h"
+#include "metering/readings.h"
+#include "metering/tick.h"
 #include "store/errors.h"
 
 namespace pelliton {
@@ -74,7 +76,8 @@ TEST_F(Accounting, TheSearchBindsTheFirstMatchTakesItsBaseAndReloads) {
   EXPECT_EQ(view.label1, "DC");
   EXPECT_EQ(view.label2, "7 KB");
   EXPECT_EQ(view.label3, "00:00");
-  EXPECT_TRUE(store.writes.empty());
+  EXPECT_EQ(store.WrittenNames(),  // the readings, sealed last; nothing stored to add
+            (Names{"LastBoot", "LastIndex", "LastWidth", "LastDown", "LastUp", "LastBoot"}));
 }
 
 TEST_F(Accounting, TheSearchWithoutMatchLeavesTheRowToBeLocated) {
@@ -131,7 +134,9 @@ TEST_F(Accounting, AConnectedTickCountsWritesAndShowsTheFigures) {
     EXPECT_EQ(state.PrevDownKB, 120u);
     EXPECT_EQ(state.PrevUpKB, 25u);
     EXPECT_EQ(state.TotalDataKB, 1025u);
-    EXPECT_EQ(store.WrittenNames(), (Names{"TotalData", "Seconds", "Minutes", "Hours"}));
+    EXPECT_EQ(store.WrittenNames(),
+              (Names{"LastDown", "LastUp", "TotalData", "Seconds", "Minutes", "Hours"}));
+    EXPECT_EQ(store.Get("LastDown"), "120");
     EXPECT_EQ(store.Get("TotalData"), "1025");
     EXPECT_EQ(store.Get("Seconds"), "4");
     EXPECT_EQ(view.label1, shuffle ? "12/s" : "1.00 MB");
@@ -322,7 +327,7 @@ TEST_F(Accounting, AFailingWriteLeavesEarlierChangesStanding) {
   EXPECT_FALSE(state.AdapterBound);
   EXPECT_EQ(state.TotalDataKB, 10u);
   EXPECT_EQ(state.Minutes, 1);
-  EXPECT_EQ(store.WrittenNames(), (Names{"TotalData", "Seconds"}));
+  EXPECT_EQ(store.WrittenNames(), (Names{"LastDown", "LastUp", "TotalData", "Seconds"}));
   EXPECT_EQ(view.label1, "before");
 }
 
@@ -373,6 +378,83 @@ TEST_F(Accounting, TrafficIsCountedOnlyBetweenConnectedTicksOfOneBinding) {
   Chosen().dwInOctets = 5002 * kKB;
   EXPECT_EQ(GetConnectedState(meter), 1);
   EXPECT_EQ(state.TotalDataKB, 302u);
+}
+
+// A start: the stored readings ("LastBoot" the boot instant less `bootShift` ms) against the
+// row's (received 64-bit where `wide`, sent 80 KB, interface 7), and the KB that the
+// locating tick adds to the loaded total of 1000.
+struct StartCase {
+  const char* name;
+  std::vector<std::string> kept;  // index, width, down, up; empty: nothing stored
+  std::uint64_t downKB;
+  bool wide;
+  std::int64_t bootShift;
+  std::uint32_t added;
+  std::uint32_t lastMonth = 12;
+  bool wraps = false;  // only the 32-bit tick count: boots compare modulo 2^32 ms
+};
+
+constexpr std::int64_t kMinute = 60000;
+constexpr std::int64_t kTickWrap = std::int64_t{1} << 32;
+
+TEST_F(Accounting, AStartCountsWhatPassedSinceTheStoredReadings) {
+  const std::vector<std::string> k{"7", "64", "1000", "50"};
+  const StartCase cases[] = {
+      {"same boot", k, 1500, true, 0, 530},
+      {"clock set 4 minutes on", k, 1500, true, 4 * kMinute, 530},
+      {"another boot: since boot", k, 1500, true, -6 * kMinute, 1580},
+      {"another boot, 32-bit only", {"9", "32", "1000", "50"}, 1500, false, 3600000, 1580},
+      {"a reset interface", {"7", "64", "5000", "50"}, 1500, true, 0, 1530},
+      {"another interface", {"8", "64", "1000", "50"}, 1500, true, 0, 0},
+      {"32-bit only", {"7", "32", "1000", "50"}, 1500, false, 0, 530},
+      {"32-bit stored, modulo 2^32", {"7", "32", "4000000", "50"}, 8294304, true, 0, 100030},
+      {"nothing stored", {}, 1500, true, 0, 0},
+      {"unreadable", {"7", "32", "4194305", "50"}, 1500, false, 0, 0},  // over 2^32 octets
+      {"rollover while stopped", k, 1500, true, 0, 530, 11},
+      {"tick count wrapped twice", k, 1500, true, 2 * kTickWrap, 530, 12, true},
+      {"half a wrap apart", k, 1500, true, kTickWrap / 2, 1580, 12, true},
+  };
+  for (const StartCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::MeterRig rig;
+    rig.clock.sinceBoot.wraps = c.wraps;
+    IfRow row =
+        MakeRow(rig.state.NetworkType, 1, static_cast<std::uint32_t>(c.downKB * kKB), 80 * kKB);
+    row.dwIndex = 7;
+    rig.table.rows = {row};
+    if (c.wide) rig.table.counters64[7] = {c.downKB * kKB, 80 * kKB};
+    rig.store.Set("TotalData", "1000");
+    rig.store.Set("LastMonth", std::to_string(c.lastMonth));
+    rig.state.LastMonth = static_cast<std::uint16_t>(c.lastMonth);
+    const char* names[] = {"LastIndex", "LastWidth", "LastDown", "LastUp"};
+    for (std::size_t i = 0; i < c.kept.size(); ++i)
+      rig.store.Set(names[i], c.kept[i]);
+    const std::int64_t boot = rig.clock.utcMilliseconds - 3600000;
+    if (!c.kept.empty()) rig.store.Set("LastBoot", std::to_string(boot - c.bootShift));
+
+    Timer1Timer(rig.meter);
+    ASSERT_TRUE(rig.state.AdapterBound);
+    if (c.lastMonth == 12)
+      EXPECT_EQ(rig.store.Get("TotalData"), std::to_string(1000 + c.added));
+    else
+      EXPECT_TRUE(rig.store.Get("AllData").ends_with("1.49 MB00000"));
+    EXPECT_EQ(rig.store.Get("LastDown"), std::to_string(c.downKB));
+    EXPECT_EQ(rig.store.Get("LastWidth"), c.wide ? "64" : "32");
+    EXPECT_EQ(rig.store.Get("LastBoot"), std::to_string(boot));
+    const char* last = c.lastMonth != 12 ? "Hours" : c.added != 0 ? "TotalData" : "LastBoot";
+    EXPECT_EQ(rig.store.WrittenNames().back(), last);
+  }
+}
+
+TEST_F(Accounting, FreezingForgetsTheReadingsOnce) {
+  AddRows(1, 0, 100, 0);
+  ASSERT_EQ(GetConnectedState(meter), 1);
+  state.FreezeOn = true;
+  EXPECT_EQ(GetConnectedState(meter), 0);
+  EXPECT_TRUE(store.values.empty());  // the bind stored the readings alone
+  store.Set("LastBoot", "1");
+  EXPECT_EQ(GetConnectedState(meter), 0);
+  EXPECT_TRUE(store.Has("LastBoot"));  // not again on every frozen tick
 }
 
 }  // namespace

@@ -32,8 +32,9 @@ struct MeterRig {
     }
   }
 
-  // Bound at `row` with base readings in KB, as after a locating tick.
+  // Bound at `row` with base readings in KB, as after a locating tick (which stored them).
   void Bind(std::uint8_t row, std::uint32_t prevDownKB, std::uint32_t prevUpKB) {
+    state.Kept = MeterState::Keeping::Sealed;
     state.AdapterBound = true;
     state.AdapterRow = row;
     state.PrevDownKB = prevDownKB;

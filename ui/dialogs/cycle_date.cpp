@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "metering/readings.h"
 #include "metering/tick.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
@@ -33,6 +34,7 @@ void TCycleDateForm::BitBtn1Click() {
   MeterState& state = ports_.state;
   state.CycleDay = CheckedNarrow<std::uint16_t>(StrToInt(day));
   WriteValueNumber(ports_.store, stored::BillCycleDate, state.CycleDay);
+  ForgetReadings(state, ports_.store);
   RestartCycle(state, ports_.store, state.TodayMonth);
 }
 

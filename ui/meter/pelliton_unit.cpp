@@ -2,6 +2,7 @@
 
 #include "metering/accounting.h"
 #include "metering/loader.h"
+#include "metering/readings.h"
 #include "metering/tick.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
@@ -153,6 +154,7 @@ void TPellitonForm::ChangeNetworkAdaptor1Click() {
   state_.DialogAccepted = false;
   ports_.dialogs.ShowConnectionDialog();
   if (state_.DialogAccepted) {
+    ForgetReadings(state_, ports_.store);
     RestartCycle(meter_, state_.TodayMonth);
     state_.AdapterRow = kUnlocatedRow;
     state_.NetworkType = ReadValueText(ports_.store, stored::NetworkType);

@@ -5,6 +5,7 @@
 
 #include "metering/data_quantity.h"
 #include "metering/loader.h"
+#include "metering/readings.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
 #include "ui/meter/clock_color.h"
@@ -53,6 +54,7 @@ std::exception_ptr InstallOnFirstRun(MeterState& state, const FormPorts& ports) 
     ports.app.Terminate();
     return nullptr;
   }
+  ForgetReadings(state, ports.store);
   std::exception_ptr failure;
   try {
     StoreAutostart(ports);

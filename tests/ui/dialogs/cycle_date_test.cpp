@@ -48,7 +48,9 @@ TEST_F(CycleDateFormTest, OffersTwentyEightDaysPreselectsTheCurrentOneAndWaitsFo
 }
 
 TEST_F(CycleDateFormTest, YesStoresTheDayAndClearsTheCycleInOrder) {
+  store.Set("LastDown", "1000");
   Confirm(28);
+  EXPECT_FALSE(store.Has("LastDown"));  // the readings are forgotten
   ASSERT_EQ(app.boxes.size(), 1u);
   EXPECT_EQ(app.boxes[0].text, std::string(kCycleDateQuestion));
   EXPECT_EQ(app.boxes[0].caption, "Conformation");

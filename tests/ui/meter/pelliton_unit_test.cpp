@@ -155,7 +155,9 @@ TEST_F(ChangeNetworkTest, AnsweredNoChangesNothing) {
 
 TEST_F(ChangeNetworkTest, ConfirmedChoiceClearsTheCycleAndRebinds) {
   ConfirmInDialog("eth1");
+  store.Set("LastBoot", "13441208400000");
   form.ChangeNetworkAdaptor1Click();
+  EXPECT_FALSE(store.Has("LastBoot"));  // the readings are forgotten
   EXPECT_EQ(store.WrittenNames(),
             (std::vector<std::string>{"TotalData", "LastMonth", "Seconds", "Minutes", "Hours"}));
   EXPECT_EQ(store.Get("TotalData"), "0");

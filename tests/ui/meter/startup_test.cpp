@@ -14,7 +14,9 @@ using StartUpTest = FormTest;
 TEST_F(StartUpTest, ConfirmedFirstRunInstallsAndStartsTheMeter) {
   ConfirmInDialog("lo");
   app.exePath = u"C:\\Users\\\u041f\u0451\u0442\u0440\\\u8ba1\\Pelliton.exe";
+  store.Set("LastUp", "50");
   form.FormActivate();
+  EXPECT_FALSE(store.Has("LastUp"));  // the readings are forgotten
 
   EXPECT_EQ(dialogs.connectionShowings, 1);
   EXPECT_EQ(store.ReadRegistryWide(RootKey::CurrentUser, kRunKey, "Zorvane Pelliton"), app.exePath);
