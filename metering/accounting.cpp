@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "metering/checked.h"
 #include "metering/data_quantity.h"
 #include "metering/loader.h"
 #include "store/catalogue.h"
@@ -100,7 +101,9 @@ void CountGrowth(MeterContext& meter, const IfRow& row) {
 std::uint8_t CountConnectedTick(MeterContext& meter, const IfRow& row) {
   MeterState& state = meter.state;
   CountGrowth(meter, row);
-  state.TotalDataKB = CheckedAdd(CheckedAdd(state.TotalDataKB, state.DownDeltaKB), state.UpDeltaKB);
+  // More than 4,294,967,295 KB in a cycle: the total stays there and the time goes on.
+  state.TotalDataKB =
+      SaturatedAdd(SaturatedAdd(state.TotalDataKB, state.DownDeltaKB), state.UpDeltaKB);
   CarryConnectedTime(state);
 
   WriteValueNumber(meter.store, stored::TotalData, state.TotalDataKB);
