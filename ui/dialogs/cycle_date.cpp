@@ -33,7 +33,7 @@ void TCycleDateForm::BitBtn1Click() {
   MeterState& state = ports_.state;
   state.CycleDay = CheckedNarrow<std::uint16_t>(StrToInt(day));
   WriteValueNumber(ports_.store, stored::BillCycleDate, state.CycleDay);
-  RestartCycle(state, ports_.store, state.TodayMonth);
+  RestartCycle(state, ports_.store, ports_.clock.Now());
 }
 
 void TCycleDateForm::FormDestroy() {

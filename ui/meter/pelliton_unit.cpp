@@ -147,7 +147,7 @@ void TPellitonForm::ChangeNetworkAdaptor1Click() {
   state_.DialogAccepted = false;
   ports_.dialogs.ShowConnectionDialog();
   if (state_.DialogAccepted) {
-    RestartCycle(meter_, state_.TodayMonth);
+    RestartCycle(meter_, ports_.clock.Now());
     state_.AdapterRow = kUnlocatedRow;
     state_.NetworkType = ReadValueText(ports_.store, stored::NetworkType);
   }

@@ -7,6 +7,7 @@
 
 #include "connection_fakes.h"
 #include "dialog_fakes.h"
+#include "metering/tick.h"
 #include "store/errors.h"
 
 namespace pelliton::testing {
@@ -54,12 +55,39 @@ TEST_F(CycleDateFormTest, YesStoresTheDayAndClearsTheCycleInOrder) {
   EXPECT_EQ(app.boxes[0].caption, "Conformation");
   EXPECT_EQ(store.WrittenNames(), kApplyWrites);
   EXPECT_EQ(store.Get("BillCycleDate"), "28");
-  EXPECT_EQ(store.Get("LastMonth"), "12");  // today's month; in memory it stays 11
+  EXPECT_EQ(store.Get("LastMonth"), "11");  // 8 December: the 28th has not come yet
   EXPECT_EQ(store.Get("Hours"), "0");
   EXPECT_EQ(state.CycleDay, 28);
   EXPECT_EQ(state.LastMonth, 11);
   EXPECT_EQ(state.TotalDataKB + state.Hours, 0u);
   EXPECT_EQ(state.AllData, u"01 Nov, 2026");  // no history record
+}
+
+// LastMonth becomes the month whose new billing day has last passed, in memory and stored,
+// so that the next billing day rolls over and the change itself writes no history record.
+TEST_F(CycleDateFormTest, LastMonthIsTheMonthWhoseNewBillingDayLastPassed) {
+  const struct {
+    std::uint16_t month, day, picked, lastMonth, rollsOverOn;
+  } cases[] = {{11, 10, 20, 10, 20}, {11, 20, 20, 11, 0}, {11, 25, 20, 11, 0},
+               {1, 3, 15, 12, 15},   {12, 8, 8, 12, 0},   {3, 31, 28, 3, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.month) + "/" + std::to_string(c.day));
+    clock.SetDate(2026, c.month, c.day);
+    state.TodayMonth = c.month;
+    state.TodayDay = c.day;
+    state.AllData = u"?? ???, ????";
+    Confirm(c.picked);
+    EXPECT_EQ(state.LastMonth, c.lastMonth);
+    EXPECT_EQ(store.Get("LastMonth"), std::to_string(c.lastMonth));
+    // Today's tick never rolls over; the first tick on the new billing day of this month does.
+    EXPECT_FALSE(RolloverDue(state, c.month - c.lastMonth, clock.now, FakeLocale{}));
+    for (std::uint16_t day = c.day; day <= 28; ++day) {
+      state.TodayDay = day;
+      const bool due =
+          RolloverDue(state, c.month - c.lastMonth, {2026, c.month, day}, FakeLocale{});
+      EXPECT_EQ(due, day == c.rollsOverOn || (c.rollsOverOn != 0 && day > c.rollsOverOn)) << day;
+    }
+  }
 }
 
 TEST_F(CycleDateFormTest, NoChangesNothingAndLabel1AppliesThePreselectedDay) {
