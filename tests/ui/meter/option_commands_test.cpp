@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,47 @@ TEST_F(RemovalTest, AsksStopsDeletesThanksAndEnds) {
   EXPECT_TRUE(SettingsNames().empty());
   EXPECT_FALSE(store.Has("Zorvane Pelliton", kRunKey));
   EXPECT_EQ(store.Get("Other", kRunKey), "stays");
+}
+
+// Thanks only when both are gone, read back; otherwise the error names what stayed, and
+// the program ends all the same.
+TEST_F(RemovalTest, ReportsWhatCouldNotBeRemoved) {
+  const struct {
+    std::set<std::string> undeletable, wrongType;
+    bool autostartByHand;
+    std::string error;
+  } cases[] = {
+      {{"Zorvane Pelliton"}, {}, false, "Failed to delete 'Zorvane Pelliton'"},
+      {{"Zorvane Pelliton"}, {"Zorvane Pelliton"}, false, "Failed to delete 'Zorvane Pelliton'"},
+      {{"Software\\Zorvane\\Pelliton"},
+       {},
+       false,
+       "Failed to delete 'Software\\Zorvane\\Pelliton'"},
+      {{"Software\\Zorvane\\Pelliton", "Zorvane Pelliton"},
+       {},
+       false,
+       "Failed to delete 'Zorvane Pelliton'"},
+      {{}, {}, true, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    store = FakeStore{};
+    app = FakeApplication{};
+    SetUp();
+    store.undeletable = c.undeletable;
+    store.wrongType = c.wrongType;
+    if (c.autostartByHand) store.DeleteValue(RootKey::CurrentUser, kRunKey, "Zorvane Pelliton");
+    std::string error;
+    try {
+      form.RemovePrograme();
+    } catch (const RegistryError& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, c.error);
+    EXPECT_EQ(app.boxes.size(), c.error.empty() ? 2u : 1u);  // the question, then the thanks
+    EXPECT_TRUE(app.terminated);
+    EXPECT_FALSE(window.timerEnabled);
+  }
 }
 
 TEST_F(RemovalTest, NoChangesNothing) {
