@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -49,9 +50,12 @@ void StoreAllNine(FakeStore& store) {
 
 class LoaderTest : public ::testing::Test {
  protected:
+  // "0", or the first bad value's error; the fields load all the same.
   std::string Load() {
     return Outcome([&] {
-      LoadDataValuesFromRegistry(state, store, locale);
+      BadValues bad;
+      LoadDataValuesFromRegistry(state, store, locale, bad);
+      bad.RaiseFirst();
       return 0;
     });
   }
@@ -115,51 +119,55 @@ TEST_F(LoaderTest, TouchesNoOtherField) {
   EXPECT_EQ(state.TodayMonth, 12);
 }
 
-// One stored text at a time, with what the load gives and the field it lands in.
-TEST_F(LoaderTest, ConvertsEachTextOrRaises) {
+// One stored text at a time, with the error kept and what the field holds: a bad text
+// loads as absent, the default.
+TEST_F(LoaderTest, ConvertsEachTextOrTakesItAsAbsent) {
   struct Case {
-    std::string name, text, expected;
-    std::function<std::int64_t(const MeterState&)> field;
+    std::string name, text, error;
+    std::int64_t loaded;
   };
-  const auto cycleDay = [](const MeterState& s) { return s.CycleDay; };
-  const auto lastMonth = [](const MeterState& s) { return s.LastMonth; };
-  const auto total = [](const MeterState& s) { return s.TotalDataKB; };
-  const auto seconds = [](const MeterState& s) { return s.Seconds; };
-  const auto minutes = [](const MeterState& s) { return s.Minutes; };
-  const auto hours = [](const MeterState& s) { return s.Hours; };
+  const std::map<std::string, std::function<std::int64_t(const MeterState&)>> fields = {
+      {"BillCycleDate", [](const MeterState& s) { return s.CycleDay; }},
+      {"LastMonth", [](const MeterState& s) { return s.LastMonth; }},
+      {"TotalData", [](const MeterState& s) { return s.TotalDataKB; }},
+      {"Seconds", [](const MeterState& s) { return s.Seconds; }},
+      {"Minutes", [](const MeterState& s) { return s.Minutes; }},
+      {"Hours", [](const MeterState& s) { return s.Hours; }},
+  };
   const std::vector<Case> cases = {
-      {"TotalData", "4294967295", "4294967295", total},
-      {"TotalData", "$FFFFFFFF", "4294967295", total},
-      {"TotalData", "4294967296", NotAnInteger("4294967296"), nullptr},
-      {"TotalData", "-1", kRangeCheck, nullptr},
-      {"TotalData", "0", "0", total},
-      {"Hours", "65535", "65535", hours},
-      {"Hours", "65536", kRangeCheck, nullptr},
-      {"Hours", "-1", kRangeCheck, nullptr},
-      {"Seconds", "12a", "convert: '12a' is not a valid integer value", nullptr},
-      {"Seconds", " 42", "42", seconds},
-      {"Seconds", "42 ", NotAnInteger("42 "), nullptr},
-      {"Seconds", " ", NotAnInteger(" "), nullptr},
-      {"Minutes", "$10", "16", minutes},
-      {"Minutes", "0x3B", "59", minutes},
-      {"BillCycleDate", "0", "0", cycleDay},  // zero is not the default
-      {"BillCycleDate", "31", "31", cycleDay},
-      {"BillCycleDate", "65536", kRangeCheck, nullptr},
-      {"LastMonth", "13", "13", lastMonth},
-      {"LastMonth", "2147483648", NotAnInteger("2147483648"), nullptr},
+      {"TotalData", "4294967295", "0", 4294967295},
+      {"TotalData", "$FFFFFFFF", "0", 4294967295},
+      {"TotalData", "4294967296", NotAnInteger("4294967296"), 0},
+      {"TotalData", "-1", kRangeCheck, 0},
+      {"TotalData", "0", "0", 0},
+      {"Hours", "65535", "0", 65535},
+      {"Hours", "65536", kRangeCheck, 0},
+      {"Hours", "-1", kRangeCheck, 0},
+      {"Seconds", "12a", "convert: '12a' is not a valid integer value", 0},
+      {"Seconds", " 42", "0", 42},
+      {"Seconds", "42 ", NotAnInteger("42 "), 0},
+      {"Seconds", " ", NotAnInteger(" "), 0},
+      {"Minutes", "$10", "0", 16},
+      {"Minutes", "0x3B", "0", 59},
+      {"BillCycleDate", "0", "0", 0},  // zero is not the default
+      {"BillCycleDate", "31", "0", 31},
+      {"BillCycleDate", "65536", kRangeCheck, 1},
+      {"LastMonth", "13", "0", 13},
+      {"LastMonth", "2147483648", NotAnInteger("2147483648"), 0},
+      {"LastMonth", std::string(100000, '9'),
+       "convert: '" + std::string(64, '9') + "...' is not a valid integer value", 0},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name + " = " + c.text);
+    SCOPED_TRACE(c.name + " = " + c.text.substr(0, 20));
     state = Sentinels();
     store = FakeStore();
+    StoreAllNine(store);
     store.Set(c.name, c.text);
-    const std::string outcome = Load();
-    if (c.field) {
-      EXPECT_EQ(outcome, "0");
-      EXPECT_EQ(std::to_string(c.field(state)), c.expected);
-    } else {
-      EXPECT_EQ(outcome, c.expected);
-    }
+    EXPECT_EQ(Load(), c.error);
+    EXPECT_EQ(fields.at(c.name)(state), c.loaded);
+    EXPECT_EQ(state.AllData, u"Dec 08, 2026");  // and the rest loads
+    EXPECT_TRUE(state.ShuffleOn);
+    EXPECT_EQ(store.Get(c.name), c.text);  // the stored text stays until next written
   }
 }
 
@@ -221,18 +229,26 @@ TEST_F(LoaderTest, HistoryIsWidenedThroughTheCodePage) {
   EXPECT_EQ(state.AllData, u"\u00E9t\u00E9");
 }
 
-// A failure at "Minutes" leaves the earlier steps loaded and the later ones as they were.
-TEST_F(LoaderTest, FailureLeavesEarlierStepsLoadedAndLaterOnesUnchanged) {
+// A bad "Minutes" or a bad first step loads as absent; every other step loads, and the first
+// error is the one kept.
+TEST_F(LoaderTest, ABadValueLoadsAsAbsentAndTheRestLoads) {
   struct Case {
     std::string what;
     std::function<void(FakeStore&)> spoil;
     std::string expected;
+    std::uint16_t cycleDay, minutes;
   };
   const std::vector<Case> cases = {
       {"wrong type", [](FakeStore& s) { s.wrongType = {"Minutes"}; },
-       "store: Invalid data type for 'Minutes'"},
-      {"not a number", [](FakeStore& s) { s.Set("Minutes", "5 min"); }, NotAnInteger("5 min")},
-      {"out of range", [](FakeStore& s) { s.Set("Minutes", "70000"); }, kRangeCheck},
+       "store: Invalid data type for 'Minutes'", 15, 0},
+      {"not a number", [](FakeStore& s) { s.Set("Minutes", "5 min"); }, NotAnInteger("5 min"), 15,
+       0},
+      {"out of range", [](FakeStore& s) { s.Set("Minutes", "70000"); }, kRangeCheck, 15, 0},
+      {"first step",
+       [](FakeStore& s) {
+         s.wrongType = {"BillCycleDate", "FreezeOn"};
+       },
+       "store: Invalid data type for 'BillCycleDate'", 1, 59},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -241,26 +257,17 @@ TEST_F(LoaderTest, FailureLeavesEarlierStepsLoadedAndLaterOnesUnchanged) {
     StoreAllNine(store);
     c.spoil(store);
     EXPECT_EQ(Load(), c.expected);
-    EXPECT_EQ(store.readNames.back(), "Minutes");
-    EXPECT_EQ(state.CycleDay, 15);
+    EXPECT_EQ(store.reads, 9);
+    EXPECT_EQ(state.CycleDay, c.cycleDay);
     EXPECT_EQ(state.LastMonth, 4);
     EXPECT_EQ(state.TotalDataKB, 123456u);
     EXPECT_EQ(state.AllData, u"Dec 08, 2026");
     EXPECT_EQ(state.Seconds, 58);
-    EXPECT_EQ(state.Minutes, 9);
-    EXPECT_EQ(state.Hours, 9);
-    EXPECT_TRUE(state.FreezeOn);
+    EXPECT_EQ(state.Minutes, c.minutes);
+    EXPECT_EQ(state.Hours, 1000);
+    EXPECT_EQ(state.FreezeOn, c.what != "first step");
     EXPECT_TRUE(state.ShuffleOn);
   }
-}
-
-TEST_F(LoaderTest, WrongTypeAtTheFirstStepChangesNothing) {
-  StoreAllNine(store);
-  store.wrongType = {"BillCycleDate"};
-  EXPECT_EQ(Load(), "store: Invalid data type for 'BillCycleDate'");
-  EXPECT_EQ(state.CycleDay, 9);
-  EXPECT_EQ(state.AllData, u"old");
-  EXPECT_EQ(store.reads, 1);
 }
 
 }  // namespace
