@@ -10,7 +10,6 @@ namespace {
 
 using testing::kKB;
 using testing::MakeRow;
-using testing::MeterRig;
 using testing::MeterTest;
 using Names = std::vector<std::string>;
 
@@ -283,27 +282,15 @@ TEST_F(Accounting, ConnectedTimeCarriesAtSixty) {
   }
 }
 
-TEST_F(Accounting, ATotalPast32BitsStaysAtItsTopAndTheTickCounts) {
-  const struct {
-    std::uint32_t total, downKB, upKB, want;
-  } cases[] = {
-      {4294967290u, 10, 0, 4294967295u},
-      {4294967290u, 5, 0, 4294967295u},
-      {4294967290u, 4, 0, 4294967294u},
-      {4294967295u, 3, 7, 4294967295u},
-      {4294967000u, 4000000, 4000000, 4294967295u},
-  };
-  for (const auto& c : cases) {
-    MeterRig rig;
-    rig.AddRows(1, 0, 100 + c.downKB, 100 + c.upKB);
-    rig.Bind(0, 100, 100);
-    rig.state.TotalDataKB = c.total;
-    EXPECT_EQ(GetConnectedState(rig.meter), 1) << c.total;
-    EXPECT_TRUE(rig.state.AdapterBound);
-    EXPECT_EQ(rig.state.TotalDataKB, c.want);
-    EXPECT_EQ(rig.store.Get("TotalData"), std::to_string(c.want));
-    EXPECT_EQ(rig.state.DownDeltaKB, c.downKB);
-  }
+TEST_F(Accounting, ATotalPast32BitsStaysAtItsTopAndTheStepCounts) {
+  AddRows(1, 0, 110, 0);
+  Bind(0, 100, 0);
+  state.TotalDataKB = 4294967290u;
+  EXPECT_EQ(GetConnectedState(meter), 1);
+  EXPECT_TRUE(state.AdapterBound);
+  EXPECT_EQ(state.TotalDataKB, 4294967295u);
+  EXPECT_EQ(state.DownDeltaKB, 10u);
+  EXPECT_EQ(store.Get("TotalData"), "4294967295");
 }
 
 TEST_F(Accounting, AFailingWriteLeavesEarlierChangesStanding) {
