@@ -24,6 +24,7 @@ class DiscardingStore : public SettingsStore {
   void DeleteRegistry(RootKey, std::string_view) override {}
   void DeleteValue(RootKey, std::string_view, std::string_view) override {}
   void StopWriting() override {}
+  bool KeyExists(RootKey, std::string_view) override { return true; }
 };
 
 class DiscardingView : public MeterView {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "metering/checked.h"
 #include "metering/data_quantity.h"
 #include "metering/loader.h"
 #include "metering/readings.h"
@@ -55,11 +56,6 @@ void ShowCode(MeterContext& meter, std::string_view code) {
   meter.view.SetLabel3(TimeText(meter.state));
 }
 
-// Adds to the cycle's total; past 4,294,967,295 KB it raises RangeError.
-void AddToTotal(MeterState& state, std::uint64_t kilobytes) {
-  state.TotalDataKB = CheckedAdd(state.TotalDataKB, static_cast<std::int64_t>(kilobytes));
-}
-
 std::uint8_t Disconnected(MeterContext& meter) {
   meter.state.AdapterBound = false;
   ShowCode(meter, "DC");
@@ -106,7 +102,9 @@ void CountGrowth(MeterContext& meter, const IfRow& row) {
 std::uint8_t CountConnectedTick(MeterContext& meter, const IfRow& row) {
   MeterState& state = meter.state;
   CountGrowth(meter, row);
-  state.TotalDataKB = CheckedAdd(CheckedAdd(state.TotalDataKB, state.DownDeltaKB), state.UpDeltaKB);
+  // More than 4,294,967,295 KB in a cycle: the total stays there and the time goes on.
+  state.TotalDataKB =
+      SaturatedAdd(SaturatedAdd(state.TotalDataKB, state.DownDeltaKB), state.UpDeltaKB);
   CarryConnectedTime(state);
 
   // The readings go first: a kill before "TotalData" loses this tick's growth, and the next
@@ -149,7 +147,7 @@ std::uint8_t Bind(MeterContext& meter, const IfRow& row, std::uint8_t index) {
   Remember64(state, row.dwIndex, meter.table.ReadCounters64(row.dwIndex));
   LoadDataValuesFromRegistry(state, meter.store, meter.locale);
   const std::uint64_t uncounted = UncountedKB(meter.store, meter.clock, PresentReadings(state));
-  AddToTotal(state, uncounted);
+  state.TotalDataKB = SaturatedAdd(state.TotalDataKB, uncounted);
   KeepReadings(meter);
   if (uncounted != 0) WriteValueNumber(meter.store, stored::TotalData, state.TotalDataKB);
   state.AdapterBound = true;

@@ -40,6 +40,26 @@ std::u16string MonthName(std::uint16_t month, const Locale& locale) {
   return name;
 }
 
+// The number of the decimal digits in `text`; nothing when any is not a digit.
+std::optional<std::uint16_t> Number(std::u16string_view text) {
+  unsigned value = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return std::nullopt;
+    value = value * 10 + (c - u'0');
+  }
+  return static_cast<std::uint16_t>(value);
+}
+
+std::optional<std::uint16_t> MonthNumber(std::u16string_view name, const Locale& locale) {
+  for (std::uint16_t month = 1; month <= 12; ++month) {
+    if (name == MonthName(month, locale)) return month;
+  }
+  for (std::uint16_t month = 1; month <= 12; ++month) {
+    if (name == kEnglishMonths[month - 1u]) return month;
+  }
+  return std::nullopt;
+}
+
 // Inserts `piece` before the zero-based `position`; a position past the end appends.
 void Insert(std::u16string& text, std::size_t position, std::u16string_view piece) {
   text.insert(std::min(position, text.size()), piece);
@@ -49,6 +69,18 @@ void Insert(std::u16string& text, std::size_t position, std::u16string_view piec
 
 std::u16string FormatCycleDate(const LocalDateTime& date, const Locale& locale) {
   return Digits(date.Day, 2) + u" " + MonthName(date.Month, locale) + u", " + Digits(date.Year, 4);
+}
+
+std::optional<LocalDateTime> CycleStartDate(std::u16string_view allData, const Locale& locale) {
+  if (allData.size() < kHeadLength || allData.substr(2, 1) != u" " ||
+      allData.substr(6, 2) != u", ") {
+    return std::nullopt;
+  }
+  const auto day = Number(allData.substr(0, 2));
+  const auto month = MonthNumber(allData.substr(3, kMonthNameLength), locale);
+  const auto year = Number(allData.substr(8, 4));
+  if (!day || !month || !year) return std::nullopt;
+  return LocalDateTime{.Year = *year, .Month = *month, .Day = *day};
 }
 
 std::u16string InsertFinishedCycle(std::u16string_view allData, std::u16string_view date,

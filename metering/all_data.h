@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,11 @@ inline constexpr std::size_t kAllDataMaxLength = kHeadLength + kMaxRecords * kRe
 // "dd mmm, yyyy" (15 Dec, 2026). The month is the locale's abbreviation when that is exactly
 // three characters, otherwise the English one, so that every date is 12 characters wide.
 std::u16string FormatCycleDate(const LocalDateTime& date, const Locale& locale);
+
+// The start date at the head of AllData when it reads as "dd mmm, yyyy" with a month name
+// FormatCycleDate writes (the locale's three-letter one or the English one); nothing for
+// the placeholder "?? ???, ????" or any other text.
+std::optional<LocalDateTime> CycleStartDate(std::u16string_view allData, const Locale& locale);
 
 // The history after a rollover on `date`: the old head becomes the start of a new record
 // ending on `date`, with `quantity` right-aligned in 11 characters (a longer one is not cut),

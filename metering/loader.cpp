@@ -24,16 +24,23 @@ std::int64_t ConnectedSeconds(const MeterState& state) {
 }
 
 void LoadDataValuesFromRegistry(MeterState& state, SettingsStore& store, const Locale& locale) {
-  state.CycleDay = CheckedNarrow<std::uint16_t>(ReadValueNumber(store, stored::BillCycleDate));
-  state.LastMonth = CheckedNarrow<std::uint16_t>(ReadValueNumber(store, stored::LastMonth));
-  state.TotalDataKB = CheckedNarrow<std::uint32_t>(ReadValueNumber(store, stored::TotalData));
-  state.AllData = locale.Widen(ReadValueText(store, stored::AllData));
-  state.Seconds = CheckedNarrow<std::uint16_t>(ReadValueNumber(store, stored::Seconds));
-  state.Minutes = CheckedNarrow<std::uint16_t>(ReadValueNumber(store, stored::Minutes));
-  state.Hours = CheckedNarrow<std::uint16_t>(ReadValueNumber(store, stored::Hours));
+  BadValues unreported;
+  LoadDataValuesFromRegistry(state, store, locale, unreported);
+}
+
+void LoadDataValuesFromRegistry(MeterState& state, SettingsStore& store, const Locale& locale,
+                                BadValues& bad) {
+  const auto number = [&](const StoredValue& value) { return ReadValueNumber(store, value, bad); };
+  state.CycleDay = CheckedNarrow<std::uint16_t>(number(stored::BillCycleDate));
+  state.LastMonth = CheckedNarrow<std::uint16_t>(number(stored::LastMonth));
+  state.TotalDataKB = CheckedNarrow<std::uint32_t>(number(stored::TotalData));
+  state.AllData = locale.Widen(ReadValueText(store, stored::AllData, bad));
+  state.Seconds = CheckedNarrow<std::uint16_t>(number(stored::Seconds));
+  state.Minutes = CheckedNarrow<std::uint16_t>(number(stored::Minutes));
+  state.Hours = CheckedNarrow<std::uint16_t>(number(stored::Hours));
   SetConnectedTime(state, ConnectedSeconds(state));
-  state.FreezeOn = ReadValueFlag(store, stored::FreezeOn);
-  state.ShuffleOn = ReadValueFlag(store, stored::ShuffleOn);
+  state.FreezeOn = ReadValueFlag(store, stored::FreezeOn, bad);
+  state.ShuffleOn = ReadValueFlag(store, stored::ShuffleOn, bad);
 }
 
 }  // namespace pelliton

@@ -1,5 +1,7 @@
 #include "metering/tick.h"
 
+#include <utility>
+
 #include "metering/accounting.h"
 #include "metering/all_data.h"
 #include "metering/allowance.h"
@@ -10,30 +12,75 @@
 
 namespace pelliton {
 
-void Timer1Timer(MeterContext& meter) {
+namespace {
+
+std::uint16_t DaysInMonth(std::uint16_t year, std::uint16_t month) {
+  if (month == 2) {
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return leap ? 29 : 28;
+  }
+  return month == 4 || month == 6 || month == 9 || month == 11 ? 30 : 31;
+}
+
+bool Earlier(const LocalDateTime& a, const LocalDateTime& b) {
+  if (a.Year != b.Year) return a.Year < b.Year;
+  if (a.Month != b.Month) return a.Month < b.Month;
+  return a.Day < b.Day;
+}
+
+void Tick(MeterContext& meter, const LocalDateTime& now) {
   MeterState& state = meter.state;
-  meter.view.SetTimer1Enabled(false);
-  const LocalDateTime now = meter.clock.Now();
   state.TodayMonth = now.Month;
   state.TodayDay = now.Day;
   const int diff = int{state.TodayMonth} - int{state.LastMonth};
 
   if (GetConnectedState(meter) == 1) {
-    if (RolloverDue(state, diff)) RollOver(meter, now);
+    if (RolloverDue(state, diff, now, meter.locale)) RollOver(meter, now);
     WatchAllowance(meter, now);
     // The connected time stops at the longest the fields hold rather than overflow Hours.
     if (ConnectedSeconds(state) + 2 <= kLongestConnectedTime) {
       state.Seconds = CheckedAdd(state.Seconds, 2);
     }
   }
+}
+
+}  // namespace
+
+void Timer1Timer(MeterContext& meter) {
+  meter.view.SetTimer1Enabled(false);
+  const LocalDateTime now = meter.clock.Now();
+  try {
+    Tick(meter, now);
+  } catch (...) {
+    // Whatever the tick raised, the meter ticks on: one failed write must not stop it for
+    // the rest of the run.
+    meter.view.SetTimer1Enabled(true);
+    throw;
+  }
   meter.view.SetTimer1Enabled(true);
 }
 
-// A step of one month waits for the cycle day; a jump of two or more months, counted
-// across the turn of the year, rolls over at once.
-bool RolloverDue(const MeterState& state, int diff) {
-  return (state.TodayMonth != state.LastMonth && state.TodayDay >= state.CycleDay) ||
-         (diff >= -10 && diff <= -1) || diff >= 2;
+bool BillingDayReached(std::uint16_t cycleDay, const LocalDateTime& today) {
+  const std::uint16_t lastDay = DaysInMonth(today.Year, today.Month);
+  return today.Day >= cycleDay || (cycleDay > lastDay && today.Day == lastDay);
+}
+
+std::uint16_t BilledMonth(std::uint16_t cycleDay, const LocalDateTime& today) {
+  if (BillingDayReached(cycleDay, today)) return today.Month;
+  return today.Month <= 1 ? 12 : static_cast<std::uint16_t>(today.Month - 1);
+}
+
+// A step of one month waits for the billing day; a jump of two or more months, counted
+// across the turn of the year, rolls over at once. Nothing rolls over while the clock
+// stands before the start of the cycle in progress (a clock set back).
+bool RolloverDue(const MeterState& state, int diff, const LocalDateTime& today,
+                 const Locale& locale) {
+  const bool due =
+      (state.TodayMonth != state.LastMonth && BillingDayReached(state.CycleDay, today)) ||
+      (diff >= -10 && diff <= -1) || diff >= 2;
+  if (!due) return false;
+  const std::optional<LocalDateTime> start = CycleStartDate(state.AllData, locale);
+  return !start || !Earlier(today, *start);
 }
 
 void RollOver(MeterContext& meter, const LocalDateTime& today) {
@@ -41,18 +88,20 @@ void RollOver(MeterContext& meter, const LocalDateTime& today) {
   const std::u16string date = FormatCycleDate(today, meter.locale);
   const std::u16string total =
       meter.locale.Widen(FormatDataQuantity(state.TotalDataKB, meter.locale.NumberSeparators()));
-  state.AllData = InsertFinishedCycle(state.AllData, date, total, state.Hours, state.Minutes);
-  WriteValueText(meter.store, stored::AllData, meter.locale.Narrow(state.AllData));
-
-  state.LastMonth = state.TodayMonth;
-  RestartCycle(meter, state.LastMonth);
+  std::u16string allData =
+      InsertFinishedCycle(state.AllData, date, total, state.Hours, state.Minutes);
+  // Kept once stored: a write that fails leaves the whole rollover to a later tick.
+  WriteValueText(meter.store, stored::AllData, meter.locale.Narrow(allData));
+  state.AllData = std::move(allData);
+  RestartCycle(meter, today);
 }
 
-void RestartCycle(MeterContext& meter, std::uint16_t storedLastMonth) {
-  RestartCycle(meter.state, meter.store, storedLastMonth);
+void RestartCycle(MeterContext& meter, const LocalDateTime& today) {
+  RestartCycle(meter.state, meter.store, today);
 }
 
-void RestartCycle(MeterState& state, SettingsStore& store, std::uint16_t storedLastMonth) {
+void RestartCycle(MeterState& state, SettingsStore& store, const LocalDateTime& today) {
+  state.LastMonth = BilledMonth(state.CycleDay, today);
   state.DownDeltaKB = 0;
   state.UpDeltaKB = 0;
   state.TotalDataKB = 0;
@@ -60,7 +109,7 @@ void RestartCycle(MeterState& state, SettingsStore& store, std::uint16_t storedL
   state.Minutes = 0;
   state.Hours = 0;
   WriteValueNumber(store, stored::TotalData, 0);
-  WriteValueNumber(store, stored::LastMonth, storedLastMonth);
+  WriteValueNumber(store, stored::LastMonth, state.LastMonth);
   WriteValueNumber(store, stored::Seconds, 0);
   WriteValueNumber(store, stored::Minutes, 0);
   WriteValueNumber(store, stored::Hours, 0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "metering/meter_context.h"
@@ -7,21 +8,32 @@
 namespace pelliton {
 
 // The two-second tick: Timer1 off, today's date, accounting, on a connected tick the
-// rollover check and two seconds of connected time, Timer1 on again. An error that leaves
-// the tick leaves Timer1 disabled.
+// rollover check and two seconds of connected time, Timer1 on again, also when the tick
+// raises (the error goes on to the caller).
 void Timer1Timer(MeterContext& meter);
 
-// Whether a connected tick rolls the cycle over; diff is TodayMonth - LastMonth taken
-// before the accounting step.
-bool RolloverDue(const MeterState& state, int diff);
+// Whether today is on or after the billing day of its month. In a month shorter than
+// cycleDay (a day 31 in April, a day 30 in February) the month's last day is its billing day.
+bool BillingDayReached(std::uint16_t cycleDay, const LocalDateTime& today);
+
+// The month whose billing day has last passed: today's month once its billing day has come,
+// else the month before (12 in January). What "LastMonth" holds after every restart of the
+// cycle.
+std::uint16_t BilledMonth(std::uint16_t cycleDay, const LocalDateTime& today);
+
+// Whether a connected tick on `today` rolls the cycle over; diff is TodayMonth - LastMonth
+// taken before the accounting step. Never while today is earlier than the start date at the
+// head of AllData.
+bool RolloverDue(const MeterState& state, int diff, const LocalDateTime& today,
+                 const Locale& locale);
 
 // Moves the finished cycle into AllData, restarts the figures and stores them.
 void RollOver(MeterContext& meter, const LocalDateTime& today);
 
-// Sets the cycle's figures to zero and stores them ("TotalData", "LastMonth" as given,
-// "Seconds", "Minutes", "Hours"), and arms the allowance's warnings again. LastMonth in
-// memory is the caller's business.
-void RestartCycle(MeterContext& meter, std::uint16_t storedLastMonth);
-void RestartCycle(MeterState& state, SettingsStore& store, std::uint16_t storedLastMonth);
+// Sets the cycle's figures to zero and LastMonth to the billed month of `today`, in memory
+// and in the store ("TotalData", "LastMonth", "Seconds", "Minutes", "Hours", in that order),
+// and arms the allowance's warnings again.
+void RestartCycle(MeterContext& meter, const LocalDateTime& today);
+void RestartCycle(MeterState& state, SettingsStore& store, const LocalDateTime& today);
 
 }  // namespace pelliton

@@ -148,4 +148,12 @@ void RegistryStore::DeleteValue(RootKey root, std::string_view key, std::string_
   RegDeleteValueA(handle.Get(), valueName.c_str());
 }
 
+bool RegistryStore::KeyExists(RootKey root, std::string_view key) {
+  const std::string path(key);
+  HKEY handle = nullptr;
+  const LONG result = RegOpenKeyExA(RootHandle(root), path.c_str(), 0, KEY_READ, &handle);
+  if (result == ERROR_SUCCESS) RegCloseKey(handle);
+  return result != ERROR_FILE_NOT_FOUND;  // one that cannot be opened is there all the same
+}
+
 }  // namespace pelliton

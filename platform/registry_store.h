@@ -19,6 +19,7 @@ class RegistryStore : public SettingsStore {
                                   std::string_view name) override;
   void DeleteRegistry(RootKey root, std::string_view key) override;
   void DeleteValue(RootKey root, std::string_view key, std::string_view name) override;
+  bool KeyExists(RootKey root, std::string_view key) override;
   void StopWriting() override { writing_ = false; }
 
  private:

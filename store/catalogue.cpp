@@ -1,6 +1,7 @@
 #include "store/catalogue.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "store/errors.h"
 #include "store/int_parse.h"
@@ -15,6 +16,21 @@ std::string Read(SettingsStore& store, const StoredValue& value) {
 
 bool IsNumber(const StoredValue& value) {
   return value.form == TextForm::Signed || value.form == TextForm::Unsigned;
+}
+
+// What `read` gives, or `absent` for a bad stored value, which `bad` keeps.
+template <class T, class Read>
+T OrAbsent(BadValues& bad, T absent, Read&& read) {
+  try {
+    return read();
+  } catch (const ConvertError&) {
+    bad.Keep(std::current_exception());
+  } catch (const RangeError&) {
+    bad.Keep(std::current_exception());
+  } catch (const RegistryError&) {
+    bad.Keep(std::current_exception());
+  }
+  return absent;
 }
 
 }  // namespace
@@ -45,6 +61,31 @@ std::int64_t ReadValueNumber(SettingsStore& store, const StoredValue& value,
 bool ReadValueFlag(SettingsStore& store, const StoredValue& value) {
   const std::string text = Read(store, value);
   return value.form == TextForm::FlagOn ? text != "0" : text == "1";
+}
+
+void BadValues::Keep(std::exception_ptr error) noexcept {
+  if (!first_) first_ = std::move(error);
+}
+
+void BadValues::RaiseFirst() const {
+  if (first_) std::rethrow_exception(first_);
+}
+
+std::string ReadValueText(SettingsStore& store, const StoredValue& value, BadValues& bad) {
+  return OrAbsent(bad, std::string(value.defaultText), [&] { return ReadValueText(store, value); });
+}
+
+std::int64_t ReadValueNumber(SettingsStore& store, const StoredValue& value, BadValues& bad) {
+  return OrAbsent(bad, value.defaultNumber, [&] { return ReadValueNumber(store, value); });
+}
+
+std::int64_t ReadValueNumber(SettingsStore& store, const StoredValue& value,
+                             std::int64_t defaultNumber, BadValues& bad) {
+  return OrAbsent(bad, defaultNumber, [&] { return ReadValueNumber(store, value, defaultNumber); });
+}
+
+bool ReadValueFlag(SettingsStore& store, const StoredValue& value, BadValues& bad) {
+  return OrAbsent(bad, value.defaultNumber != 0, [&] { return ReadValueFlag(store, value); });
 }
 
 void WriteValueText(SettingsStore& store, const StoredValue& value, std::string_view text) {

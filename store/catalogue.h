@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -121,6 +122,28 @@ std::int64_t ReadValueNumber(SettingsStore& store, const StoredValue& value,
                              std::int64_t defaultNumber);
 // A FlagOff or FlagOn value.
 bool ReadValueFlag(SettingsStore& store, const StoredValue& value);
+
+// The bad stored values met by a series of reads: a text that does not convert, a number
+// out of range, a value of another type. Each reads as absent (its default) and the series
+// goes on; the first error is kept to be shown once, when the series is done. The stored
+// text stays until the value is next written.
+class BadValues {
+ public:
+  // Keeps `error` unless an earlier one is kept.
+  void Keep(std::exception_ptr error) noexcept;
+  // Raises the first error kept, if any.
+  void RaiseFirst() const;
+
+ private:
+  std::exception_ptr first_;
+};
+
+// The readers above, with a bad value read as absent and kept in `bad`.
+std::string ReadValueText(SettingsStore& store, const StoredValue& value, BadValues& bad);
+std::int64_t ReadValueNumber(SettingsStore& store, const StoredValue& value, BadValues& bad);
+std::int64_t ReadValueNumber(SettingsStore& store, const StoredValue& value,
+                             std::int64_t defaultNumber, BadValues& bad);
+bool ReadValueFlag(SettingsStore& store, const StoredValue& value, BadValues& bad);
 
 void WriteValueText(SettingsStore& store, const StoredValue& value, std::string_view text);
 void WriteValueNumber(SettingsStore& store, const StoredValue& value, std::int64_t number);

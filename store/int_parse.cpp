@@ -59,10 +59,12 @@ std::optional<Scanned> Scan(std::string_view text, std::uint64_t decimalLimit) {
   return result;
 }
 
+// A text longer than kQuotedLength is quoted up to there, followed by "...".
 std::string NotAnInteger(std::string_view text) {
   std::string message = "'";
-  message.append(text).append("' is not a valid integer value");
-  return message;
+  message.append(text.substr(0, kQuotedLength));
+  if (text.size() > kQuotedLength) message.append("...");
+  return message.append("' is not a valid integer value");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -8,7 +9,11 @@
 
 namespace pelliton {
 
-// "'<text>' is not a valid integer value", with the whole text as given.
+// The most of a bad text that an error message quotes.
+inline constexpr std::size_t kQuotedLength = 64;
+
+// "'<text>' is not a valid integer value", with the text as given, cut after kQuotedLength
+// characters and then followed by "..." (a stored value may be a megabyte long).
 class ConvertError : public std::runtime_error {
  public:
   explicit ConvertError(std::string_view text);

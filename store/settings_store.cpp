@@ -22,4 +22,8 @@ RegistryError RegistryError::InvalidDataType(std::string_view name) {
   return RegistryError(Quoted("Invalid data type for ", name));
 }
 
+RegistryError RegistryError::FailedToDelete(std::string_view name) {
+  return RegistryError(Quoted("Failed to delete ", name));
+}
+
 }  // namespace pelliton

@@ -10,12 +10,13 @@ namespace pelliton {
 enum class RootKey { CurrentUser };
 
 // A failure of the store itself: "Failed to set data for '<name>'",
-// "Invalid data type for '<name>'".
+// "Invalid data type for '<name>'", "Failed to delete '<name>'".
 class RegistryError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
   static RegistryError FailedToSetData(std::string_view name);
   static RegistryError InvalidDataType(std::string_view name);
+  static RegistryError FailedToDelete(std::string_view name);
 };
 
 // The per-user store of named string values (8-bit text in the system code page). Each call
@@ -40,6 +41,8 @@ class SettingsStore {
   virtual void DeleteRegistry(RootKey root, std::string_view key) = 0;
   // Deletes one value of an existing key (the autostart entry). Never reports.
   virtual void DeleteValue(RootKey root, std::string_view key, std::string_view name) = 0;
+  // Whether `key` is there, also when it cannot be opened.
+  virtual bool KeyExists(RootKey root, std::string_view key) = 0;
   // For good: every later write is skipped silently, as for a key that cannot be opened,
   // so that nothing creates the settings key again after a removal. Deletions still work.
   virtual void StopWriting() = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -54,12 +55,20 @@ class FakeStore : public SettingsStore {
   void DeleteRegistry(RootKey, std::string_view key) override {
     deletedKeys.push_back(std::string(key));
     journal.Note("delete key " + std::string(key));
+    if (undeletable.count(std::string(key))) return;
     std::erase_if(values, [&](const auto& kv) { return kv.first.first == key; });
   }
 
   void DeleteValue(RootKey, std::string_view key, std::string_view name) override {
-    values.erase({std::string(key), std::string(name)});
     journal.Note("delete value " + std::string(name));
+    if (undeletable.count(std::string(name))) return;
+    values.erase({std::string(key), std::string(name)});
+  }
+
+  // A key exists while it holds a value.
+  bool KeyExists(RootKey, std::string_view key) override {
+    return std::any_of(values.begin(), values.end(),
+                       [&](const auto& kv) { return kv.first.first == key; });
   }
 
   void StopWriting() override {
@@ -95,6 +104,7 @@ class FakeStore : public SettingsStore {
   std::set<std::string> failingWrites;  // value names whose write raises
   std::set<std::string> wrongType;      // value names that read as a non-string type
   std::set<std::string> lockedKeys;     // keys that cannot be opened for writing
+  std::set<std::string> undeletable;    // keys and value names whose deletion does nothing
   bool writingStopped = false;
   CallJournal journal;  // writes and deletions, in order
   int reads = 0;

@@ -66,7 +66,8 @@ void Compare(std::string_view text, bool unsignedDestination, Convert convert) {
   } catch (const ConvertError& e) {
     Check(!expected.has_value());
     std::string message = "'";
-    message.append(text).append("' is not a valid integer value");
+    message.append(text.substr(0, 64)).append(text.size() > 64 ? "..." : "");
+    message.append("' is not a valid integer value");
     Check(e.Message() == message);
     Check(std::strcmp(e.what(), message.c_str()) == 0);
   }

@@ -305,16 +305,15 @@ TEST_F(Accounting, ConnectedTimeCarriesAtSixty) {
   }
 }
 
-TEST_F(Accounting, ATotalPast32BitsEndsTheStepKeepingTheTotal) {
+TEST_F(Accounting, ATotalPast32BitsStaysAtItsTopAndTheStepCounts) {
   AddRows(1, 0, 110, 0);
   Bind(0, 100, 0);
   state.TotalDataKB = 4294967290u;
-  EXPECT_EQ(GetConnectedState(meter), 0);
-  EXPECT_FALSE(state.AdapterBound);
-  EXPECT_EQ(state.TotalDataKB, 4294967290u);
+  EXPECT_EQ(GetConnectedState(meter), 1);
+  EXPECT_TRUE(state.AdapterBound);
+  EXPECT_EQ(state.TotalDataKB, 4294967295u);
   EXPECT_EQ(state.DownDeltaKB, 10u);
-  EXPECT_EQ(state.PrevDownKB, 110u);
-  EXPECT_TRUE(store.writes.empty());
+  EXPECT_EQ(store.Get("TotalData"), "4294967295");
 }
 
 TEST_F(Accounting, AFailingWriteLeavesEarlierChangesStanding) {
@@ -331,20 +330,24 @@ TEST_F(Accounting, AFailingWriteLeavesEarlierChangesStanding) {
   EXPECT_EQ(view.label1, "before");
 }
 
-TEST_F(Accounting, ALoadFailureDuringTheSearchLeavesTheRowUnbound) {
+// A bad stored value found by the search loads as absent and the row is bound: the meter
+// counts, and nothing is shown (start-up has shown it once).
+TEST_F(Accounting, ABadValueAtTheSearchLoadsAsAbsentAndTheRowBinds) {
   AddRows(2, 1, 100, 0);
   store.Set("TotalData", "42");
   store.Set("Minutes", "12a");
   store.Set("Hours", "9");
-  EXPECT_EQ(GetConnectedState(meter), 0);
-  EXPECT_FALSE(state.AdapterBound);
+  EXPECT_EQ(GetConnectedState(meter), 1);
+  EXPECT_TRUE(state.AdapterBound);
   EXPECT_EQ(state.AdapterRow, 1);
   EXPECT_EQ(state.PrevDownKB, 100u);
   EXPECT_EQ(state.TotalDataKB, 42u);
-  EXPECT_EQ(state.Hours, 0);
-  EXPECT_EQ(view.label1, "DC");
-  // The stored text is unchanged, so the next search fails the same way.
-  EXPECT_EQ(GetConnectedState(meter), 0);
+  EXPECT_EQ(state.Minutes, 0);
+  EXPECT_EQ(state.Hours, 9);
+  Chosen().dwInOctets = 110 * kKB;
+  EXPECT_EQ(GetConnectedState(meter), 1);
+  EXPECT_EQ(store.Get("TotalData"), "52");
+  EXPECT_EQ(store.Get("Minutes"), "0");  // replaced at its next write
 }
 
 TEST_F(Accounting, ARowWithoutDescriptionBytesEndsTheStep) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "metering/checked.h"
 #include "store/errors.h"
 
 namespace pelliton {
@@ -13,6 +14,12 @@ TEST(CheckedArithmetic, FitsTheFieldWidthOrRaises) {
   EXPECT_THROW(CheckedNarrow<std::uint8_t>(256), RangeError);
   EXPECT_THROW(CheckedNarrow<std::uint16_t>(-1), RangeError);
   EXPECT_EQ(CheckedNarrow<std::uint8_t>(255), 255);
+}
+
+TEST(SaturatedAdd, StopsAtTheTop) {
+  EXPECT_EQ(SaturatedAdd<std::uint32_t>(4294967290u, 4), 4294967294u);
+  EXPECT_EQ(SaturatedAdd<std::uint32_t>(4294967290u, 6), 4294967295u);
+  EXPECT_EQ(SaturatedAdd<std::uint32_t>(0, 1ull << 40), 4294967295u);
 }
 
 TEST(CheckedArithmetic, CarriesTheSystemMessage) {

@@ -49,9 +49,12 @@ void StoreAllNine(FakeStore& store) {
 
 class LoaderTest : public ::testing::Test {
  protected:
+  // "0", or the first bad value's error; the fields load all the same.
   std::string Load() {
     return Outcome([&] {
-      LoadDataValuesFromRegistry(state, store, locale);
+      BadValues bad;
+      LoadDataValuesFromRegistry(state, store, locale, bad);
+      bad.RaiseFirst();
       return 0;
     });
   }
@@ -147,9 +150,10 @@ TEST_F(LoaderTest, ConvertsEachTextOrRaises) {
       {"BillCycleDate", "65536", kRangeCheck, nullptr},
       {"LastMonth", "13", "13", lastMonth},
       {"LastMonth", "2147483648", NotAnInteger("2147483648"), nullptr},
+      {"LastMonth", std::string(1 << 20, '9'), NotAnInteger(std::string(1 << 20, '9')), nullptr},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name + " = " + c.text);
+    SCOPED_TRACE(c.name + " = " + c.text.substr(0, 20));
     state = Sentinels();
     store = FakeStore();
     store.Set(c.name, c.text);
@@ -221,18 +225,26 @@ TEST_F(LoaderTest, HistoryIsWidenedThroughTheCodePage) {
   EXPECT_EQ(state.AllData, u"\u00E9t\u00E9");
 }
 
-// A failure at "Minutes" leaves the earlier steps loaded and the later ones as they were.
-TEST_F(LoaderTest, FailureLeavesEarlierStepsLoadedAndLaterOnesUnchanged) {
+// A bad "Minutes" or a bad first step loads as absent; every other step loads, and the first
+// error is the one kept.
+TEST_F(LoaderTest, ABadValueLoadsAsAbsentAndTheRestLoads) {
   struct Case {
     std::string what;
     std::function<void(FakeStore&)> spoil;
     std::string expected;
+    std::uint16_t cycleDay, minutes;
   };
   const std::vector<Case> cases = {
       {"wrong type", [](FakeStore& s) { s.wrongType = {"Minutes"}; },
-       "store: Invalid data type for 'Minutes'"},
-      {"not a number", [](FakeStore& s) { s.Set("Minutes", "5 min"); }, NotAnInteger("5 min")},
-      {"out of range", [](FakeStore& s) { s.Set("Minutes", "70000"); }, kRangeCheck},
+       "store: Invalid data type for 'Minutes'", 15, 0},
+      {"not a number", [](FakeStore& s) { s.Set("Minutes", "5 min"); }, NotAnInteger("5 min"), 15,
+       0},
+      {"out of range", [](FakeStore& s) { s.Set("Minutes", "70000"); }, kRangeCheck, 15, 0},
+      {"first step",
+       [](FakeStore& s) {
+         s.wrongType = {"BillCycleDate", "FreezeOn"};
+       },
+       "store: Invalid data type for 'BillCycleDate'", 1, 59},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -241,26 +253,17 @@ TEST_F(LoaderTest, FailureLeavesEarlierStepsLoadedAndLaterOnesUnchanged) {
     StoreAllNine(store);
     c.spoil(store);
     EXPECT_EQ(Load(), c.expected);
-    EXPECT_EQ(store.readNames.back(), "Minutes");
-    EXPECT_EQ(state.CycleDay, 15);
+    EXPECT_EQ(store.reads, 9);
+    EXPECT_EQ(state.CycleDay, c.cycleDay);
     EXPECT_EQ(state.LastMonth, 4);
     EXPECT_EQ(state.TotalDataKB, 123456u);
     EXPECT_EQ(state.AllData, u"Dec 08, 2026");
     EXPECT_EQ(state.Seconds, 58);
-    EXPECT_EQ(state.Minutes, 9);
-    EXPECT_EQ(state.Hours, 9);
-    EXPECT_TRUE(state.FreezeOn);
+    EXPECT_EQ(state.Minutes, c.minutes);
+    EXPECT_EQ(state.Hours, 1000);
+    EXPECT_EQ(state.FreezeOn, c.what != "first step");
     EXPECT_TRUE(state.ShuffleOn);
   }
-}
-
-TEST_F(LoaderTest, WrongTypeAtTheFirstStepChangesNothing) {
-  StoreAllNine(store);
-  store.wrongType = {"BillCycleDate"};
-  EXPECT_EQ(Load(), "store: Invalid data type for 'BillCycleDate'");
-  EXPECT_EQ(state.CycleDay, 9);
-  EXPECT_EQ(state.AllData, u"old");
-  EXPECT_EQ(store.reads, 1);
 }
 
 }  // namespace

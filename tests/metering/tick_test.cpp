@@ -15,7 +15,10 @@ TEST(RolloverDue, MonthStepsWaitForTheCycleDayJumpsDoNot) {
   struct {
     std::uint16_t lastMonth, cycleDay, month, day;
     bool due;
+    std::u16string head = u"?? ???, ????";
+    std::uint16_t year = 2026;
   } const cases[] = {
+      // clang-format off
       {11, 15, 12, 14, false}, {11, 15, 12, 15, true},  // one month: waits for the day
       {12, 15, 1, 10, false},  {12, 15, 1, 15, true},   // one month across the year
       {10, 28, 12, 3, true},                            // two months
@@ -24,15 +27,28 @@ TEST(RolloverDue, MonthStepsWaitForTheCycleDayJumpsDoNot) {
       {1, 28, 12, 3, true},                             // eleven months ahead
       {6, 1, 6, 20, false},                             // same month, any year
       {0, 1, 1, 1, true},      {0, 15, 1, 3, false},   {0, 28, 2, 1, true},  // nothing stored
+      // A billing day the month lacks falls on its last day.
+      {1, 30, 2, 27, false},   {1, 30, 2, 28, true},   {1, 30, 2, 28, false, u"", 2028},
+      {3, 31, 4, 30, true},    {3, 31, 4, 29, false},  {4, 31, 5, 30, false},
+      // Never before the start of the cycle in progress: a clock set back.
+      {5, 15, 4, 20, false, u"15 May, 2026"},  {5, 15, 4, 20, true, u"15 May, 2025"},
+      {12, 1, 1, 5, false, u"01 Dec, 2026"},   {12, 1, 1, 5, true, u"01 Dec, 2026", 2027},
+      {11, 15, 12, 15, false, u"16 Dec, 2026x"}, {11, 15, 12, 15, true, u"15 Dec, 2026"},
+      {11, 15, 12, 15, false, u"15 Mrz, 2027"},  {11, 15, 12, 15, true, u"15 Nox, 2027"},
+      // clang-format on
   };
+  testing::FakeLocale locale;
+  locale.months[2] = u"Mrz";
   for (const auto& c : cases) {
     MeterState state;
     state.LastMonth = c.lastMonth;
     state.CycleDay = c.cycleDay;
     state.TodayMonth = c.month;
     state.TodayDay = c.day;
-    EXPECT_EQ(RolloverDue(state, c.month - c.lastMonth), c.due)
-        << c.lastMonth << " -> " << c.month << "/" << c.day << ", cycle day " << c.cycleDay;
+    state.AllData = c.head;
+    EXPECT_EQ(RolloverDue(state, c.month - c.lastMonth, {c.year, c.month, c.day}, locale), c.due)
+        << c.lastMonth << " -> " << c.year << "/" << c.month << "/" << c.day << ", cycle day "
+        << c.cycleDay << ", head " << locale.Narrow(c.head);
   }
 }
 
@@ -261,11 +277,20 @@ TEST(TickTime, AnyStoredTimeKeepsCounting) {
   }
 }
 
-TEST_F(Tick, AnErrorThatLeavesTheTickLeavesTheTimerDisabled) {
+// A failing write in the rollover: the error leaves the tick, the timer comes back on, and
+// nothing of the rollover is kept, so the next tick that can store it rolls over once.
+TEST_F(Tick, AnErrorThatLeavesTheTickTurnsTheTimerBackOn) {
   store.failingWrites = {"AllData"};
   EXPECT_THROW(Timer1Timer(meter), RegistryError);
-  EXPECT_EQ(view.timerSwitches, (std::vector<bool>{false}));
+  EXPECT_EQ(view.timerSwitches, (std::vector<bool>{false, true}));
   EXPECT_EQ(state.LastMonth, 11);
+  EXPECT_EQ(state.AllData, u"15 Nov, 2026");
+  store.failingWrites.clear();
+  Timer1Timer(meter);
+  Timer1Timer(meter);
+  EXPECT_EQ(state.AllData.size(), kHeadLength + kRecordLength);
+  EXPECT_EQ(state.LastMonth, 12);
+  EXPECT_EQ(view.timerSwitches, (std::vector<bool>{false, true, false, true, false, true}));
 }
 
 TEST_F(Tick, AnErrorOfTheFrozenPathLeavesTheTick) {
@@ -276,7 +301,7 @@ TEST_F(Tick, AnErrorOfTheFrozenPathLeavesTheTick) {
   MeterContext context{state, store, table, clock, locale, brokenView};
   state.FreezeOn = true;
   EXPECT_THROW(Timer1Timer(context), std::runtime_error);
-  EXPECT_FALSE(brokenView.timerEnabled);
+  EXPECT_TRUE(brokenView.timerEnabled);
   state.FreezeOn = false;
   EXPECT_NO_THROW(Timer1Timer(context));  // the same error is absorbed past the frozen path
   EXPECT_TRUE(brokenView.timerEnabled);

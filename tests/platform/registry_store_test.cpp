@@ -159,10 +159,13 @@ TEST_F(RegistryStoreTest, DeleteRemovesTheKeyAndKeepsItsParent) {
   store.WriteRegistry(kUser, settings, "AllData", "?? ???, ????");
   SetRaw(settings + "\\Extra", L"Stray", REG_SZ, Utf16Bytes(u"x"));
 
+  EXPECT_TRUE(store.KeyExists(kUser, settings));
   store.DeleteRegistry(kUser, settings);
 
   EXPECT_FALSE(KeyExists(settings));
+  EXPECT_FALSE(store.KeyExists(kUser, settings));
   EXPECT_TRUE(KeyExists(Key("Zorvane")));
+  EXPECT_TRUE(store.KeyExists(kUser, Key("Zorvane")));
   EXPECT_EQ(store.ReadRegistry(kUser, settings, "TotalData"), "");
 }
 

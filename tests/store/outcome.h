@@ -26,9 +26,11 @@ std::string Outcome(Call&& call) {
   return outcome;
 }
 
+// The conversion error's outcome; a text over 64 characters is quoted up to there, then "...".
 inline std::string NotAnInteger(std::string_view text) {
   std::string outcome = "convert: '";
-  outcome.append(text).append("' is not a valid integer value");
+  outcome.append(text.substr(0, 64)).append(text.size() > 64 ? "..." : "");
+  outcome.append("' is not a valid integer value");
   return outcome;
 }
 

@@ -35,7 +35,7 @@ void TCycleDateForm::BitBtn1Click() {
   state.CycleDay = CheckedNarrow<std::uint16_t>(StrToInt(day));
   WriteValueNumber(ports_.store, stored::BillCycleDate, state.CycleDay);
   ForgetReadings(state, ports_.store);
-  RestartCycle(state, ports_.store, state.TodayMonth);
+  RestartCycle(state, ports_.store, ports_.clock.Now());
 }
 
 void TCycleDateForm::FormDestroy() {

@@ -132,7 +132,7 @@ LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return 0;
       }
       if (wParam != kTimer1) break;
-      Notify([](MeterEvents& events) { events.Timer1Timer(); });
+      OnTimer1();
       return 0;
     case kFirstActivation:
       if (!activated_) {
@@ -153,6 +153,23 @@ LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       break;
   }
   return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+// A tick's error goes to the error box. The ticks go on while it is up (its message loop
+// runs them), and their errors are not shown again on top of it: a store that keeps failing
+// would otherwise stack a box every two seconds.
+void Win32MeterWindow::OnTimer1() {
+  const auto tick = [this] { Notify([](MeterEvents& events) { events.Timer1Timer(); }); };
+  if (tickOrItsErrorUp_) {
+    try {
+      tick();
+    } catch (...) {  // the box that is up already tells of it
+    }
+    return;
+  }
+  tickOrItsErrorUp_ = true;
+  Guarded(tick);
+  tickOrItsErrorUp_ = false;
 }
 
 // The window is painted at once: a posted message goes before WM_PAINT, and the start-up

@@ -84,6 +84,7 @@ class Win32MeterWindow final : public MeterWindow {
   void Create(HWND owner);
   void Release() noexcept;
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnTimer1();
   LRESULT OnLabel1Message(UINT message, WPARAM wParam, LPARAM lParam);
   void ShowForAMoment();
   void EndShowing();
@@ -124,6 +125,7 @@ class Win32MeterWindow final : public MeterWindow {
   COLORREF textColor_ = RGB(0, 255, 0);
   int dpi_ = 96;
   bool activated_ = false;
+  bool tickOrItsErrorUp_ = false;  // a tick runs, or the error box of its failure is up
   UINT timerInterval_ = 2000;
   std::deque<std::wstring> notices_;  // waiting to be shown, oldest first
   bool noticeUp_ = false;

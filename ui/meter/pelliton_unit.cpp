@@ -155,7 +155,7 @@ void TPellitonForm::ChangeNetworkAdaptor1Click() {
   ports_.dialogs.ShowConnectionDialog();
   if (state_.DialogAccepted) {
     ForgetReadings(state_, ports_.store);
-    RestartCycle(meter_, state_.TodayMonth);
+    RestartCycle(meter_, ports_.clock.Now());
     state_.AdapterRow = kUnlocatedRow;
     state_.NetworkType = ReadValueText(ports_.store, stored::NetworkType);
   }

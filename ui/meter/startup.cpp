@@ -66,16 +66,16 @@ std::exception_ptr InstallOnFirstRun(MeterState& state, const FormPorts& ports) 
   return failure;
 }
 
-void RestoreWindowOptions(MeterState& state, const FormPorts& ports) {
-  state.NetworkType = ReadValueText(ports.store, stored::NetworkType);
-  ports.window.SetTop(CheckedNarrow<std::int32_t>(ReadValueNumber(ports.store, stored::Top)));
+void RestoreWindowOptions(MeterState& state, const FormPorts& ports, BadValues& bad) {
+  state.NetworkType = ReadValueText(ports.store, stored::NetworkType, bad);
+  ports.window.SetTop(CheckedNarrow<std::int32_t>(ReadValueNumber(ports.store, stored::Top, bad)));
   const std::int64_t defaultLeft = ports.app.ScreenWidth() - kDefaultRightGap;
   ports.window.SetLeft(
-      CheckedNarrow<std::int32_t>(ReadValueNumber(ports.store, stored::Left, defaultLeft)));
-  state.FontSize = CheckedNarrow<std::uint8_t>(ReadValueNumber(ports.store, stored::FontSize));
+      CheckedNarrow<std::int32_t>(ReadValueNumber(ports.store, stored::Left, defaultLeft, bad)));
+  state.FontSize = CheckedNarrow<std::uint8_t>(ReadValueNumber(ports.store, stored::FontSize, bad));
   // A silver stored from outside would hide every text; the stored text stays as it is.
-  state.ClockColor =
-      VisibleTextColor(CheckedNarrow<std::int32_t>(ReadValueNumber(ports.store, stored::Color)));
+  state.ClockColor = VisibleTextColor(
+      CheckedNarrow<std::int32_t>(ReadValueNumber(ports.store, stored::Color, bad)));
 }
 
 void StyleLabels(const MeterState& state, MeterWindow& window) {
@@ -94,21 +94,23 @@ void RunStartUp(MeterState& state, const FormPorts& ports) {
   const LocalDateTime today = ports.clock.Now();
   state.TodayMonth = today.Month;
   state.TodayDay = today.Day;
-  std::exception_ptr installFailure;
-  if (ReadValueText(ports.store, stored::Autostart).empty()) {
-    installFailure = InstallOnFirstRun(state, ports);
+  // A bad stored value reads as absent and the sequence goes on; the first failure of the
+  // sequence is shown once the meter runs.
+  BadValues failures;
+  if (ReadValueText(ports.store, stored::Autostart, failures).empty()) {
+    failures.Keep(InstallOnFirstRun(state, ports));
   }
-  RestoreWindowOptions(state, ports);
-  LoadDataValuesFromRegistry(state, ports.store, ports.locale);
+  RestoreWindowOptions(state, ports, failures);
+  LoadDataValuesFromRegistry(state, ports.store, ports.locale, failures);
   ports.window.HideTaskbarButton();
   StyleLabels(state, ports.window);
   state.AdapterBound = false;
   ports.window.SetLabel1(FormatDataQuantity(state.TotalDataKB, ports.locale.NumberSeparators()));
   ports.window.SetTimer1Enabled(true);
-  const bool stayOnTop = ReadValueFlag(ports.store, stored::StayTop);
+  const bool stayOnTop = ReadValueFlag(ports.store, stored::StayTop, failures);
   ports.window.SetTopmost(stayOnTop);
   ports.window.SetMenuChecked(MenuItem::StayOnTop1, stayOnTop);
-  if (installFailure) std::rethrow_exception(installFailure);
+  failures.RaiseFirst();
 }
 
 }  // namespace pelliton

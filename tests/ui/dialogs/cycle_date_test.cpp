@@ -7,6 +7,7 @@
 
 #include "connection_fakes.h"
 #include "dialog_fakes.h"
+#include "metering/tick.h"
 #include "store/errors.h"
 
 namespace pelliton::testing {
@@ -56,12 +57,31 @@ TEST_F(CycleDateFormTest, YesStoresTheDayAndClearsTheCycleInOrder) {
   EXPECT_EQ(app.boxes[0].caption, "Conformation");
   EXPECT_EQ(store.WrittenNames(), kApplyWrites);
   EXPECT_EQ(store.Get("BillCycleDate"), "28");
-  EXPECT_EQ(store.Get("LastMonth"), "12");  // today's month; in memory it stays 11
+  EXPECT_EQ(store.Get("LastMonth"), "11");  // 8 December: the 28th has not come yet
   EXPECT_EQ(store.Get("Hours"), "0");
   EXPECT_EQ(state.CycleDay, 28);
   EXPECT_EQ(state.LastMonth, 11);
   EXPECT_EQ(state.TotalDataKB + state.Hours, 0u);
   EXPECT_EQ(state.AllData, u"01 Nov, 2026");  // no history record
+}
+
+// LastMonth becomes the month whose new billing day has last passed, in memory and stored:
+// the change writes no history record, and the next billing day rolls over.
+TEST_F(CycleDateFormTest, LastMonthIsTheMonthWhoseNewBillingDayLastPassed) {
+  const struct {
+    std::uint16_t month, day, picked, lastMonth;
+  } cases[] = {{11, 10, 20, 10}, {11, 20, 20, 11}, {1, 3, 15, 12}, {3, 31, 28, 3}};
+  for (const auto& c : cases) {
+    clock.SetDate(2027, c.month, c.day);
+    state.TodayMonth = c.month;
+    Confirm(c.picked);
+    EXPECT_EQ(state.LastMonth, c.lastMonth) << c.month << "/" << c.day;
+    EXPECT_EQ(store.Get("LastMonth"), std::to_string(c.lastMonth));
+    state.TodayDay = c.picked;
+    const bool due =
+        RolloverDue(state, c.month - c.lastMonth, {2027, c.month, c.picked}, FakeLocale{});
+    EXPECT_EQ(due, c.picked > c.day) << c.month << "/" << c.day;
+  }
 }
 
 TEST_F(CycleDateFormTest, NoChangesNothingAndLabel1AppliesThePreselectedDay) {

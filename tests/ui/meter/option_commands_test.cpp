@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "store/errors.h"
@@ -161,6 +163,31 @@ TEST_F(RemovalTest, AsksStopsDeletesThanksAndEnds) {
   EXPECT_TRUE(SettingsNames().empty());
   EXPECT_FALSE(store.Has("Zorvane Pelliton", kRunKey));
   EXPECT_EQ(store.Get("Other", kRunKey), "stays");
+}
+
+// Thanks only when both are gone, read back; otherwise the error names what stayed, and
+// the program ends all the same.
+TEST_F(RemovalTest, ReportsWhatCouldNotBeRemoved) {
+  const std::string kKey = "Software\\Zorvane\\Pelliton";
+  const std::vector<std::pair<std::set<std::string>, std::string>> cases = {
+      {{"Zorvane Pelliton"}, "Failed to delete 'Zorvane Pelliton'"},
+      {{kKey}, "Failed to delete 'Software\\Zorvane\\Pelliton'"},
+      {{kKey, "Zorvane Pelliton"}, "Failed to delete 'Zorvane Pelliton'"},
+  };
+  for (const auto& [undeletable, error] : cases) {
+    store = FakeStore{};
+    app = FakeApplication{};
+    SetUp();
+    store.undeletable = undeletable;
+    try {
+      form.RemovePrograme();
+      ADD_FAILURE() << error;
+    } catch (const RegistryError& e) {
+      EXPECT_EQ(e.what(), error);
+    }
+    EXPECT_EQ(app.boxes.size(), 1u);  // the question only
+    EXPECT_TRUE(app.terminated);
+  }
 }
 
 TEST_F(RemovalTest, NoChangesNothing) {

@@ -161,7 +161,7 @@ TEST_F(ChangeNetworkTest, ConfirmedChoiceClearsTheCycleAndRebinds) {
   EXPECT_EQ(store.WrittenNames(),
             (std::vector<std::string>{"TotalData", "LastMonth", "Seconds", "Minutes", "Hours"}));
   EXPECT_EQ(store.Get("TotalData"), "0");
-  EXPECT_EQ(store.Get("LastMonth"), "12");
+  EXPECT_EQ(store.Get("LastMonth"), "11");  // 8 December: the 15th has not come yet
   EXPECT_EQ(store.Get("Hours"), "0");
   EXPECT_EQ(state.TotalDataKB, 0u);
   EXPECT_EQ(state.DownDeltaKB, 0u);
@@ -170,10 +170,15 @@ TEST_F(ChangeNetworkTest, ConfirmedChoiceClearsTheCycleAndRebinds) {
   EXPECT_EQ(state.NetworkType, "eth1");
   EXPECT_EQ(state.AdapterRow, kUnlocatedRow);
   EXPECT_FALSE(state.AdapterBound);
-  // Left alone: the month in memory, the cycle day, the history.
+  // Left alone: the cycle day, the history.
   EXPECT_EQ(state.LastMonth, 11);
   EXPECT_EQ(state.CycleDay, 15);
   EXPECT_EQ(state.AllData, u"01 Nov, 2026");
+  // On or after the billing day: this month, in memory as in the store.
+  clock.SetDate(2026, 12, 15);
+  form.ChangeNetworkAdaptor1Click();
+  EXPECT_EQ(state.LastMonth, 12);
+  EXPECT_EQ(store.Get("LastMonth"), "12");
 }
 
 TEST_F(ChangeNetworkTest, CancelledDialogOnlyUnbinds) {

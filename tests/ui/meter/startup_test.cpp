@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 
 #include "store/errors.h"
 #include "store/int_parse.h"
@@ -156,47 +157,53 @@ TEST_F(StartUpTest, StayOnTopIsOnForAnythingButExactlyZero) {
   }
 }
 
-TEST_F(StartUpTest, FontSizeOutOfRangeStopsBeforeTheTimer) {
+TEST_F(StartUpTest, FontSizeOutOfRangeIsTakenAsAbsentAndTheMeterStarts) {
   SetInstalled();
   store.Set("FontSize", "300");
   store.Set("TotalData", "123");
   EXPECT_THROW(form.FormActivate(), RangeError);
-  EXPECT_EQ(state.TotalDataKB, 0u);  // the stored usage was not loaded
-  EXPECT_FALSE(window.timerEnabled);
-  EXPECT_TRUE(window.onTaskbar);
-  EXPECT_EQ(window.fontSize, 16);  // as the resource has it
-  EXPECT_TRUE(window.MenuChecked(MenuItem::StayOnTop1));
-  EXPECT_TRUE(window.topmostCalls.empty());
+  EXPECT_EQ(state.TotalDataKB, 123u);
+  EXPECT_TRUE(window.timerEnabled);
+  EXPECT_FALSE(window.onTaskbar);
+  EXPECT_EQ(window.fontSize, 18);
+  EXPECT_EQ(store.Get("FontSize"), "300");  // until the size is next chosen
+  EXPECT_NO_THROW(form.FormActivate());     // shown once per start
 }
 
-TEST_F(StartUpTest, BadStoredValuesStopTheSequenceAtTheirStep) {
+// Each bad value reads as absent (here the total 0), and the sequence runs to its end.
+TEST_F(StartUpTest, BadStoredValuesAreTakenAsAbsent) {
   const struct {
     const char* name;
-    const char* text;
-  } cases[] = {{"Top", "12a"},     {"Left", " "},           {"Color", "0x1FFFFFFFF"},
-               {"Hours", "65536"}, {"BillCycleDate", "-1"}, {"TotalData", "4294967296"}};
+    std::string text;
+  } cases[] = {{"Top", "12a"},           {"Left", " "},
+               {"Color", "0x1FFFFFFFF"}, {"Hours", "65536"},
+               {"BillCycleDate", "-1"},  {"TotalData", std::string(1 << 20, '1')}};
   for (const auto& c : cases) {
     MeterState s;
     FakeStore st;
     FakeMeterWindow w;
     st.Set("Zorvane Pelliton", "x", kRunKey);
+    st.Set("TotalData", "1536");
     st.Set(c.name, c.text);
     TPellitonForm f{s, FormPorts{st, table, clock, locale, w, app, dialogs}};
     EXPECT_ANY_THROW(f.FormActivate()) << c.name;
-    EXPECT_FALSE(w.timerEnabled) << c.name;
+    EXPECT_TRUE(w.timerEnabled) << c.name;
+    EXPECT_EQ(w.label1, c.name == std::string("TotalData") ? "0 KB" : "1.50 MB") << c.name;
   }
 }
 
 TEST_F(StartUpTest, WrongTypeOfStoredValueNamesTheValue) {
   SetInstalled();
   store.wrongType.insert("Color");
+  store.wrongType.insert("StayTop");  // the first one is shown
   try {
     form.FormActivate();
     FAIL();
   } catch (const RegistryError& e) {
     EXPECT_STREQ(e.what(), "Invalid data type for 'Color'");
   }
-  EXPECT_FALSE(window.timerEnabled);
+  EXPECT_TRUE(window.timerEnabled);
+  EXPECT_EQ(window.color, 65280);
 }
 
 TEST_F(StartUpTest, RunsOnlyAtTheFirstActivation) {
