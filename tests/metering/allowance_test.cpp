@@ -113,7 +113,7 @@ TEST(WatchAllowance, WarnsOncePerCycleThroughRestartsUntilRolloverOrARaise) {
   rig.store.Set("CapWarned", "3");
   rig.store.wrongType.insert("DataCap");
   rig.store.failingWrites.insert("CapWarned");
-  RestartCycle(rig.meter, 12);  // a store that fails costs the warnings, never the restart
+  RestartCycle(rig.meter, rig.clock.now);  // a store that fails costs the warnings, never the restart
   WatchAllowance(rig.meter, rig.clock.now);
   EXPECT_EQ(rig.store.Get("TotalData"), "0");
 }
