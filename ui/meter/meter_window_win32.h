@@ -102,6 +102,7 @@ class Win32MeterWindow final : public MeterWindow {
   // Mouse (meter_mouse_win32.cpp).
   void CreateDragCursor();
   void CreateHint();
+  void PutHintAway();
   bool OnSetCursor(LPARAM lParam) const;
 
   Application& app_;
@@ -109,7 +110,7 @@ class Win32MeterWindow final : public MeterWindow {
   HWND window_ = nullptr;
   std::array<HWND, 3> labels_{};
   HWND hint_ = nullptr;
-  bool hintTried_ = false;  // the hint is made on the first move over Label1
+  bool hintTried_ = false;  // the hint is made on the first move over Label1 after a press
   HMENU menu_ = nullptr;
   HFONT label1Font_ = nullptr;
   HFONT smallFont_ = nullptr;

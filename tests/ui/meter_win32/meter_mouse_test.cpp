@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstddef>
+#include <functional>
 
 namespace pelliton::testing {
 namespace {
@@ -90,6 +91,31 @@ TEST_F(MeterMouseTest, Label1HasItsHintAsATooltip) {
   EXPECT_STREQ(text, L"Press right mouse button for Options or Left mouse button to drag");
   EXPECT_EQ(tool.uId, reinterpret_cast<UINT_PTR>(Label(IDC_LABEL1)));
   EXPECT_EQ(tool.uFlags & (TTF_IDISHWND | TTF_SUBCLASS), UINT{TTF_IDISHWND | TTF_SUBCLASS});
+}
+
+// A press of any button, and the menu however opened, put the hint away at once (with the
+// delay it may have started); the next move over Label1 makes it again.
+TEST_F(MeterMouseTest, APressOrTheMenuPutsTheHintAwayUntilTheNextMove) {
+  const std::function<void()> putsAway[] = {
+      [&] { SendToLabel1(WM_LBUTTONDOWN, MK_LBUTTON, 5, 5); },
+      [&] { SendToLabel1(WM_RBUTTONDOWN, MK_RBUTTON, 5, 5); },
+      [&] { SendToLabel1(WM_MBUTTONDOWN, MK_MBUTTON, 5, 5); },
+      [&] {
+        MenuWatcher watcher;
+        meter.OpenPopupMenu({120, 90});
+      },
+  };
+  for (const auto& putAway : putsAway) {
+    SendToLabel1(WM_MOUSEMOVE, 0, 5, 5);
+    HWND hint = meter.Hint();
+    ASSERT_NE(hint, nullptr);
+    putAway();
+    EXPECT_FALSE(IsWindow(hint));
+    EXPECT_EQ(meter.Hint(), nullptr);
+    SendToLabel1(WM_LBUTTONUP, 0, 5, 5);
+  }
+  SendToLabel1(WM_MOUSEMOVE, 0, 6, 5);
+  EXPECT_NE(meter.Hint(), nullptr);
 }
 
 // An exception in a handler ends the event in the error box; the window goes on working.
