@@ -52,6 +52,8 @@ class MeterWindow : public MeterView {
   virtual void SetTop(std::int32_t top) = 0;
   // SetWindowPos with HWND_TOPMOST or HWND_NOTOPMOST, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW.
   virtual void SetTopmost(bool topmost) = 0;
+  // SetWindowPos with HWND_TOP and the same flags: shown, on top of the windows of its band.
+  virtual void BringToTop() = 0;
   // Hides the application's own top-level window, which carries the taskbar button.
   virtual void HideTaskbarButton() = 0;
 
@@ -62,6 +64,11 @@ class MeterWindow : public MeterView {
   // The shell's "open" of `target`, owned by this window, shown maximised. Never fails.
   virtual void ShellOpen(std::string_view target) = 0;
 };
+
+// What closing a dialog or the About box does to the meter: shows it and brings it to the top
+// of the band that Stay On Top chooses (its check mark, which the stored "StayTop" follows):
+// the topmost band when on, the normal band when off. The mark and the store stay as they are.
+void RaiseMeter(MeterWindow& window);
 
 // The program as a whole: the screen, its own file, plain message boxes and ending.
 class Application {

@@ -55,6 +55,7 @@ class FakeMeterWindow : public MeterWindow {
     journal.Note(value ? "topmost 1" : "topmost 0");
     topmostCalls.push_back(value);
   }
+  void BringToTop() override { journal.Note("top"); }
   void HideTaskbarButton() override { onTaskbar = false; }
   // The colour dialog gives the next of `colorAnswers` (nothing: cancelled).
   std::optional<std::int32_t> ExecuteColorDialog1(std::int32_t initial) override {
@@ -79,7 +80,7 @@ class FakeMeterWindow : public MeterWindow {
   bool topmost = false;
   std::vector<bool> topmostCalls;
   bool onTaskbar = true;
-  CallJournal journal;  // timer, topmost and marks, in order
+  CallJournal journal;  // timer, topmost, top and marks, in order
   std::vector<std::optional<std::int32_t>> colorAnswers;
   std::vector<std::int32_t> colorDialogOpenedWith;
   std::vector<std::string> shellOpened;

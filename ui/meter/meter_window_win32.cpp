@@ -188,6 +188,10 @@ void Win32MeterWindow::SetTopmost(bool topmost) {
   SetWindowLongPtrW(window_, GWLP_HWNDPARENT, owner);
 }
 
+void Win32MeterWindow::BringToTop() {
+  SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+}
+
 void Win32MeterWindow::HideTaskbarButton() {
   ShowWindow(GetWindow(window_, GW_OWNER), SW_HIDE);
 }

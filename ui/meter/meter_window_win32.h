@@ -70,6 +70,7 @@ class Win32MeterWindow final : public MeterWindow {
   void SetLeft(std::int32_t left) override;
   void SetTop(std::int32_t top) override;
   void SetTopmost(bool topmost) override;
+  void BringToTop() override;
   void HideTaskbarButton() override;
   std::optional<std::int32_t> ExecuteColorDialog1(std::int32_t initial) override;
   void ShellOpen(std::string_view target) override;
