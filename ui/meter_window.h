@@ -48,6 +48,8 @@ class MeterWindow : public MeterView {
 
   virtual std::int32_t Left() const = 0;
   virtual std::int32_t Top() const = 0;
+  virtual std::int32_t Width() const = 0;  // of the whole window, in pixels
+  virtual std::int32_t Height() const = 0;
   virtual void SetLeft(std::int32_t left) = 0;  // each a move of its own
   virtual void SetTop(std::int32_t top) = 0;
   // SetWindowPos with HWND_TOPMOST or HWND_NOTOPMOST, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW.

@@ -42,6 +42,8 @@ class FakeMeterWindow : public MeterWindow {
   void OpenPopupMenu(ScreenPoint at) override { menuOpenedAt.push_back(at); }
   std::int32_t Left() const override { return left; }
   std::int32_t Top() const override { return top; }
+  std::int32_t Width() const override { return 241; }
+  std::int32_t Height() const override { return 38; }
   void SetLeft(std::int32_t value) override {
     left = value;
     moves.push_back('L');

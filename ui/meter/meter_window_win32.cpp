@@ -29,6 +29,12 @@ void RegisterMeterClass(WNDPROC procedure) {
   if (!registered) throw std::runtime_error("Cannot register the meter window class");
 }
 
+RECT FrameOf(HWND window) {
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  return frame;
+}
+
 }  // namespace
 
 int Win32MeterWindow::SystemDpi() {
@@ -157,15 +163,21 @@ void Win32MeterWindow::SetTimer1Enabled(bool enabled) {
 }
 
 std::int32_t Win32MeterWindow::Left() const {
-  RECT frame{};
-  GetWindowRect(window_, &frame);
-  return frame.left;
+  return FrameOf(window_).left;
 }
 
 std::int32_t Win32MeterWindow::Top() const {
-  RECT frame{};
-  GetWindowRect(window_, &frame);
-  return frame.top;
+  return FrameOf(window_).top;
+}
+
+std::int32_t Win32MeterWindow::Width() const {
+  const RECT frame = FrameOf(window_);
+  return frame.right - frame.left;
+}
+
+std::int32_t Win32MeterWindow::Height() const {
+  const RECT frame = FrameOf(window_);
+  return frame.bottom - frame.top;
 }
 
 void Win32MeterWindow::SetLeft(std::int32_t left) {

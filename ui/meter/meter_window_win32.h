@@ -67,6 +67,8 @@ class Win32MeterWindow final : public MeterWindow {
 
   std::int32_t Left() const override;
   std::int32_t Top() const override;
+  std::int32_t Width() const override;
+  std::int32_t Height() const override;
   void SetLeft(std::int32_t left) override;
   void SetTop(std::int32_t top) override;
   void SetTopmost(bool topmost) override;

@@ -95,6 +95,7 @@ void RunStartUp(MeterState& state, const FormPorts& ports) {
     installFailure = InstallOnFirstRun(state, ports);
   }
   RestoreWindowOptions(state, ports);
+  BringBackOnScreen(ports.window, ports.app);  // stored only at the next release
   LoadDataValuesFromRegistry(state, ports.store, ports.locale);
   ports.window.HideTaskbarButton();
   StyleLabels(state, ports.window);
