@@ -49,10 +49,14 @@ class MeterWindow : public MeterView {
 
   virtual std::int32_t Left() const = 0;
   virtual std::int32_t Top() const = 0;
+  virtual std::int32_t Width() const = 0;  // of the whole window, in pixels
+  virtual std::int32_t Height() const = 0;
   virtual void SetLeft(std::int32_t left) = 0;  // each a move of its own
   virtual void SetTop(std::int32_t top) = 0;
   // SetWindowPos with HWND_TOPMOST or HWND_NOTOPMOST, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW.
   virtual void SetTopmost(bool topmost) = 0;
+  // SetWindowPos with HWND_TOP and the same flags: shown, on top of the windows of its band.
+  virtual void BringToTop() = 0;
   // Hides the application's own top-level window, which carries the taskbar button.
   virtual void HideTaskbarButton() = 0;
 
@@ -63,6 +67,11 @@ class MeterWindow : public MeterView {
   // The shell's "open" of `target`, owned by this window, shown maximised. Never fails.
   virtual void ShellOpen(std::string_view target) = 0;
 };
+
+// What closing a dialog or the About box does to the meter: shows it and brings it to the top
+// of the band that Stay On Top chooses (its check mark, which the stored "StayTop" follows):
+// the topmost band when on, the normal band when off. The mark and the store stay as they are.
+void RaiseMeter(MeterWindow& window);
 
 // The program as a whole: the screen, its own file, plain message boxes and ending.
 class Application {

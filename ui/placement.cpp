@@ -24,6 +24,28 @@ WindowPosition ClampOnRelease(WindowPosition position, std::int32_t screenWidth,
   return {static_cast<std::int32_t>(newLeft), static_cast<std::int32_t>(newTop)};
 }
 
+bool OffScreen(WindowPosition position, std::int32_t width, std::int32_t height,
+               std::int32_t screenWidth, std::int32_t screenHeight) {
+  const std::int64_t left = position.left;
+  const std::int64_t top = position.top;
+  return left + width <= 0 || left >= screenWidth || top + height <= 0 || top >= screenHeight;
+}
+
+void ClampWindow(MeterWindow& window, const Application& app, bool leftButton) {
+  const WindowPosition before{window.Left(), window.Top()};
+  const WindowPosition after =
+      ClampOnRelease(before, app.ScreenWidth(), app.ScreenHeight(), leftButton);
+  if (after.left != before.left) window.SetLeft(after.left);
+  if (after.top != before.top) window.SetTop(after.top);
+}
+
+void BringBackOnScreen(MeterWindow& window, const Application& app) {
+  if (OffScreen({window.Left(), window.Top()}, window.Width(), window.Height(), app.ScreenWidth(),
+                app.ScreenHeight())) {
+    ClampWindow(window, app, true);
+  }
+}
+
 LabelTops LabelTopsFor(std::uint8_t fontSize) {
   const int size = fontSize;
   return {(size - 16) / 2, size - 4};  // the quotient truncated toward zero

@@ -23,18 +23,20 @@ class Drag(Scenario):
         env, drv = self.env, self.drv
         # On a connection that is not there every tick shows "DC": the text, and with it the
         # part of the window that takes the mouse, stays put.
-        env.install(network="nosuch0")
+        # Stored off the screen: brought back as a release would place it, and stored only then.
+        env.install(network="nosuch0", Top="300", Left="5000")
         env.start_pelliton()
         self.wait_meter()
         self.wait_until(lambda: self.label_texts()[0] == "DC", 5, "the first tick")
         width = env.screen["width"]
+        self.assertEqual((env.value("Left"), env.value("Top")), ("5000", "300"))
 
         start = self.drag(-400, 300)  # the grabbed point stays under the mouse
-        self.assertEqual((start["left"], start["top"]), (width - 310, 0))
-        self.assert_placed(width - 310 - 400, 300)
+        self.assertEqual((start["left"], start["top"]), (width - 260, 300))
+        self.assert_placed(width - 260 - 400, 600)
         self.drag(600, 0)  # beyond the right margin, below the top strip
-        self.assert_placed(width - 260, 300)
-        self.drag(0, -400)  # above the top, in the top strip
+        self.assert_placed(width - 260, 600)
+        self.drag(0, -700)  # above the top, in the top strip
         self.assert_placed(width - 310, 0)
 
         (x, y), rect = self.grip()

@@ -53,8 +53,7 @@ class Options(Scenario):
         self.assertFalse(self.meter()["topmost"])
 
         self.check_about_box()
-        self.assertTrue(self.meter()["topmost"], "the About box left the meter out of the band")
-        self.assertEqual(env.value("StayTop"), "0")
+        self.assert_meter_raised()
 
         menu = self.choose("Stay On Top")
         self.assertEqual(self.checked(menu), [], "the About box touched the mark")

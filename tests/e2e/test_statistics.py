@@ -68,10 +68,8 @@ class Statistics(Scenario):
         self.assertTrue(drv.call("window", window)["ok"], "Esc closed the window")
         env.xdotool("key", "Return")
         self.assertTrue(drv.gone(window, 10), "Enter did not close the window")
-        meter = drv.do("meter")
-        self.assertTrue(meter["topmost"], "the meter was not raised")
-        self.assertTrue(meter["enabled"])
-        self.assertEqual(env.value("StayTop"), "0")
+        self.assert_meter_raised()
+        self.assertTrue(drv.do("meter")["enabled"])
         self.assertEqual(env.value("AllData"), all_data)
 
         # "Change Network": the meter is deaf under its box and under its dialog, moved off it.

@@ -42,6 +42,8 @@ class FakeMeterWindow : public MeterWindow {
   void OpenPopupMenu(ScreenPoint at) override { menuOpenedAt.push_back(at); }
   std::int32_t Left() const override { return left; }
   std::int32_t Top() const override { return top; }
+  std::int32_t Width() const override { return 241; }
+  std::int32_t Height() const override { return 38; }
   void SetLeft(std::int32_t value) override {
     left = value;
     moves.push_back('L');
@@ -55,6 +57,7 @@ class FakeMeterWindow : public MeterWindow {
     journal.Note(value ? "topmost 1" : "topmost 0");
     topmostCalls.push_back(value);
   }
+  void BringToTop() override { journal.Note("top"); }
   void HideTaskbarButton() override { onTaskbar = false; }
   // The colour dialog gives the next of `colorAnswers` (nothing: cancelled).
   std::optional<std::int32_t> ExecuteColorDialog1(std::int32_t initial) override {
@@ -79,7 +82,7 @@ class FakeMeterWindow : public MeterWindow {
   bool topmost = false;
   std::vector<bool> topmostCalls;
   bool onTaskbar = true;
-  CallJournal journal;  // timer, topmost and marks, in order
+  CallJournal journal;  // timer, topmost, top and marks, in order
   std::vector<std::optional<std::int32_t>> colorAnswers;
   std::vector<std::int32_t> colorDialogOpenedWith;
   std::vector<std::string> shellOpened;

@@ -39,7 +39,7 @@ void TCycleDateForm::BitBtn1Click() {
 }
 
 void TCycleDateForm::FormDestroy() {
-  ports_.window.SetTopmost(true);
+  RaiseMeter(ports_.window);
 }
 
 }  // namespace pelliton

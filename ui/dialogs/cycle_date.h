@@ -27,7 +27,7 @@ class TCycleDateForm {
   // After a Yes, stores the selected day and clears the cycle's figures: OK, and a click
   // on Label1.
   void BitBtn1Click();
-  // Raises the meter window into the topmost band once the dialog is gone.
+  // Raises the meter as Stay On Top says (RaiseMeter) once the dialog is gone.
   void FormDestroy();
 
  private:

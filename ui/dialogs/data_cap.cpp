@@ -47,7 +47,7 @@ bool TDataCapForm::BitBtn1Click() {
 }
 
 void TDataCapForm::FormDestroy() {
-  ports_.window.SetTopmost(true);
+  RaiseMeter(ports_.window);
 }
 
 }  // namespace pelliton

@@ -35,7 +35,7 @@ class TDataCapForm {
   void EditChange();
   // Stores both entries when they are good; false leaves the dialog open.
   bool BitBtn1Click();
-  // Raises the meter window into the topmost band once the dialog is gone.
+  // Raises the meter as Stay On Top says (RaiseMeter) once the dialog is gone.
   void FormDestroy();
 
  private:

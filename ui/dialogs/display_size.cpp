@@ -34,7 +34,7 @@ void TDisplaySizeForm::BitBtn1Click() {
 }
 
 void TDisplaySizeForm::FormDestroy() {
-  ports_.window.SetTopmost(true);
+  RaiseMeter(ports_.window);
 }
 
 }  // namespace pelliton

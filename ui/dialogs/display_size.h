@@ -37,7 +37,7 @@ class TDisplaySizeForm {
   void TrackBar1Change();
   // Takes the preview's size as FontSize, stores it and applies it to the meter window.
   void BitBtn1Click();
-  // Raises the meter window into the topmost band once the dialog is gone.
+  // Raises the meter as Stay On Top says (RaiseMeter) once the dialog is gone.
   void FormDestroy();
 
  private:

@@ -7,7 +7,7 @@
 namespace pelliton {
 
 // "Alter Display Size": a new dialog owned by `owner`, centred over `meter`, shown modally and
-// destroyed when it closes; then the meter is raised into the topmost band.
+// destroyed when it closes; then the meter is raised as Stay On Top says.
 void ShowDisplaySizeDialog(HWND owner, HWND meter, const DialogPorts& ports);
 // The same, laid out for `dpi` dots per inch instead of the screen's.
 void ShowDisplaySizeDialog(HWND owner, HWND meter, const DialogPorts& ports, int dpi);

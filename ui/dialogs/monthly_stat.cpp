@@ -51,7 +51,7 @@ void TAllStatForm::FormActivate() {
 }
 
 void TAllStatForm::FormDestroy() {
-  meter_.SetTopmost(true);
+  RaiseMeter(meter_);
 }
 
 }  // namespace pelliton

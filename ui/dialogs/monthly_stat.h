@@ -33,7 +33,7 @@ class TAllStatForm {
 
   // Shows the history as it is in memory now; a later rollover leaves the text alone.
   void FormActivate();
-  // Raises the meter into the topmost band, whatever the "Stay On Top" option holds.
+  // Raises the meter as Stay On Top says (RaiseMeter).
   void FormDestroy();
 
  private:

@@ -19,7 +19,8 @@ constexpr LayoutRect kBevel2{18, 4, 131, 92};
 
 class TAboutBox final : public ModalDialog {
  public:
-  explicit TAboutBox(HWND meter) : ModalDialog(ScreenDpi()), meter_(meter) {}
+  TAboutBox(HWND meter, MeterWindow& window)
+      : ModalDialog(ScreenDpi()), meter_(meter), window_(window) {}
   ~TAboutBox() override {
     if (image1_ != nullptr) DeleteObject(image1_);
   }
@@ -27,12 +28,13 @@ class TAboutBox final : public ModalDialog {
  private:
   // FormCreate; there is no control to give the focus to.
   void OnInitDialog() override;
-  // FormDestroy: puts the meter into the topmost band, whatever the Stay On Top option says.
+  // FormDestroy: raises the meter as Stay On Top says.
   void OnDestroy() override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Paint() const;
 
   HWND meter_;
+  MeterWindow& window_;
   HBITMAP image1_ = nullptr;
 };
 
@@ -42,7 +44,7 @@ void TAboutBox::OnInitDialog() {
 }
 
 void TAboutBox::OnDestroy() {
-  SetWindowPos(meter_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+  RaiseMeter(window_);
 }
 
 // The close box and Alt+F4 (WM_CLOSE) end the box.
@@ -77,8 +79,8 @@ void TAboutBox::Paint() const {
 
 }  // namespace
 
-void ShowAboutBox(HWND owner, HWND meter) {
-  TAboutBox box(meter);
+void ShowAboutBox(HWND owner, HWND meter, MeterWindow& window) {
+  TAboutBox box(meter, window);
   box.ShowModal(owner, kCaption, kToolDialogExStyle, kStyle);
 }
 

@@ -6,8 +6,8 @@
 
 namespace pelliton {
 
-// The About box: a new box owned by `owner`, centred over `meter`, shown modally and destroyed when
-// it closes.
-void ShowAboutBox(HWND owner, HWND meter);
+// The About box: a new box owned by `owner`, centred over `meter` (`window` is its port), shown
+// modally and destroyed when it closes.
+void ShowAboutBox(HWND owner, HWND meter, MeterWindow& window);
 
 }  // namespace pelliton

@@ -18,7 +18,7 @@ void Win32Dialogs::ShowConnectionDialog() {
 
 void Win32Dialogs::ShowAboutBox() {
   const MeterModalScope modal(meter_);
-  pelliton::ShowAboutBox(owner_, meter_);
+  pelliton::ShowAboutBox(owner_, meter_, ports_.window);
 }
 
 void Win32Dialogs::ShowCycleDateDialog() {

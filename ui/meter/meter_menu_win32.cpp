@@ -1,7 +1,6 @@
 // PopupMenu1: thirteen plain items, in the order of MenuItem, with consecutive command ids.
 #include "ui/meter/meter_window_win32.h"
 
-#include <commctrl.h>
 #include <windowsx.h>
 
 #include <iterator>
@@ -61,14 +60,13 @@ void Win32MeterWindow::SetMenuChecked(MenuItem item, bool checked) {
 
 // The window must be in the foreground for the menu to close when the user clicks
 // elsewhere, and the posted message lets it close at once when chosen again. Label1's hint
-// is put away meanwhile: it would cover the menu's first items.
+// is put away first: it would cover the menu's first items.
 void Win32MeterWindow::OpenPopupMenu(ScreenPoint at) {
-  if (hint_ != nullptr) SendMessageW(hint_, TTM_ACTIVATE, FALSE, 0);
+  PutHintAway();
   SetForegroundWindow(window_);
   TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, window_,
                  nullptr);
   PostMessageW(window_, WM_NULL, 0, 0);
-  if (hint_ != nullptr && IsWindow(hint_)) SendMessageW(hint_, TTM_ACTIVATE, TRUE, 0);
 }
 
 // Menu commands come with notification code 0 and no control handle.

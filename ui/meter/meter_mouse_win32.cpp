@@ -114,6 +114,7 @@ bool Win32MeterWindow::OnSetCursor(LPARAM lParam) const {
 // hint's relay sees every mouse message first. The hint belongs to the application window:
 // owned by the meter, it would keep Wine from putting the meter into the topmost band.
 void Win32MeterWindow::CreateHint() {
+  hintTried_ = true;
   if (!LoadCommonControls()) return;  // a missing hint is no reason to fail
   hint_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                           WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -128,6 +129,16 @@ void Win32MeterWindow::CreateHint() {
   tool.uId = reinterpret_cast<UINT_PTR>(labels_[0]);
   tool.lpszText = const_cast<wchar_t*>(kLabel1Hint);
   SendMessageW(hint_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// A button press or the menu puts the hint away for good: the hint is destroyed and made
+// afresh on the next move over Label1. Hiding it would not do: the delay that a move over
+// Label1 starts runs on in the hint, which then shows, topmost, over the menu opened
+// meanwhile, and takes the keys meant for it.
+void Win32MeterWindow::PutHintAway() {
+  if (hint_ != nullptr && IsWindow(hint_)) DestroyWindow(hint_);
+  hint_ = nullptr;
+  hintTried_ = false;
 }
 
 LRESULT CALLBACK Win32MeterWindow::Label1Proc(HWND label, UINT message, WPARAM wParam,
@@ -153,13 +164,13 @@ LRESULT Win32MeterWindow::OnLabel1Message(UINT message, WPARAM wParam, LPARAM lP
   const MouseButton button = mouse->button;
   switch (mouse->kind) {
     case MouseEvent::Down:
+      PutHintAway();
       // Captured, the label keeps getting the moves when the mouse outruns the window.
       if (button == MouseButton::Left) SetCapture(labels_[0]);
       Notify([=](MeterEvents& events) { events.Label1MouseDown(button, x, y); });
       break;
     case MouseEvent::Move: {
       if (!hintTried_) {
-        hintTried_ = true;
         CreateHint();
         MSG relayed{labels_[0], message, wParam, lParam, 0, {}};
         if (hint_ != nullptr)

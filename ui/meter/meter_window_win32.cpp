@@ -34,6 +34,12 @@ void RegisterMeterClass(WNDPROC procedure) {
   if (!registered) throw std::runtime_error("Cannot register the meter window class");
 }
 
+RECT FrameOf(HWND window) {
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  return frame;
+}
+
 }  // namespace
 
 int Win32MeterWindow::SystemDpi() {
@@ -221,15 +227,21 @@ void Win32MeterWindow::ShowNotices() {
 }
 
 std::int32_t Win32MeterWindow::Left() const {
-  RECT frame{};
-  GetWindowRect(window_, &frame);
-  return frame.left;
+  return FrameOf(window_).left;
 }
 
 std::int32_t Win32MeterWindow::Top() const {
-  RECT frame{};
-  GetWindowRect(window_, &frame);
-  return frame.top;
+  return FrameOf(window_).top;
+}
+
+std::int32_t Win32MeterWindow::Width() const {
+  const RECT frame = FrameOf(window_);
+  return frame.right - frame.left;
+}
+
+std::int32_t Win32MeterWindow::Height() const {
+  const RECT frame = FrameOf(window_);
+  return frame.bottom - frame.top;
 }
 
 void Win32MeterWindow::SetLeft(std::int32_t left) {
@@ -250,6 +262,10 @@ void Win32MeterWindow::SetTopmost(bool topmost) {
   SetWindowLongPtrW(window_, GWLP_HWNDPARENT, 0);
   SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, kFlags);
   SetWindowLongPtrW(window_, GWLP_HWNDPARENT, owner);
+}
+
+void Win32MeterWindow::BringToTop() {
+  SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
 }
 
 void Win32MeterWindow::HideTaskbarButton() {

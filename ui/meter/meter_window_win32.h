@@ -70,9 +70,12 @@ class Win32MeterWindow final : public MeterWindow {
 
   std::int32_t Left() const override;
   std::int32_t Top() const override;
+  std::int32_t Width() const override;
+  std::int32_t Height() const override;
   void SetLeft(std::int32_t left) override;
   void SetTop(std::int32_t top) override;
   void SetTopmost(bool topmost) override;
+  void BringToTop() override;
   void HideTaskbarButton() override;
   std::optional<std::int32_t> ExecuteColorDialog1(std::int32_t initial) override;
   void ShellOpen(std::string_view target) override;
@@ -109,6 +112,7 @@ class Win32MeterWindow final : public MeterWindow {
   // Mouse (meter_mouse_win32.cpp).
   void CreateDragCursor();
   void CreateHint();
+  void PutHintAway();
   bool OnSetCursor(LPARAM lParam) const;
 
   Application& app_;
@@ -116,7 +120,7 @@ class Win32MeterWindow final : public MeterWindow {
   HWND window_ = nullptr;
   std::array<HWND, 3> labels_{};
   HWND hint_ = nullptr;
-  bool hintTried_ = false;  // the hint is made on the first move over Label1
+  bool hintTried_ = false;  // the hint is made on the first move over Label1 after a press
   HMENU menu_ = nullptr;
   HFONT label1Font_ = nullptr;
   HFONT smallFont_ = nullptr;

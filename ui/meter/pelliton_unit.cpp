@@ -88,11 +88,7 @@ void TPellitonForm::Label1MouseMove(bool leftHeld, std::int32_t x, std::int32_t 
 
 void TPellitonForm::Label1MouseUp(MouseButton button, std::int32_t, std::int32_t) {
   MeterWindow& window = ports_.window;
-  const WindowPosition before{window.Left(), window.Top()};
-  const WindowPosition after = ClampOnRelease(
-      before, ports_.app.ScreenWidth(), ports_.app.ScreenHeight(), button == MouseButton::Left);
-  if (after.left != before.left) window.SetLeft(after.left);
-  if (after.top != before.top) window.SetTop(after.top);
+  ClampWindow(window, ports_.app, button == MouseButton::Left);
   // Stored on every release, moved or not; a failed "Top" leaves "Left" unwritten.
   WriteValueNumber(ports_.store, stored::Top, window.Top());
   WriteValueNumber(ports_.store, stored::Left, window.Left());

@@ -101,6 +101,7 @@ void RunStartUp(MeterState& state, const FormPorts& ports) {
     failures.Keep(InstallOnFirstRun(state, ports));
   }
   RestoreWindowOptions(state, ports, failures);
+  BringBackOnScreen(ports.window, ports.app);  // stored only at the next release
   LoadDataValuesFromRegistry(state, ports.store, ports.locale, failures);
   ports.window.HideTaskbarButton();
   StyleLabels(state, ports.window);

@@ -97,7 +97,7 @@ TEST(TAllStatForm, ShowsAllDataAtOpeningAndRaisesTheMeterAtTheEnd) {
   EXPECT_EQ(view.label1, kLine);
   EXPECT_TRUE(meter.topmostCalls.empty());
   form.FormDestroy();
-  EXPECT_EQ(meter.topmostCalls, std::vector<bool>{true});
+  EXPECT_EQ(meter.topmostCalls, std::vector<bool>{false});  // Stay On Top is off
   EXPECT_FALSE(meter.MenuChecked(MenuItem::StayOnTop1));
 }
 

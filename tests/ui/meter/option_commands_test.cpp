@@ -87,6 +87,20 @@ TEST_F(OptionTest, AFailingStoreWriteChangesNothingElse) {
   EXPECT_FALSE(window.MenuChecked(MenuItem::Shuffle1));
 }
 
+// Closing a dialog raises the meter into the band that Stay On Top, as last chosen, says.
+TEST_F(OptionTest, ADialogsCloseRaisesTheMeterAsStayOnTopSays) {
+  const Journal kChooseThenClose[] = {
+      {"store StayTop=0", "topmost 0", "mark 7=0", "topmost 0", "top"},
+      {"store StayTop=1", "topmost 1", "mark 7=1", "topmost 1"},
+  };
+  for (const Journal& expected : kChooseThenClose) {
+    journal.clear();
+    form.MenuCommand(MenuItem::StayOnTop1);
+    RaiseMeter(window);
+    EXPECT_EQ(journal, expected);
+  }
+}
+
 struct ColorCase {
   const char* what;
   std::optional<std::int32_t> answer;

@@ -43,6 +43,18 @@ TEST(ClampOnRelease, PullsTheWindowBackInsideTheMargins) {
   }
 }
 
+TEST(OffScreen, OnlyAWindowWithNoPixelOnTheScreenIsOff) {
+  const struct {
+    WindowPosition at;
+    bool off;
+  } cases[] = {{{-240, 0}, false},  {{-241, 0}, true}, {{W - 1, 0}, false},
+               {{W, 0}, true},      {{0, -37}, false}, {{0, -38}, true},
+               {{0, H - 1}, false}, {{0, H}, true},    {{2147483647, -2147483647 - 1}, true}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(OffScreen(c.at, 241, 38, W, H), c.off) << c.at.left << "," << c.at.top;
+  }
+}
+
 TEST(LabelTopsFor, FollowTheBigFigureSize) {
   const struct {
     std::uint8_t size;

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "store/errors.h"
 #include "store/int_parse.h"
@@ -113,7 +114,7 @@ TEST_F(StartUpTest, InstalledStartRestoresEverythingAsStored) {
   SetInstalled();
   store.Set("NetworkType", "eth0");
   store.Set("Top", "-5");
-  store.Set("Left", "3000");  // off screen: applied unchanged
+  store.Set("Left", "1200");  // partly off the screen: applied unchanged
   store.Set("FontSize", "26");
   store.Set("Color", "255");
   store.Set("TotalData", "1536");
@@ -127,7 +128,7 @@ TEST_F(StartUpTest, InstalledStartRestoresEverythingAsStored) {
   EXPECT_TRUE(app.boxes.empty());
   EXPECT_EQ(state.NetworkType, "eth0");
   EXPECT_EQ(window.top, -5);
-  EXPECT_EQ(window.left, 3000);
+  EXPECT_EQ(window.left, 1200);
   EXPECT_EQ(window.fontSize, 26);
   EXPECT_EQ(window.label2Top, 5);
   EXPECT_EQ(window.label3Top, 22);
@@ -155,6 +156,26 @@ TEST_F(StartUpTest, StayOnTopIsOnForAnythingButExactlyZero) {
     EXPECT_EQ(w.topmost, c.on) << c.text;
     EXPECT_EQ(w.MenuChecked(MenuItem::StayOnTop1), c.on) << c.text;
   }
+}
+
+// A window with no pixel on the 1280 x 800 screen is placed as a left-button release would
+// place it; one partly on it stays. Either way nothing is stored.
+TEST_F(StartUpTest, AStoredPositionOffTheScreenComesBackAsAReleaseWouldPlaceIt) {
+  const struct {
+    const char *top, *left;
+    std::int32_t wantTop, wantLeft;
+  } cases[] = {{"-37", "-240", -37, -240}, {"799", "1279", 799, 1279}, {"0", "1280", 0, 970},
+               {"300", "5000", 300, 1020}, {"-38", "100", 0, 100},     {"900", "-500", 740, 0}};
+  for (const auto& c : cases) {
+    MeterState s;
+    FakeMeterWindow w;
+    store.Set("Top", c.top);
+    store.Set("Left", c.left);
+    SetInstalled();
+    TPellitonForm{s, FormPorts{store, table, clock, locale, w, app, dialogs}}.FormActivate();
+    EXPECT_EQ(std::make_pair(w.top, w.left), std::make_pair(c.wantTop, c.wantLeft)) << c.left;
+  }
+  EXPECT_TRUE(store.writes.empty());
 }
 
 TEST_F(StartUpTest, FontSizeOutOfRangeIsTakenAsAbsentAndTheMeterStarts) {

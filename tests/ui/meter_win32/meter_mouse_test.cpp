@@ -92,6 +92,26 @@ TEST_F(MeterMouseTest, Label1HasItsHintAsATooltip) {
   EXPECT_EQ(tool.uFlags & (TTF_IDISHWND | TTF_SUBCLASS), UINT{TTF_IDISHWND | TTF_SUBCLASS});
 }
 
+// A press of any button, and the menu, put the hint away at once with the delay it may have
+// started; the next move over Label1 makes it again.
+TEST_F(MeterMouseTest, APressOrTheMenuPutsTheHintAwayUntilTheNextMove) {
+  MenuWatcher watcher;
+  for (const UINT down :
+       {UINT{WM_LBUTTONDOWN}, UINT{WM_RBUTTONDOWN}, UINT{WM_MBUTTONDOWN}, UINT{WM_NULL}}) {
+    SendToLabel1(WM_MOUSEMOVE, 0, 5, 5);
+    HWND hint = meter.Hint();
+    ASSERT_NE(hint, nullptr);
+    if (down == WM_NULL)
+      meter.OpenPopupMenu({120, 90});
+    else
+      SendToLabel1(down, 0, 5, 5);
+    EXPECT_FALSE(IsWindow(hint));
+    EXPECT_EQ(meter.Hint(), nullptr);
+    SendToLabel1(WM_LBUTTONUP, 0, 5, 5);
+  }
+  EXPECT_EQ(watcher.opened, 1);
+}
+
 // An exception in a handler ends the event in the error box; the window goes on working.
 TEST_F(MeterMouseTest, AnErrorInAHandlerIsShownAndContained) {
   events.action = [] { throw std::runtime_error("Failed to set data for 'Top'"); };
