@@ -185,10 +185,11 @@ TEST_F(Accounting, OnlyAConnectedLinkCounts) {
     table.rows.clear();
     AddRows(2, 1, 100, 20, status);
     state.AdapterBound = false;
+    ForgetReadings(state, store);
     store.Set("TotalData", "3");
-    store.writes.clear();
     EXPECT_EQ(GetConnectedState(meter), connected);  // the search binds all the same
     EXPECT_TRUE(state.AdapterBound);
+    store.writes.clear();
     Chosen().dwInOctets = 150 * kKB;
     EXPECT_EQ(GetConnectedState(meter), connected);  // the known row
     EXPECT_EQ(state.AdapterBound, connected);
@@ -422,7 +423,7 @@ TEST_F(Accounting, AStartCountsWhatPassedSinceTheStoredReadings) {
     testing::MeterRig rig;
     rig.clock.sinceBoot.wraps = c.wraps;
     IfRow row =
-        MakeRow(rig.state.NetworkType, 1, static_cast<std::uint32_t>(c.downKB * kKB), 80 * kKB);
+        MakeRow(rig.state.NetworkType, kUp, static_cast<std::uint32_t>(c.downKB * kKB), 80 * kKB);
     row.dwIndex = 7;
     rig.table.rows = {row};
     if (c.wide) rig.table.counters64[7] = {c.downKB * kKB, 80 * kKB};
