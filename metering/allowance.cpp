@@ -168,18 +168,22 @@ Allowance ReadAllowance(SettingsStore& store) noexcept {
           static_cast<unsigned>(ReadForgiving(store, stored::CapWarned))};
 }
 
-void StoreAllowance(SettingsStore& store, std::uint32_t capMB, int warningPercent,
-                    std::uint32_t totalKB) {
+void StoreAllowance(MeterState& state, SettingsStore& store, std::uint32_t capMB,
+                    int warningPercent) {
   const Allowance before = ReadAllowance(store);
+  state.DataCap.reset();  // read again should a write fail
   WriteValueNumber(store, stored::DataCap, capMB);
   WriteValueNumber(store, stored::CapWarning, warningPercent);
-  const bool raisedAboveTotal = capMB > before.capMB && capMB * kKBPerMB > totalKB;
-  if (raisedAboveTotal && before.warned != 0) WriteValueNumber(store, stored::CapWarned, 0);
+  const bool raisedAboveTotal = capMB > before.capMB && capMB * kKBPerMB > state.TotalDataKB;
+  const unsigned warned = raisedAboveTotal ? 0 : before.warned;
+  if (warned != before.warned) WriteValueNumber(store, stored::CapWarned, warned);
+  state.DataCap = Allowance{capMB, warningPercent, warned};
 }
 
-void RearmAllowanceWarnings(SettingsStore& store) noexcept {
+void RearmAllowanceWarnings(MeterState& state, SettingsStore& store) noexcept {
   try {
     if (ReadForgiving(store, stored::CapWarned) != 0) WriteValueNumber(store, stored::CapWarned, 0);
+    if (state.DataCap) state.DataCap->warned = 0;
   } catch (...) {  // the warnings stay as they were; the cycle's restart goes on
   }
 }
@@ -243,8 +247,10 @@ std::vector<std::string> CycleLines(const MeterState& state, const Allowance& al
 
 void WatchAllowance(MeterContext& meter, const LocalDateTime& now) noexcept {
   try {
-    if (ReadForgiving(meter.store, stored::DataCap) == 0) return;
-    Allowance allowance = ReadAllowance(meter.store);
+    std::optional<Allowance>& known = meter.state.DataCap;
+    if (!known) known = ReadAllowance(meter.store);
+    if (known->capMB == 0) return;
+    Allowance allowance = *known;
     const std::uint64_t total = meter.state.TotalDataKB;
     const std::uint64_t cap = CapKB(allowance);
     std::vector<unsigned> due;
@@ -260,6 +266,7 @@ void WatchAllowance(MeterContext& meter, const LocalDateTime& now) noexcept {
     // be opened) is not shown, rather than shown on every tick.
     WriteValueNumber(meter.store, stored::CapWarned, allowance.warned);
     if (ReadForgiving(meter.store, stored::CapWarned) != allowance.warned) return;
+    known->warned = allowance.warned;
     const std::optional<CycleSpan> span = SpanOf(meter.state, now, meter.locale);
     const int left = span ? span->Left() : 0;
     for (unsigned warning : due) {

@@ -13,8 +13,7 @@
 
 namespace pelliton {
 
-// The monthly data allowance: how much a billing cycle may use, the share of it at which the
-// user is warned, and which of the two warnings this cycle has given.
+// The monthly data allowance (Allowance, metering/meter_state.h).
 inline constexpr unsigned kLevelWarned = 1;  // the warning level was reached
 inline constexpr unsigned kWholeWarned = 2;  // the whole allowance was reached
 inline constexpr int kLowestWarning = 50;
@@ -23,21 +22,17 @@ inline constexpr int kDefaultWarning = 80;
 // The most the cycle's total can hold: 4096 GB.
 inline constexpr std::uint32_t kLargestAllowanceMB = 4194304;
 
-struct Allowance {
-  std::uint32_t capMB = 0;  // 0: no allowance
-  int warningPercent = kDefaultWarning;
-  unsigned warned = 0;  // kLevelWarned | kWholeWarned
-};
+static_assert(Allowance{}.warningPercent == kDefaultWarning);
 
 // The stored allowance. An absent or unreadable value reads as no allowance, 80 % and no
 // warning given; reading never fails.
 Allowance ReadAllowance(SettingsStore& store) noexcept;
-// Stores the allowance and the warning level. An allowance raised above `totalKB` arms both
-// warnings again.
-void StoreAllowance(SettingsStore& store, std::uint32_t capMB, int warningPercent,
-                    std::uint32_t totalKB);
+// Stores the allowance and the warning level, and keeps them in `state`. An allowance raised
+// above the cycle's total arms both warnings again.
+void StoreAllowance(MeterState& state, SettingsStore& store, std::uint32_t capMB,
+                    int warningPercent);
 // A new cycle: both warnings may come again. Writes only when one was given; never fails.
-void RearmAllowanceWarnings(SettingsStore& store) noexcept;
+void RearmAllowanceWarnings(MeterState& state, SettingsStore& store) noexcept;
 
 // An allowance as the user enters it: GB with at most two decimals after the locale's
 // separator ("50", "0.2").

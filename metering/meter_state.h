@@ -1,9 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace pelliton {
+
+// The monthly data allowance: how much a billing cycle may use, the share of it at which the
+// user is warned, and which of the two warnings this cycle has given.
+struct Allowance {
+  std::uint32_t capMB = 0;  // 0: no allowance
+  int warningPercent = 80;
+  unsigned warned = 0;  // kLevelWarned | kWholeWarned (metering/allowance.h)
+};
 
 // The running figures of the billing cycle, the accounting state and the display options.
 // One instance lives for the whole process; every handler reads and changes it on the
@@ -58,6 +67,10 @@ struct MeterState {
   bool FreezeOn = false;
   std::uint8_t FontSize = 0;    // points, big figure
   std::int32_t ClockColor = 0;  // 0x00BBGGRR
+
+  // The allowance as the store holds it, once a tick has read it; every change of it goes
+  // through the store and here together, so that a tick reads nothing more.
+  std::optional<Allowance> DataCap;
 
   bool DialogAccepted = false;  // set by the connection dialog on a confirmed choice
 

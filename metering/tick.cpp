@@ -113,7 +113,7 @@ void RestartCycle(MeterState& state, SettingsStore& store, const LocalDateTime& 
   WriteValueNumber(store, stored::Seconds, 0);
   WriteValueNumber(store, stored::Minutes, 0);
   WriteValueNumber(store, stored::Hours, 0);
-  RearmAllowanceWarnings(store);
+  RearmAllowanceWarnings(state, store);
 }
 
 }  // namespace pelliton

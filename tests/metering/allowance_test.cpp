@@ -85,14 +85,15 @@ TEST(WatchAllowance, WarnsOncePerCycleThroughRestartsUntilRolloverOrARaise) {
   } steps[] = {
     {"below the level", nullptr, 167935, {}, ""},
     {"the level", nullptr, 167936, {level("0.2", "164.00 MB")}, "1"},
-    {"a restart: only the store carries over", nullptr, 180000, {}, "1"},
+    {"a restart: only the store carries over",
+     [](testing::MeterRig& r) { r.state.DataCap.reset(); }, 180000, {}, "1"},
     {"the whole", nullptr, 209920, {whole("0.2", "205.00 MB")}, "3"},
     {"a raise above the total",
-     [](testing::MeterRig& r) { StoreAllowance(r.store, 256, 80, 209920); },
+     [](testing::MeterRig& r) { StoreAllowance(r.state, r.store, 256, 80); },
      209920, {level("0.25", "205.00 MB")}, "1"},
     {"a rollover", [](testing::MeterRig& r) { RollOver(r.meter, r.clock.now); }, 0, {}, "0"},
     {"both at once, a bad level read as 80",
-     [](testing::MeterRig& r) { r.store.Set("CapWarning", "9x"); }, 300000,
+     [](testing::MeterRig& r) { r.store.Set("CapWarning", "9x"); r.state.DataCap.reset(); }, 300000,
      {level("0.25", "292.97 MB"), whole("0.25", "292.97 MB")}, "3"},
   };
   // clang-format on
@@ -105,6 +106,7 @@ TEST(WatchAllowance, WarnsOncePerCycleThroughRestartsUntilRolloverOrARaise) {
     EXPECT_EQ(rig.store.Get("CapWarned"), step.warned) << step.what;
   }
   rig.store.Set("CapWarned", "0");
+  rig.state.DataCap.reset();
   rig.store.lockedKeys.insert(std::string(kSettingsKey));
   rig.view.notices.clear();
   WatchAllowance(rig.meter, rig.clock.now);
@@ -113,7 +115,8 @@ TEST(WatchAllowance, WarnsOncePerCycleThroughRestartsUntilRolloverOrARaise) {
   rig.store.Set("CapWarned", "3");
   rig.store.wrongType.insert("DataCap");
   rig.store.failingWrites.insert("CapWarned");
-  RestartCycle(rig.meter, rig.clock.now);  // a store that fails costs the warnings, never the restart
+  RestartCycle(rig.meter,
+               rig.clock.now);  // a store that fails costs the warnings, never the restart
   WatchAllowance(rig.meter, rig.clock.now);
   EXPECT_EQ(rig.store.Get("TotalData"), "0");
 }

@@ -41,8 +41,7 @@ void TDataCapForm::EditChange() {
 bool TDataCapForm::BitBtn1Click() {
   const Entries entries = Read(view_, locale_);
   if (!entries.Good()) return false;
-  StoreAllowance(ports_.store, entries.allowance.capMB, entries.warning.percent,
-                 ports_.state.TotalDataKB);
+  StoreAllowance(ports_.state, ports_.store, entries.allowance.capMB, entries.warning.percent);
   return true;
 }
 
