@@ -93,7 +93,8 @@ TEST(WatchAllowance, WarnsOncePerCycleThroughRestartsUntilRolloverOrARaise) {
      209920, {level("0.25", "205.00 MB")}, "1"},
     {"a rollover", [](testing::MeterRig& r) { RollOver(r.meter, r.clock.now); }, 0, {}, "0"},
     {"both at once, a bad level read as 80",
-     [](testing::MeterRig& r) { r.store.Set("CapWarning", "9x"); r.state.DataCap.reset(); }, 300000,
+     [](testing::MeterRig& r) { r.store.Set("CapWarning", "9x"); r.state.DataCap.reset(); },
+     300000,
      {level("0.25", "292.97 MB"), whole("0.25", "292.97 MB")}, "3"},
   };
   // clang-format on
@@ -115,8 +116,8 @@ TEST(WatchAllowance, WarnsOncePerCycleThroughRestartsUntilRolloverOrARaise) {
   rig.store.Set("CapWarned", "3");
   rig.store.wrongType.insert("DataCap");
   rig.store.failingWrites.insert("CapWarned");
-  RestartCycle(rig.meter,
-               rig.clock.now);  // a store that fails costs the warnings, never the restart
+  // A store that fails costs the warnings, never the restart.
+  RestartCycle(rig.meter, rig.clock.now);
   WatchAllowance(rig.meter, rig.clock.now);
   EXPECT_EQ(rig.store.Get("TotalData"), "0");
 }
