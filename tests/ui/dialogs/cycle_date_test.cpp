@@ -104,7 +104,8 @@ TEST_F(CycleDateFormTest, FailingWriteEndsTheApplyingAtItsStep) {
     store.failingWrites.insert(kApplyWrites[step]);
     EXPECT_THROW(Confirm(8), RegistryError);
     EXPECT_EQ(store.WrittenNames(),
-              std::vector<std::string>(kApplyWrites.begin(), kApplyWrites.begin() + step));
+              std::vector<std::string>(kApplyWrites.begin(),
+                                       kApplyWrites.begin() + static_cast<std::ptrdiff_t>(step)));
     EXPECT_EQ(state.CycleDay, 8);               // set before the first write
     EXPECT_EQ(state.Hours, step == 0 ? 1 : 0);  // cleared together, after the first write
   }

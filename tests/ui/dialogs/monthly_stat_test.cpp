@@ -66,7 +66,7 @@ TEST(BuildStatisticsText, ListsTwelveRecordsNewestFirst) {
 }
 
 TEST(BuildStatisticsText, GivesOneLinePerStartedRecordOfAnyLength) {
-  for (std::size_t length : {13, 51, 52, 53, 491, 492, 493, 532, 533, 100000}) {
+  for (std::size_t length : {13u, 51u, 52u, 53u, 491u, 492u, 493u, 532u, 533u, 100000u}) {
     const std::u16string text = BuildStatisticsText(std::u16string(length, u'x'));
     EXPECT_EQ(Lines(text), (length - 12 + 39) / 40) << length;
   }
