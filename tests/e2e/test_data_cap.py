@@ -4,8 +4,8 @@ once, the second waiting for the first while the ticks go on; a new start gives 
 import re
 import unittest
 
-from harness import (DATA_CAP_DIALOG, IDC_CAP_EDIT1, IDC_CAP_EDIT2, IDC_CAP_LINE1, IDOK,
-                     loopback_traffic)
+from harness import (DATA_CAP_DIALOG, IDC_CAP_EDIT1, IDC_CAP_EDIT2, IDC_CAP_LINE1,
+                     IDC_CAP_PROBLEM1, IDOK, loopback_traffic)
 from scenario import Scenario, this_month
 
 CAP_KB = 205 * 1024  # 0.2 GB is stored as 205 MB
@@ -53,8 +53,11 @@ class DataCap(Scenario):
         texts = lambda: {c["id"]: c for c in drv.do("window", dialog)["children"]}
         self.wait_until(lambda: texts()[IDC_CAP_EDIT2]["text"] == "80", 5, "the stored level")
         self.assertRegex(texts()[IDC_CAP_LINE1]["text"], r"^Used [\d,.]+ [KMG]B, day \d+ of")
-        self.replace_text("0.2")
-        env.xdotool("key", "Tab")
+        self.replace_text("0.2x")  # refused, and the field says why
+        self.wait_until(lambda: texts()[IDC_CAP_PROBLEM1]["text"] ==
+                        "Enter a number of GB, such as 12.5.", 5, "the refusal")
+        self.assertFalse(texts()[IDOK]["enabled"])
+        env.xdotool("key", "BackSpace", "Tab")
         self.wait_until(lambda: drv.do("focus", dialog)["id"] == IDC_CAP_EDIT2, 5, "Tab")
         self.replace_text("80")
         self.wait_until(lambda: texts()[IDOK]["enabled"], 5, "OK enabled")

@@ -149,9 +149,10 @@ inline LOGFONTW FontOf(HWND control) {
 }
 
 // The text colour the dialog gives a control through WM_CTLCOLOR*.
-inline COLORREF TextColourOf(HWND control, UINT message, HWND dialog = FindDialog()) {
+inline COLORREF TextColourOf(HWND control, UINT message) {
   HDC dc = CreateCompatibleDC(nullptr);
-  SendMessageW(dialog, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+  SendMessageW(FindDialog(), message, reinterpret_cast<WPARAM>(dc),
+               reinterpret_cast<LPARAM>(control));
   const COLORREF colour = GetTextColor(dc);
   DeleteDC(dc);
   return colour;

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <utility>
 #include <vector>
 
@@ -19,12 +18,8 @@ class MeterDialogWin32 : public ::testing::TestWithParam<int>, protected FakeDia
  protected:
   using Step = connection_dialog::Step;
   using ShowFunction = void (*)(HWND owner, HWND meter, const DialogPorts& ports, int dpi);
-  // A dialog that needs more than the ports: a call that brings the rest along.
-  using Shower = std::function<void(HWND owner, HWND meter, const DialogPorts& ports, int dpi)>;
 
   MeterDialogWin32(ShowFunction show, const wchar_t* caption) : show_(show), caption_(caption) {}
-  MeterDialogWin32(Shower show, const wchar_t* caption)
-      : show_(std::move(show)), caption_(caption) {}
 
   void SetUp() override {
     meter = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"meter", WS_POPUP | WS_VISIBLE, 300, 200,
@@ -86,7 +81,7 @@ class MeterDialogWin32 : public ::testing::TestWithParam<int>, protected FakeDia
   HWND meter = nullptr;
 
  private:
-  Shower show_;
+  ShowFunction show_;
   const wchar_t* caption_;
 };
 
