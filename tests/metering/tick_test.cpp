@@ -163,8 +163,9 @@ TEST_F(Tick, TheRolloverTickMovesTheCycleIntoTheHistory) {
   EXPECT_EQ(state.AllData,
             u"15 Dec, 2026" + Record(u"15 Nov, 2026", u"15 Dec, 2026", u"    1.50 MB", u"01234"));
   EXPECT_EQ(store.WrittenNames(),
-            (Names{"LastDown", "LastUp", "TotalData", "Seconds", "Minutes", "Hours", "AllData",
-                   "TotalData", "LastMonth", "Seconds", "Minutes", "Hours"}));
+            (Names{"LastDown", "LastUp", "LastUptime", "TotalData", "Seconds", "Minutes", "Hours",
+                   "AllData", "TotalData", "Seconds", "Minutes", "Hours", "CycleStart",
+                   "LastMonth"}));
   EXPECT_EQ(store.Get("AllData"), "15 Dec, 202615 Nov, 202615 Dec, 2026    1.50 MB01234");
   EXPECT_EQ(store.Get("LastMonth"), "12");
   EXPECT_EQ(store.Get("TotalData"), "0");
@@ -180,6 +181,38 @@ TEST_F(Tick, TheRolloverTickMovesTheCycleIntoTheHistory) {
   EXPECT_EQ(state.PrevDownKB, 1000u);
   EXPECT_EQ(view.label1, "1.50 MB");
   EXPECT_EQ(view.timerSwitches, (std::vector<bool>{false, true}));
+}
+
+// A rollover cut short after its record, by a failed write or by a kill (a start from what
+// the store then holds), records the cycle once and restarts the figures at the next tick.
+TEST_F(Tick, ARolloverCutShortIsFinishedWithoutASecondRecord) {
+  const std::u16string once =
+      u"15 Dec, 2026" + Record(u"15 Nov, 2026", u"15 Dec, 2026", u"    1.50 MB", u"01234");
+  // A write that fails, or what a kill left in "TotalData" ("1536" before its restart, "0"
+  // after).
+  for (std::string cut : {"CycleStart", "LastMonth", "1536", "0"}) {
+    SCOPED_TRACE(cut);
+    RolloverRig tick;
+    const bool killed = cut[0] <= '9';
+    tick.store.failingWrites = {cut};
+    if (!killed) {
+      EXPECT_THROW(Timer1Timer(tick.meter), RegistryError);
+      tick.store.failingWrites.clear();
+    } else {
+      Timer1Timer(tick.meter);
+      tick.store.Set("LastMonth", "11");
+      tick.store.Set("TotalData", cut);
+      tick.state = MeterState{};
+      tick.state.AdapterRow = kUnlocatedRow;
+      tick.state.NetworkType = "Realtek PCIe GbE";
+    }
+    tick.clock.SetDate(2026, 12, 16);
+    Timer1Timer(tick.meter);
+    EXPECT_EQ(tick.state.AllData, once);
+    EXPECT_EQ(tick.store.Get("AllData"), tick.locale.Narrow(once));
+    EXPECT_EQ(tick.store.Get("LastMonth"), "12");
+    EXPECT_EQ(tick.store.Get("TotalData"), "0");
+  }
 }
 
 TEST_F(Tick, ATickThatIsNotConnectedNeitherRollsOverNorAddsTime) {
@@ -226,10 +259,10 @@ TEST_F(Tick, TheMonthDifferenceIsTakenBeforeTheReload) {
   state.CycleDay = 28;
   store.Set("LastMonth", "12");
   store.Set("BillCycleDate", "28");
-  store.Set("AllData", "01 Dec, 2026");
+  store.Set("AllData", "01 Nov, 2026");
   clock.SetDate(2026, 12, 3);
   Timer1Timer(meter);
-  EXPECT_EQ(state.AllData.substr(0, 24), u"03 Dec, 202601 Dec, 2026");
+  EXPECT_EQ(state.AllData.substr(0, 24), u"03 Dec, 202601 Nov, 2026");
 }
 
 TEST_F(Tick, ReadsTheClockOnceForTheWholeTick) {

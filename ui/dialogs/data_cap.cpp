@@ -25,10 +25,11 @@ TDataCapForm::TDataCapForm(const DialogPorts& ports, const Locale& locale, DataC
     : ports_(ports), locale_(locale), view_(view) {}
 
 void TDataCapForm::FormActivate() {
-  const Allowance allowance = ReadAllowance(ports_.store);
-  view_.SetEntries(FormatAllowanceGB(allowance.capMB, locale_.NumberSeparators().decimal),
-                   std::to_string(allowance.warningPercent));
-  view_.SetCycleLines(CycleLines(ports_.state, allowance, ports_.clock.Now(), locale_));
+  shown_ = ReadAllowance(ports_.store);
+  shownAllowance_ = FormatAllowanceGB(shown_.capMB, locale_.NumberSeparators().decimal);
+  shownWarning_ = std::to_string(shown_.warningPercent);
+  view_.SetEntries(shownAllowance_, shownWarning_);
+  view_.SetCycleLines(CycleLines(ports_.state, shown_, ports_.clock.Now(), locale_));
   EditChange();
 }
 
@@ -41,7 +42,11 @@ void TDataCapForm::EditChange() {
 bool TDataCapForm::BitBtn1Click() {
   const Entries entries = Read(view_, locale_);
   if (!entries.Good()) return false;
-  StoreAllowance(ports_.state, ports_.store, entries.allowance.capMB, entries.warning.percent);
+  const bool capKept = view_.AllowanceText() == shownAllowance_;
+  const bool levelKept = view_.WarningText() == shownWarning_;
+  if (capKept && levelKept) return true;
+  StoreAllowance(ports_.state, ports_.store, capKept ? shown_.capMB : entries.allowance.capMB,
+                 levelKept ? shown_.warningPercent : entries.warning.percent);
   return true;
 }
 
