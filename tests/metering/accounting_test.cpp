@@ -135,8 +135,8 @@ TEST_F(Accounting, AConnectedTickCountsWritesAndShowsTheFigures) {
     EXPECT_EQ(state.PrevDownKB, 120u);
     EXPECT_EQ(state.PrevUpKB, 25u);
     EXPECT_EQ(state.TotalDataKB, 1025u);
-    EXPECT_EQ(store.WrittenNames(),
-              (Names{"LastDown", "LastUp", "LastUptime", "TotalData", "Seconds", "Minutes", "Hours"}));
+    EXPECT_EQ(store.WrittenNames(), (Names{"LastDown", "LastUp", "LastUptime", "TotalData",
+                                           "Seconds", "Minutes", "Hours"}));
     EXPECT_EQ(store.Get("LastDown"), "120");
     EXPECT_EQ(store.Get("TotalData"), "1025");
     EXPECT_EQ(store.Get("Seconds"), "4");
@@ -328,7 +328,8 @@ TEST_F(Accounting, AFailingWriteLeavesEarlierChangesStanding) {
   EXPECT_FALSE(state.AdapterBound);
   EXPECT_EQ(state.TotalDataKB, 10u);
   EXPECT_EQ(state.Minutes, 1);
-  EXPECT_EQ(store.WrittenNames(), (Names{"LastDown", "LastUp", "LastUptime", "TotalData", "Seconds"}));
+  EXPECT_EQ(store.WrittenNames(),
+            (Names{"LastDown", "LastUp", "LastUptime", "TotalData", "Seconds"}));
   EXPECT_EQ(view.label1, "before");
 }
 
@@ -417,7 +418,14 @@ TEST_F(Accounting, AStartCountsWhatPassedSinceTheStoredReadings) {
       {"a boot instant later than now", k, 1500, true, -2 * kBoot, 530},
       {"no time since boot stored", k, 1500, true, 6 * kMinute, 530, 12, false, -1},
       {"another boot: since boot", k, 1500, true, 0, 1580, 12, false, 2 * kHour},
-      {"another boot, 32-bit only", {"9", "32", "1000", "50"}, 1500, false, 0, 1580, 12, false,
+      {"another boot, 32-bit only",
+       {"9", "32", "1000", "50"},
+       1500,
+       false,
+       0,
+       1580,
+       12,
+       false,
        2 * kHour},
       {"a reset interface", {"7", "64", "5000", "50"}, 1500, true, 0, 1580},
       {"another interface", {"8", "64", "1000", "50"}, 1500, true, 0, 0},

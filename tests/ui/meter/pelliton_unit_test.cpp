@@ -158,8 +158,8 @@ TEST_F(ChangeNetworkTest, ConfirmedChoiceClearsTheCycleAndRebinds) {
   store.Set("LastBoot", "13441208400000");
   form.ChangeNetworkAdaptor1Click();
   EXPECT_FALSE(store.Has("LastBoot"));  // the readings are forgotten
-  EXPECT_EQ(store.WrittenNames(),
-            (std::vector<std::string>{"TotalData", "LastMonth", "Seconds", "Minutes", "Hours"}));
+  EXPECT_EQ(store.WrittenNames(), (std::vector<std::string>{"TotalData", "Seconds", "Minutes",
+                                                            "Hours", "CycleStart", "LastMonth"}));
   EXPECT_EQ(store.Get("TotalData"), "0");
   EXPECT_EQ(store.Get("LastMonth"), "11");  // 8 December: the 15th has not come yet
   EXPECT_EQ(store.Get("Hours"), "0");
@@ -203,8 +203,55 @@ TEST_F(ChangeNetworkTest, FailedWriteStopsTheClearingAtThatValue) {
   ConfirmInDialog("eth1");
   store.failingWrites.insert("Seconds");
   EXPECT_THROW(form.ChangeNetworkAdaptor1Click(), RegistryError);
-  EXPECT_EQ(store.WrittenNames(), (std::vector<std::string>{"TotalData", "LastMonth"}));
+  EXPECT_EQ(store.WrittenNames(), (std::vector<std::string>{"TotalData"}));
   EXPECT_EQ(state.NetworkType, "eth0");
+}
+
+// After the start-up sequence: a connection name that does not read is asked for once.
+struct NameCase {
+  const char* what;
+  const char* name;  // nullptr: of another type
+  bool installed, confirm;
+  int showings;
+  const char* metered;
+};
+
+class StartWithName : public FormTest {
+ public:
+  void TestBody() override {}
+  void Run(const NameCase& c) {
+    if (c.installed) SetInstalled();
+    if (c.name == nullptr) store.wrongType.insert("NetworkType");
+    store.Set("NetworkType", c.name == nullptr ? "" : c.name);
+    store.Set("TotalData", "5000");
+    store.Set("LastBoot", "1");
+    if (c.confirm) ConfirmInDialog("eth1");
+    try {
+      form.FormActivate();
+    } catch (const RegistryError&) {  // the start-up's error box
+    }
+    store.wrongType.clear();
+    form.StartUpEnded();
+    EXPECT_EQ(dialogs.connectionShowings, c.showings);
+    EXPECT_EQ(state.NetworkType, c.metered);
+    EXPECT_EQ(state.TotalDataKB, 5000u);  // the cycle's figures stay
+    EXPECT_EQ(store.Has("LastBoot"), c.showings == 0 || !c.confirm);
+  }
+};
+
+TEST(StartUpEnded, AStartWithoutAConnectionNameAsksForOne) {
+  const NameCase cases[] = {
+      {"empty", "", true, true, 1, "eth1"},
+      {"blanks", " \t ", true, true, 1, "eth1"},
+      {"unreadable", nullptr, true, true, 1, "eth1"},
+      {"cancelled", "", true, false, 1, ""},
+      {"no interface of that name", "modem", true, true, 0, "modem"},
+      {"a first run asks by itself", "", false, true, 1, "eth1"},
+  };
+  for (const NameCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    StartWithName().Run(c);
+  }
 }
 
 TEST_F(FormTest, ExitThisMenuDoesNothing) {
