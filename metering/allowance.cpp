@@ -194,6 +194,16 @@ WarningEntry ParseWarningPercent(std::string_view text) {
   return {percent, {}};
 }
 
+Allowance EnteredAllowance(const Allowance& stored, std::string_view capText,
+                           std::string_view levelText, char decimal) {
+  Allowance entered = stored;
+  if (capText != FormatAllowanceGB(stored.capMB, decimal))
+    entered.capMB = ParseAllowanceGB(capText, decimal).capMB;
+  if (levelText != std::to_string(stored.warningPercent))
+    entered.warningPercent = ParseWarningPercent(levelText).percent;
+  return entered;
+}
+
 std::vector<std::string> CycleLines(const MeterState& state, const Allowance& allowance,
                                     const LocalDateTime& now, const Locale& locale) {
   const std::optional<CycleSpan> span = CurrentCycle(state, now, locale);

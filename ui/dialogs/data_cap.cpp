@@ -26,9 +26,8 @@ TDataCapForm::TDataCapForm(const DialogPorts& ports, const Locale& locale, DataC
 
 void TDataCapForm::FormActivate() {
   shown_ = ReadAllowance(ports_.store);
-  shownAllowance_ = FormatAllowanceGB(shown_.capMB, locale_.NumberSeparators().decimal);
-  shownWarning_ = std::to_string(shown_.warningPercent);
-  view_.SetEntries(shownAllowance_, shownWarning_);
+  view_.SetEntries(FormatAllowanceGB(shown_.capMB, locale_.NumberSeparators().decimal),
+                   std::to_string(shown_.warningPercent));
   view_.SetCycleLines(CycleLines(ports_.state, shown_, ports_.clock.Now(), locale_));
   EditChange();
 }
@@ -42,11 +41,10 @@ void TDataCapForm::EditChange() {
 bool TDataCapForm::BitBtn1Click() {
   const Entries entries = Read(view_, locale_);
   if (!entries.Good()) return false;
-  const bool capKept = view_.AllowanceText() == shownAllowance_;
-  const bool levelKept = view_.WarningText() == shownWarning_;
-  if (capKept && levelKept) return true;
-  StoreAllowance(ports_.state, ports_.store, capKept ? shown_.capMB : entries.allowance.capMB,
-                 levelKept ? shown_.warningPercent : entries.warning.percent);
+  const Allowance entered = EnteredAllowance(shown_, view_.AllowanceText(), view_.WarningText(),
+                                             locale_.NumberSeparators().decimal);
+  if (entered.capMB != shown_.capMB || entered.warningPercent != shown_.warningPercent)
+    StoreAllowance(ports_.state, ports_.store, entered.capMB, entered.warningPercent);
   return true;
 }
 

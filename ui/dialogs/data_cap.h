@@ -35,8 +35,7 @@ class TDataCapForm {
   // An entry changed: OK only while both are good.
   void EditChange();
   // Stores both entries when they are good; false leaves the dialog open. An entry left as
-  // it was shown keeps the stored value (one off the 0.01 GB grid, say); with both left so,
-  // nothing is stored.
+  // it was shown keeps the stored value; with both left so, nothing is stored.
   bool BitBtn1Click();
   // Raises the meter as Stay On Top says (RaiseMeter) once the dialog is gone.
   void FormDestroy();
@@ -46,7 +45,6 @@ class TDataCapForm {
   const Locale& locale_;
   DataCapDialogView& view_;
   Allowance shown_;  // the stored allowance, as the entries showed it
-  std::string shownAllowance_, shownWarning_;
 };
 
 }  // namespace pelliton
