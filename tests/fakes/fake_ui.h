@@ -59,6 +59,11 @@ class FakeMeterWindow : public MeterWindow {
   }
   void BringToTop() override { journal.Note("top"); }
   void HideTaskbarButton() override { onTaskbar = false; }
+  void SetMeterShown(bool shown) override {
+    meterShown = shown;
+    journal.Note(shown ? "shown 1" : "shown 0");
+  }
+  void ShowTrayStatus(const TrayStatus& status) override { trayStatuses.push_back(status); }
   // The colour dialog gives the next of `colorAnswers` (nothing: cancelled).
   std::optional<std::int32_t> ExecuteColorDialog1(std::int32_t initial) override {
     colorDialogOpenedWith.push_back(initial);
@@ -82,7 +87,9 @@ class FakeMeterWindow : public MeterWindow {
   bool topmost = false;
   std::vector<bool> topmostCalls;
   bool onTaskbar = true;
-  CallJournal journal;  // timer, topmost, top and marks, in order
+  bool meterShown = true;
+  std::vector<TrayStatus> trayStatuses;
+  CallJournal journal;  // timer, topmost, top, shown and marks, in order
   std::vector<std::optional<std::int32_t>> colorAnswers;
   std::vector<std::int32_t> colorDialogOpenedWith;
   std::vector<std::string> shellOpened;
@@ -97,6 +104,15 @@ class FakeApplication : public Application {
 
   std::int32_t ScreenWidth() const override { return screenWidth; }
   std::int32_t ScreenHeight() const override { return screenHeight; }
+  // The first of `monitors` that holds any of the window, or the first of all.
+  ScreenRect MonitorOf(const ScreenRect& window) const override {
+    if (monitors.empty()) return {0, 0, screenWidth, screenHeight};
+    for (const ScreenRect& m : monitors)
+      if (window.left < m.right && window.right > m.left && window.top < m.bottom &&
+          window.bottom > m.top)
+        return m;
+    return monitors.front();
+  }
   std::u16string ExePath() const override { return exePath; }
   void ShowMessage(std::string_view text) override {
     boxes.push_back({std::string(text), "Pelliton", "message"});
@@ -121,6 +137,7 @@ class FakeApplication : public Application {
   bool Terminated() const override { return terminated; }
 
   std::int32_t screenWidth = 1280, screenHeight = 800;
+  std::vector<ScreenRect> monitors;  // none: the primary screen alone
   std::u16string exePath = u"C:\\Program Files\\Pelliton\\Pelliton.exe";
   bool answerYes = true;
   bool terminated = false;

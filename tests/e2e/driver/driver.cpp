@@ -5,6 +5,8 @@
 // hung program cannot hang the driver. Requests:
 //
 //   screen                          primary screen size
+//   monitors                        every monitor's rectangle and work area
+//   tray                            the notification area's icons: window, place, last tip
 //   windows                         every top-level window (for diagnostics)
 //   wait CLASS TITLE MS             a visible top-level window (empty field: any)
 //   gone HWND MS                    until HWND is no window or is hidden
@@ -107,6 +109,8 @@ std::string Run(const std::vector<std::string>& f) {
         .Add("width", Num(GetSystemMetrics(SM_CXSCREEN)))
         .Add("height", Num(GetSystemMetrics(SM_CYSCREEN)))
         .Str();
+  if (cmd == "monitors") return MonitorsReport();
+  if (cmd == "tray") return TrayReport();
   if (cmd == "windows") {
     std::vector<std::string> all;
     for (HWND hwnd : TopLevelWindows())

@@ -158,6 +158,19 @@ TEST_F(StartUpTest, StayOnTopIsOnForAnythingButExactlyZero) {
   }
 }
 
+TEST_F(StartUpTest, ShowMeterIsOnForAnythingButExactlyZero) {
+  for (const auto& [text, on] : {std::pair{"0", false}, {"1", true}, {"", true}, {"x", true}}) {
+    MeterState s;
+    FakeMeterWindow w;
+    store.Set("ShowMeter", text);
+    SetInstalled();
+    TPellitonForm{s, FormPorts{store, table, clock, locale, w, app, dialogs}}.FormActivate();
+    EXPECT_EQ(w.meterShown, on) << text;
+    EXPECT_EQ(w.MenuChecked(MenuItem::ShowMeter1), on) << text;
+    ASSERT_EQ(w.trayStatuses.size(), 1u) << "the icon is told at start-up";
+  }
+}
+
 // A window with no pixel on the 1280 x 800 screen is placed as a left-button release would
 // place it; one partly on it stays. Either way nothing is stored.
 TEST_F(StartUpTest, AStoredPositionOffTheScreenComesBackAsAReleaseWouldPlaceIt) {
