@@ -1,6 +1,6 @@
 // What the desktop offers beside the program's windows: the monitors, and the icons of the
 // notification area as Wine shows them without a host tray (a "Wine System Tray" window
-// whose child windows are the icons, each with a tooltip window that it owns).
+// whose child windows are the icons, each with a tooltip window of its own).
 
 #include <windows.h>
 
@@ -17,11 +17,17 @@ namespace {
 constexpr wchar_t kStandaloneTray[] = L"__winex11_standalone_tray";
 constexpr wchar_t kTrayIcon[] = L"__winex11_tray_icon";
 
-// The text of the tooltip that `icon` owns: what it showed last (empty before it showed).
+// The text of the tooltip made for `icon`: what it showed last (empty before it showed).
+// Made with the icon as its parent, it is owned by the tray window, the icon's top level.
 std::wstring TipOf(HWND icon) {
-  for (HWND window : TopLevelWindows())
-    if (ClassOf(window) == L"tooltips_class32" && GetWindow(window, GW_OWNER) == icon)
-      return TextOf(window);
+  HWND tray = GetAncestor(icon, GA_ROOT);
+  for (HWND window : TopLevelWindows()) {
+    if (ClassOf(window) != L"tooltips_class32") continue;
+    HWND owner = GetWindow(window, GW_OWNER);
+    if (owner != icon && owner != tray) continue;
+    std::wstring text = TextOf(window);
+    if (!text.empty()) return text;
+  }
   return {};
 }
 
