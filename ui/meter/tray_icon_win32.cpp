@@ -40,7 +40,10 @@ bool TrayIcon::Add(HWND window, UINT message) {
   window_ = window;
   message_ = message;
   if (icon_ == nullptr && picture_) icon_ = DrawTrayIcon(*picture_, Size());
-  shown_ = Notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+  // A shell that still has it (the message also comes when only the screen changed) refuses
+  // a second add, and takes it as a change.
+  constexpr UINT kAll = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  shown_ = Notify(NIM_ADD, kAll) || Notify(NIM_MODIFY, kAll);
   return shown_;
 }
 
