@@ -326,9 +326,8 @@ _open_envs = []
 
 
 class Env:
-    """Display, prefix, driver and program of one scenario. `screens`: how many screens of
-    SCREEN's size the display has, side by side (Xinerama makes them one desktop, the first
-    on the left)."""
+    """Display, prefix, driver and program of one scenario, on `screens` screens of SCREEN's
+    size (more than one: one desktop through Xinerama)."""
 
     def __init__(self, name, screens=1):
         self.name = name
@@ -363,14 +362,12 @@ class Env:
         self.screen = self.driver.desktop()
 
     def restart_display(self, screens):
-        """Ends the program, the driver and the prefix's server, and starts them again on a
-        new display of `screens` screens with the same prefix (a monitor plugged or gone
-        between two logons)."""
-        if self.pelliton:
-            self.kill_pelliton()
+        """The prefix's server, driver and program ended, and the server and driver started
+        again with the same prefix on a new display of `screens` screens (a monitor gone)."""
+        self.kill_pelliton()
         self.driver.close()
-        run([WINESERVER, "-k"], env=self.wine_env(), timeout=30, check=False)
-        run([WINESERVER, "-w"], env=self.wine_env(), timeout=30, check=False)
+        for flag in ("-k", "-w"):
+            run([WINESERVER, flag], env=self.wine_env(), timeout=30, check=False)
         self._stop_display()
         self.screens = screens
         self._start_display()
@@ -378,11 +375,8 @@ class Env:
 
     def _start_display(self):
         read_fd, write_fd = os.pipe()
-        screens = []
-        for number in range(self.screens):
-            screens += ["-screen", str(number), f"{SCREEN[0]}x{SCREEN[1]}x24"]
-        if self.screens > 1:
-            screens.append("+xinerama")
+        screens = [a for n in range(self.screens) for a in ("-screen", str(n), "%dx%dx24" % SCREEN)]
+        screens += ["+xinerama"] * (self.screens > 1)
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), *screens, "-nolisten", "tcp"],
             pass_fds=(write_fd,), stdin=subprocess.DEVNULL,

@@ -104,14 +104,8 @@ class FakeApplication : public Application {
 
   std::int32_t ScreenWidth() const override { return screenWidth; }
   std::int32_t ScreenHeight() const override { return screenHeight; }
-  // The first of `monitors` that holds any of the window, or the first of all.
-  ScreenRect MonitorOf(const ScreenRect& window) const override {
-    if (monitors.empty()) return {0, 0, screenWidth, screenHeight};
-    for (const ScreenRect& m : monitors)
-      if (window.left < m.right && window.right > m.left && window.top < m.bottom &&
-          window.bottom > m.top)
-        return m;
-    return monitors.front();
+  ScreenRect MonitorOf(const ScreenRect&) const override {  // one screen
+    return {0, 0, screenWidth, screenHeight};
   }
   std::u16string ExePath() const override { return exePath; }
   void ShowMessage(std::string_view text) override {
@@ -137,7 +131,6 @@ class FakeApplication : public Application {
   bool Terminated() const override { return terminated; }
 
   std::int32_t screenWidth = 1280, screenHeight = 800;
-  std::vector<ScreenRect> monitors;  // none: the primary screen alone
   std::u16string exePath = u"C:\\Program Files\\Pelliton\\Pelliton.exe";
   bool answerYes = true;
   bool terminated = false;

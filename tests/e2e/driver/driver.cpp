@@ -4,8 +4,7 @@
 // in the request, and every message sent to the program gives up after two seconds, so a
 // hung program cannot hang the driver. Requests:
 //
-//   screen                          primary screen size
-//   monitors                        every monitor's rectangle and work area
+//   screen                          primary screen size, and the whole desktop's width
 //   tray                            the notification area's icons: window, place, last tip
 //   windows                         every top-level window (for diagnostics)
 //   wait CLASS TITLE MS             a visible top-level window (empty field: any)
@@ -108,8 +107,8 @@ std::string Run(const std::vector<std::string>& f) {
         .Add("ok", "true")
         .Add("width", Num(GetSystemMetrics(SM_CXSCREEN)))
         .Add("height", Num(GetSystemMetrics(SM_CYSCREEN)))
+        .Add("desktop_width", Num(GetSystemMetrics(SM_CXVIRTUALSCREEN)))
         .Str();
-  if (cmd == "monitors") return MonitorsReport();
   if (cmd == "tray") return TrayReport();
   if (cmd == "windows") {
     std::vector<std::string> all;

@@ -51,8 +51,7 @@ auto WaitFor(DWORD timeoutMs, Probe probe) {
   }
 }
 
-// The monitors and the notification area's icons (shell.cpp).
-std::string MonitorsReport();
+// The notification area's icons (shell.cpp).
 std::string TrayReport();
 
 // The in-process probe and the figures it gives (probe_client.cpp).

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "store/errors.h"
@@ -165,9 +166,8 @@ TEST_F(StartUpTest, ShowMeterIsOnForAnythingButExactlyZero) {
     store.Set("ShowMeter", text);
     SetInstalled();
     TPellitonForm{s, FormPorts{store, table, clock, locale, w, app, dialogs}}.FormActivate();
-    EXPECT_EQ(w.meterShown, on) << text;
-    EXPECT_EQ(w.MenuChecked(MenuItem::ShowMeter1), on) << text;
-    ASSERT_EQ(w.trayStatuses.size(), 1u) << "the icon is told at start-up";
+    EXPECT_EQ(std::tuple(w.meterShown, w.MenuChecked(MenuItem::ShowMeter1)), std::tuple(on, on));
+    EXPECT_EQ(w.trayStatuses.size(), 1u) << "the icon is told at start-up";
   }
 }
 

@@ -30,13 +30,6 @@ TEST_F(ApplicationTest, WindowIsAnUnownedSizelessTopLevelWindow) {
   EXPECT_FALSE(GetWindowLongPtrW(app.Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
 }
 
-// One screen: the monitor of a window on it, and the nearest for one far off it.
-TEST_F(ApplicationTest, MonitorOfIsTheScreenNearestTheWindow) {
-  const ScreenRect screen{0, 0, app.ScreenWidth(), app.ScreenHeight()};
-  EXPECT_EQ(app.MonitorOf({10, 10, 251, 48}), screen);
-  EXPECT_EQ(app.MonitorOf({5000, -3000, 5241, -2962}), screen);
-}
-
 TEST_F(ApplicationTest, ShowMessageIsAnOkBoxCaptionedPellitonOwnedByTheMeter) {
   app.SetMeterWindow(Window());
   BoxAnswerer answerer;
