@@ -101,6 +101,9 @@ inline constexpr auto CapWarned = NumberValue("CapWarned", TextForm::Signed, 0, 
 // as yyyymmdd: a cycle restarted between two billing days begins then (metering/cycle.h).
 inline constexpr auto CycleStart = NumberValue("CycleStart", TextForm::Signed, 0, 99991231, 0);
 
+// Whether the floating meter shows; the notification-area icon shows either way.
+inline constexpr auto ShowMeter = FlagValue("ShowMeter", TextForm::FlagOn);
+
 // The bound connection's readings at the last counted tick, so that the next start counts
 // what passed while the meter was not running. Decimal texts: the interface index, 64 or
 // 32 (the counters' width), the received and sent readings in KB, the time since boot in ms
