@@ -208,15 +208,19 @@ int Run(int ticks) {
     bareTicks += bareEnd - middle;
     wideTicks += wideEnd - bareEnd;
     keepTicks += Stopwatch::Now() - wideEnd;
-    for (const StoredValue& value : {stored::UsageDays, stored::UsageHours, stored::UsageOpen})
-      store.DeleteValue(RootKey::CurrentUser, kSettingsKey, value.name);
-    emptyTicks += HistoryTicks(meter, traffic, perRound);
-    WriteValueText(store, stored::UsageDays, full.days);
-    WriteValueText(store, stored::UsageHours, full.hours);
-    fullTicks += HistoryTicks(meter, traffic, perRound);
+    // Which of the two goes first alternates, as drift does not.
+    for (const bool whole : {round % 2 == 0, round % 2 != 0}) {
+      for (const StoredValue& value : {stored::UsageDays, stored::UsageHours, stored::UsageOpen})
+        store.DeleteValue(RootKey::CurrentUser, kSettingsKey, value.name);
+      if (whole) {
+        WriteValueText(store, stored::UsageDays, full.days);
+        WriteValueText(store, stored::UsageHours, full.hours);
+      }
+      (whole ? fullTicks : emptyTicks) += HistoryTicks(meter, traffic, perRound);
+    }
   }
   const std::size_t fullDays = state.History.Days().size();
-  const std::size_t fullHours = state.History.Hours().size();
+  const std::size_t fullHours = state.History.Hours().size();  // the last round's, a full one
   const int measured = perRound * kRounds;
   const int connected = (ConnectedSeconds(state) - startSeconds) / 2 - 2 * measured;
   store.DeleteRegistry(RootKey::CurrentUser, kSettingsKey);
