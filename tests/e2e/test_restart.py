@@ -170,7 +170,8 @@ class Restart(Scenario):
         counted, lost = total - first, kernel_kb - (total - first)
         print(f"\n{KILLS} kills: lo moved {kernel_kb:.0f} KB ({rate:.0f} KB/s), the meter "
               f"counted {counted} KB, lost {lost:.0f} KB, {lost / KILLS:.1f} KB or "
-              f"{lost / KILLS / rate:.3f} s of traffic a kill")
+              f"{lost / KILLS / rate:.3f} s of traffic a kill; the day records hold "
+              f"{held_by_days} KB of the {now - 1000} KB that the kills left stored")
         self.assertLessEqual(lost, 64 * KILLS, "lost more than 64 KB a kill")
         self.assertLessEqual(counted, kernel_kb + 64, "counted more than lo moved")
         self.assertEqual(held_by_days, now - 1000, "the day records against the total")
