@@ -4,6 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "metering/clock.h"
+#include "metering/usage_history.h"
+
 namespace pelliton {
 
 // The monthly data allowance: how much a billing cycle may use, the share of it at which the
@@ -25,6 +28,7 @@ struct MeterState {
   std::uint16_t TodayMonth = 0;  // decoded from the local clock at start-up and every tick
   std::uint16_t TodayDay = 0;
   std::uint32_t CycleStart = 0;  // yyyymmdd of the figures' last restart; 0: not known
+  LocalDateTime TickTime;  // the local time the tick in progress read, for the usage history
 
   // Connected time of the cycle in progress.
   std::uint16_t Seconds = 0;
@@ -62,6 +66,9 @@ struct MeterState {
 
   // History: a 12-character head date, then up to twelve 40-character records.
   std::u16string AllData;
+
+  // The cycle's traffic by day and by hour (metering/usage_history.h).
+  UsageHistory History;
 
   // Display options.
   bool ShuffleOn = false;

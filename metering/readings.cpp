@@ -111,17 +111,21 @@ bool SameBoot(std::int64_t instant, std::int64_t other, bool wraps) {
 }
 
 std::uint64_t UncountedKB(SettingsStore& store, const Clock& clock, const Readings& present) {
+  const Traffic traffic = UncountedTraffic(store, clock, present);
+  return traffic.downKB + traffic.upKB;
+}
+
+Traffic UncountedTraffic(SettingsStore& store, const Clock& clock, const Readings& present) {
   const std::optional<KeptSet> kept = ReadKept(store);
-  if (!kept) return 0;
-  const std::uint64_t sinceStart = present.downKB + present.upKB;
-  if (EarlierBoot(*kept, clock)) return sinceStart;
-  if (kept->readings.index != present.index) return 0;
+  if (!kept) return {};
+  if (EarlierBoot(*kept, clock)) return {present.downKB, present.upKB};
+  if (kept->readings.index != present.index) return {};
   const bool exact = kept->readings.wide && present.wide;
   // The 64-bit counters start again together (a reboot, a reset interface) and never wrap.
   if (exact && (present.downKB < kept->readings.downKB || present.upKB < kept->readings.upKB))
-    return sinceStart;
-  return Since(present.downKB, kept->readings.downKB, exact) +
-         Since(present.upKB, kept->readings.upKB, exact);
+    return {present.downKB, present.upKB};
+  return {Since(present.downKB, kept->readings.downKB, exact),
+          Since(present.upKB, kept->readings.upKB, exact)};
 }
 
 void KeepReadings(MeterContext& meter) {

@@ -8,6 +8,7 @@
 #include "metering/cycle.h"
 #include "metering/data_quantity.h"
 #include "metering/loader.h"
+#include "metering/usage_history.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
 
@@ -43,6 +44,7 @@ void Tick(MeterContext& meter, const LocalDateTime& now) {
   MeterState& state = meter.state;
   state.TodayMonth = now.Month;
   state.TodayDay = now.Day;
+  state.TickTime = now;
   const int diff = int{state.TodayMonth} - int{state.LastMonth};
 
   if (GetConnectedState(meter) == 1) {
@@ -118,6 +120,7 @@ void RestartCycle(MeterContext& meter, const LocalDateTime& today) {
 // short leaves the rollover due, and the next connected tick finishes it.
 void RestartCycle(MeterState& state, SettingsStore& store, const LocalDateTime& today) {
   const std::uint16_t billedMonth = BilledMonth(state.CycleDay, today);
+  ResealUsage(state.History, store, 0);
   WriteValueNumber(store, stored::TotalData, 0);
   WriteValueNumber(store, stored::Seconds, 0);
   WriteValueNumber(store, stored::Minutes, 0);
