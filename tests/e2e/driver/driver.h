@@ -22,6 +22,8 @@ struct Failure {
 }
 
 // Window helpers and descriptions (window.cpp).
+HWND DriverWindow(const wchar_t* className, WNDPROC procedure, DWORD exStyle, DWORD style,
+                  HWND parent);
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 std::wstring ClassOf(HWND hwnd);
 std::wstring CaptionOf(HWND hwnd);
@@ -50,6 +52,10 @@ auto WaitFor(DWORD timeoutMs, Probe probe) {
     Sleep(20);
   }
 }
+
+// The window below the meter that notes the presses let through (catcher.cpp).
+std::string Catch();
+std::string Caught(DWORD waitMs);
 
 // The in-process probe and the figures it gives (probe_client.cpp).
 std::string Resources();

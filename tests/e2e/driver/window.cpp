@@ -32,6 +32,18 @@ std::string DescribeControl(HWND hwnd) {
 
 }  // namespace
 
+// A window of the driver's own, of a class registered for it.
+HWND DriverWindow(const wchar_t* className, WNDPROC procedure, DWORD exStyle, DWORD style,
+                  HWND parent) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = className;
+  RegisterClassW(&wc);
+  return CreateWindowExW(exStyle, className, L"", style, 0, 0, 0, 0, parent, nullptr, wc.hInstance,
+                         nullptr);
+}
+
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR result = 0;
   if (!SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result))

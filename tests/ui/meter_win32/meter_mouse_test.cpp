@@ -29,6 +29,20 @@ TEST_F(MeterMouseTest, ButtonsOnLabel1ReachTheFormInLabelPixels) {
   }
 }
 
+// Label1's box reaches beyond its rectangle: there the window hands the buttons to Label1.
+TEST_F(MeterMouseTest, ButtonsInLabel1sBoxBesideItReachTheForm) {
+  meter.SetLabel1("DC");
+  const RECT box = meter.HitBox(0);
+  ASSERT_GT(box.right, LabelRect(IDC_LABEL1).right);
+  const int x = box.right - 1;
+  const int y = (box.top + box.bottom) / 2;
+  SendMessageW(Window(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
+  SendMessageW(Window(), WM_RBUTTONUP, 0, MAKELPARAM(x, y));
+  SendMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x + 1, y));  // beside the box
+  const std::string at = std::to_string(x) + "," + std::to_string(y);
+  EXPECT_EQ(events.calls, (std::vector<std::string>{"down right " + at, "up right " + at}));
+}
+
 TEST_F(MeterMouseTest, ADoubleClickCountsAsAPress) {
   SendToLabel1(WM_LBUTTONDBLCLK, MK_LBUTTON, 3, 4);
   SendToLabel1(WM_LBUTTONUP, 0, 3, 4);
