@@ -166,21 +166,11 @@ class Scenario(unittest.TestCase):
         self.assertTrue(meter["visible"] and not meter["topmost"], "the meter put on top")
         self.assertEqual(self.env.value("StayTop"), "0")
 
-    def gap(self):
-        """A pixel between the strokes of Label1's text, inside the box the text spans (the
-        box takes the mouse as the strokes do)."""
-        label = self.drv.do("meter")["labels"][0]["rect"]
-        shot = self.env.grab()
-        ink = set(shot.find(label, LIME))
-        xs, ys = [x for x, _ in ink], [y for _, y in ink]
-        return next((x, y) for y in range(min(ys), max(ys) + 1)
-                    for x in range(min(xs), max(xs) + 1) if (x, y) not in ink)
-
-    def drag(self, dx, dy, at=None):
+    def drag(self, dx, dy, aside=0):
         """Drags the meter by (dx, dy) with the left button, from a pixel of Label1's text or
-        from `at`; returns where the meter was."""
+        `aside` pixels left of it, between the strokes; returns where the meter was."""
         (x, y), rect = self.grip()
-        x, y = at or (x, y)
+        x -= aside
         self.env.xdotool("mousemove", x, y, "mousedown", "1")
         steps = 10
         for i in range(1, steps + 1):

@@ -42,6 +42,8 @@ bool IsMessageBox(HWND hwnd);
 std::string DescribeMessageBox(HWND box);
 std::string MeterReport();
 std::string GuiReport(HWND hwnd);
+std::string Catch();
+std::string Caught(DWORD waitMs);
 
 template <typename Probe>
 auto WaitFor(DWORD timeoutMs, Probe probe) {
@@ -52,10 +54,6 @@ auto WaitFor(DWORD timeoutMs, Probe probe) {
     Sleep(20);
   }
 }
-
-// The window below the meter that notes the presses let through (catcher.cpp).
-std::string Catch();
-std::string Caught(DWORD waitMs);
 
 // The in-process probe and the figures it gives (probe_client.cpp).
 std::string Resources();

@@ -2,6 +2,7 @@
 // each in a box of alpha 1/255 that reaches 2 pixels beyond its ink, and nothing elsewhere.
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "ui/meter_win32/meter_fixture.h"
@@ -50,29 +51,23 @@ TEST_F(MeterDrawingTest, TextsAreOpaqueInTheirHitBoxesAndTheRestIsNothing) {
   meter.SetLabel1FontSize(18);
   meter.SetLabel1("1,234.56 MB");
   Draw();
-  const RECT client{0, 0, width_, height_};
+  const RECT boxes[] = {meter.HitBox(0), meter.HitBox(1), meter.HitBox(2)};
   for (int y = 0; y < height_; ++y) {
     for (int x = 0; x < width_; ++x) {
       const std::uint32_t pixel = Pixel(x, y);
       ASSERT_TRUE(pixel == kRedText || pixel == kHitPixel || pixel == 0) << x << "," << y;
-      bool inBox = false;
-      for (int index = 0; index < 3; ++index) {
-        const RECT box = meter.HitBox(index);
-        inBox = inBox || PtInRect(&box, POINT{x, y});
-      }
+      const bool inBox = std::any_of(std::begin(boxes), std::end(boxes),
+                                     [&](const RECT& box) { return PtInRect(&box, {x, y}); });
       EXPECT_EQ(pixel != 0, inBox) << x << "," << y;
     }
   }
-  for (int index = 0; index < 3; ++index) {
-    SCOPED_TRACE(index);
+  const RECT client{0, 0, width_, height_};
+  for (int index = 0; index < 3; ++index) {  // each box is its ink padded by 2 pixels
     RECT padded = Ink(IDC_LABEL1 + index);
-    ASSERT_FALSE(IsRectEmpty(&padded));
+    ASSERT_FALSE(IsRectEmpty(&padded)) << index;
     InflateRect(&padded, 2, 2);
     IntersectRect(&padded, &padded, &client);
-    const RECT box = meter.HitBox(index);
-    RECT both{};
-    IntersectRect(&both, &padded, &box);
-    EXPECT_TRUE(EqualRect(&both, &padded));
+    EXPECT_TRUE(EqualRect(&padded, &boxes[index])) << index;
   }
   meter.SetLabelsVisible(false);
   Draw();
