@@ -26,6 +26,7 @@
 #define IDM_WEB_SITE 211
 #define IDM_ABOUT 212
 #define IDM_DATA_CAP 213
+#define IDM_SHOW_METER 214
 
 // Connection selection dialog ("Select Appropriate Connection").
 #define IDC_CONN_LABEL1 301

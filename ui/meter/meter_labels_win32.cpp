@@ -77,7 +77,7 @@ void Win32MeterWindow::CreateLabels() {
   Subclass(labels_[0], kLabel1Subclass, &Label1Proc);
 }
 
-std::wstring Win32MeterWindow::LabelText(std::size_t index) const {
+std::wstring Win32MeterWindow::LabelCaption(std::size_t index) const {
   return WindowText(labels_[index]);
 }
 

@@ -1,4 +1,4 @@
-// PopupMenu1: thirteen plain items, in the order of MenuItem, with consecutive command ids.
+// PopupMenu1: fourteen plain items, in the order of MenuItem, with consecutive command ids.
 #include "ui/meter/meter_window_win32.h"
 
 #include <windowsx.h>
@@ -31,9 +31,12 @@ constexpr MenuResource kMenu[] = {
     {IDM_WEB_SITE, L"" PELLITON_WEB_SITE},
     {IDM_ABOUT, L"About"},
     {IDM_DATA_CAP, L"Monthly Data Cap"},
+    {IDM_SHOW_METER, L"Show Meter"},
 };
-static_assert(std::size(kMenu) == static_cast<std::size_t>(MenuItem::DataCap1) + 1);
-static_assert(IDM_DATA_CAP - IDM_SHUFFLE == static_cast<int>(MenuItem::DataCap1));
+constexpr MenuItem kLastItem = MenuItem::ShowMeter1;
+constexpr UINT kLastId = IDM_SHOW_METER;
+static_assert(std::size(kMenu) == static_cast<std::size_t>(kLastItem) + 1);
+static_assert(kLastId - IDM_SHUFFLE == static_cast<int>(kLastItem));
 
 UINT CommandId(MenuItem item) {
   return IDM_SHUFFLE + static_cast<UINT>(item);
@@ -47,6 +50,7 @@ void Win32MeterWindow::CreatePopupMenu1() {
   for (const MenuResource& entry : kMenu)
     AppendMenuW(menu_, MF_STRING, entry.id, entry.caption);
   SetMenuChecked(MenuItem::StayOnTop1, true);
+  SetMenuChecked(MenuItem::ShowMeter1, true);
   SetMenuDefaultItem(menu_, IDM_WEB_SITE, FALSE);
 }
 
@@ -72,7 +76,7 @@ void Win32MeterWindow::OpenPopupMenu(ScreenPoint at) {
 // Menu commands come with notification code 0 and no control handle.
 bool Win32MeterWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
   const UINT id = LOWORD(wParam);
-  if (HIWORD(wParam) != 0 || lParam != 0 || id < IDM_SHUFFLE || id > IDM_DATA_CAP) return false;
+  if (HIWORD(wParam) != 0 || lParam != 0 || id < IDM_SHUFFLE || id > kLastId) return false;
   const auto item = static_cast<MenuItem>(id - IDM_SHUFFLE);
   Notify([item](MeterEvents& events) { events.MenuCommand(item); });
   return true;

@@ -82,7 +82,7 @@ void Win32MeterWindow::DrawMask(HDC mask) const {
   SetBkMode(mask, TRANSPARENT);
   for (std::size_t index = 0; index < labels_.size(); ++index) {
     if (!Shown(labels_[index])) continue;
-    const std::wstring text = LabelText(index);
+    const std::wstring text = LabelCaption(index);
     RECT rect = LabelRect(index);
     const UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_TOP | (index == 0 ? DT_RIGHT : DT_LEFT);
     const HGDIOBJ old = SelectObject(mask, index == 0 ? label1Font_ : smallFont_);
