@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "metering/all_data.h"
+#include "metering/cycle.h"
 #include "metering/data_quantity.h"
 #include "store/catalogue.h"
 
@@ -29,8 +30,16 @@ std::int64_t ReadForgiving(SettingsStore& store, const StoredValue& value) noexc
   }
 }
 
+// The allowance in KB, at most what the total can reach (4096 GB is one KB more), so that
+// a total stopped at its largest has used the whole of it.
 std::uint64_t CapKB(const Allowance& allowance) {
-  return allowance.capMB * kKBPerMB;
+  return std::min<std::uint64_t>(allowance.capMB * kKBPerMB,
+                                 std::numeric_limits<std::uint32_t>::max());
+}
+
+// Whether the total has reached `percent` of the allowance.
+bool Reached(std::uint64_t totalKB, const Allowance& allowance, int percent) {
+  return totalKB * 100 >= CapKB(allowance) * static_cast<unsigned>(percent);
 }
 
 std::string Quantity(std::uint64_t kilobytes, Separators separators) {
@@ -52,66 +61,6 @@ bool AllDigits(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The cycle in progress, in whole days: it began on `start`, ends when `end` begins, and
-// `today` is one of its days.
-struct CycleSpan {
-  chr::sys_days start, end, today;
-  int Day() const { return Between(start, today) + 1; }
-  int Length() const { return Between(start, end); }
-  int Left() const { return Between(today, end) - 1; }
-  static int Between(chr::sys_days from, chr::sys_days to) {
-    return static_cast<int>((to - from).count());
-  }
-};
-
-// The billing day of a month; a stored day beyond the month's last is its last.
-chr::sys_days BillingDay(chr::year_month month, std::uint16_t cycleDay) {
-  const unsigned last = unsigned{(month / chr::last).day()};
-  return month / chr::day{std::clamp<unsigned>(cycleDay, 1, last)};
-}
-
-// The date at the head of AllData, when it is one in the history's own form.
-std::optional<chr::sys_days> HeadDate(std::u16string_view allData, const Locale& locale) {
-  if (allData.size() < kHeadLength) return std::nullopt;
-  const std::u16string_view head = allData.substr(0, kHeadLength);
-  auto number = [&head](std::size_t at, std::size_t count) {
-    int value = 0;
-    for (char16_t c : head.substr(at, count)) {
-      if (c < u'0' || c > u'9') return -1;
-      value = value * 10 + (c - u'0');
-    }
-    return value;
-  };
-  const int day = number(0, 2);
-  const int year = number(8, 4);
-  if (day < 1 || year < 0) return std::nullopt;
-  for (std::uint16_t month = 1; month <= 12; ++month) {
-    const LocalDateTime date{static_cast<std::uint16_t>(year), month,
-                             static_cast<std::uint16_t>(day)};
-    const chr::year_month_day ymd{chr::year{year}, chr::month{month}, chr::day{unsigned(day)}};
-    if (ymd.ok() && FormatCycleDate(date, locale) == head) return chr::sys_days{ymd};
-  }
-  return std::nullopt;
-}
-
-// From the date at the head of AllData (or, without one, the last billing day) to the next
-// billing day after today.
-std::optional<CycleSpan> SpanOf(const MeterState& state, const LocalDateTime& now,
-                                const Locale& locale) {
-  const chr::year_month_day date{chr::year{now.Year}, chr::month{now.Month}, chr::day{now.Day}};
-  if (!date.ok()) return std::nullopt;
-  const chr::sys_days today{date};
-  const chr::year_month month = date.year() / date.month();
-  const chr::sys_days billing = BillingDay(month, state.CycleDay);
-  const chr::sys_days end =
-      billing > today ? billing : BillingDay(month + chr::months{1}, state.CycleDay);
-  std::optional<chr::sys_days> start = HeadDate(state.AllData, locale);
-  if (!start || *start > today) {
-    start = billing <= today ? billing : BillingDay(month - chr::months{1}, state.CycleDay);
-  }
-  return CycleSpan{*start, end, today};
-}
-
 std::string DateText(chr::sys_days day, const Locale& locale) {
   const chr::year_month_day ymd{day};
   const LocalDateTime date{static_cast<std::uint16_t>(int{ymd.year()}),
@@ -122,9 +71,11 @@ std::string DateText(chr::sys_days day, const Locale& locale) {
 
 // The total the cycle heads for: its total over the time since it began, for its length.
 std::uint64_t Projected(std::uint32_t totalKB, const CycleSpan& span, const LocalDateTime& now) {
-  const double elapsed = std::max(
-      (span.Day() - 1) * kSecondsPerDay + now.Hour * 3600.0 + now.Minute * 60.0 + now.Second,
-      kShortestPaceSeconds);
+  // A cycle whose rollover is still to come has run its whole length.
+  const double sinceStart = span.Ended() ? span.Length() * kSecondsPerDay
+                                         : (span.Day() - 1) * kSecondsPerDay + now.Hour * 3600.0 +
+                                               now.Minute * 60.0 + now.Second;
+  const double elapsed = std::max(sinceStart, kShortestPaceSeconds);
   const double projected = totalKB * (span.Length() * kSecondsPerDay) / elapsed;
   return static_cast<std::uint64_t>(
       std::min(projected, double{std::numeric_limits<std::uint32_t>::max()}));
@@ -174,10 +125,22 @@ void StoreAllowance(MeterState& state, SettingsStore& store, std::uint32_t capMB
   state.DataCap.reset();  // read again should a write fail
   WriteValueNumber(store, stored::DataCap, capMB);
   WriteValueNumber(store, stored::CapWarning, warningPercent);
-  const bool raisedAboveTotal = capMB > before.capMB && capMB * kKBPerMB > state.TotalDataKB;
-  const unsigned warned = raisedAboveTotal ? 0 : before.warned;
-  if (warned != before.warned) WriteValueNumber(store, stored::CapWarned, warned);
-  state.DataCap = Allowance{capMB, warningPercent, warned};
+  // A key that cannot be opened takes no write and says nothing: only reading back tells.
+  const Allowance stored = ReadAllowance(store);
+  if (stored.capMB != capMB) throw RegistryError::FailedToSetData(stored::DataCap.name);
+  if (stored.warningPercent != warningPercent)
+    throw RegistryError::FailedToSetData(stored::CapWarning.name);
+  Allowance allowance{capMB, warningPercent, before.warned};
+  // An allowance raised above the total arms both warnings again; a level set above the
+  // share used so far arms the level's.
+  if (capMB > before.capMB && CapKB(allowance) > state.TotalDataKB) {
+    allowance.warned = 0;
+  } else if (!Reached(state.TotalDataKB, allowance, warningPercent)) {
+    allowance.warned &= ~kLevelWarned;
+  }
+  if (allowance.warned != before.warned)
+    WriteValueNumber(store, stored::CapWarned, allowance.warned);
+  state.DataCap = allowance;
 }
 
 void RearmAllowanceWarnings(MeterState& state, SettingsStore& store) noexcept {
@@ -231,9 +194,19 @@ WarningEntry ParseWarningPercent(std::string_view text) {
   return {percent, {}};
 }
 
+Allowance EnteredAllowance(const Allowance& stored, std::string_view capText,
+                           std::string_view levelText, char decimal) {
+  Allowance entered = stored;
+  if (capText != FormatAllowanceGB(stored.capMB, decimal))
+    entered.capMB = ParseAllowanceGB(capText, decimal).capMB;
+  if (levelText != std::to_string(stored.warningPercent))
+    entered.warningPercent = ParseWarningPercent(levelText).percent;
+  return entered;
+}
+
 std::vector<std::string> CycleLines(const MeterState& state, const Allowance& allowance,
                                     const LocalDateTime& now, const Locale& locale) {
-  const std::optional<CycleSpan> span = SpanOf(state, now, locale);
+  const std::optional<CycleSpan> span = CurrentCycle(state, now, locale);
   if (!span) return {};
   const Separators separators = locale.NumberSeparators();
   std::vector<std::string> lines{UsedLine(state, allowance, *span, separators)};
@@ -253,7 +226,7 @@ std::optional<std::uint64_t> UsedPercent(std::uint32_t totalKB, const Allowance&
 std::string AllowanceSummary(const MeterState& state, const Allowance& allowance,
                              const LocalDateTime& now, const Locale& locale) {
   const std::optional<std::uint64_t> percent = UsedPercent(state.TotalDataKB, allowance);
-  const std::optional<CycleSpan> span = SpanOf(state, now, locale);
+  const std::optional<CycleSpan> span = CurrentCycle(state, now, locale);
   if (!percent || !span) return {};
   return std::to_string(*percent) + " % of " +
          FormatAllowanceGB(allowance.capMB, locale.NumberSeparators().decimal) + " GB, " +
@@ -267,11 +240,10 @@ void WatchAllowance(MeterContext& meter, const LocalDateTime& now) noexcept {
     if (known->capMB == 0) return;
     Allowance allowance = *known;
     const std::uint64_t total = meter.state.TotalDataKB;
-    const std::uint64_t cap = CapKB(allowance);
     std::vector<unsigned> due;
     for (unsigned warning : {kLevelWarned, kWholeWarned}) {
       const int percent = warning == kLevelWarned ? allowance.warningPercent : 100;
-      if ((allowance.warned & warning) == 0 && total * 100 >= cap * static_cast<unsigned>(percent))
+      if ((allowance.warned & warning) == 0 && Reached(total, allowance, percent))
         due.push_back(warning);
     }
     if (due.empty()) return;
@@ -282,7 +254,7 @@ void WatchAllowance(MeterContext& meter, const LocalDateTime& now) noexcept {
     WriteValueNumber(meter.store, stored::CapWarned, allowance.warned);
     if (ReadForgiving(meter.store, stored::CapWarned) != allowance.warned) return;
     known->warned = allowance.warned;
-    const std::optional<CycleSpan> span = SpanOf(meter.state, now, meter.locale);
+    const std::optional<CycleSpan> span = CurrentCycle(meter.state, now, meter.locale);
     const int left = span ? span->Left() : 0;
     for (unsigned warning : due) {
       meter.view.PostNotice(WarningText(allowance, warning, meter.state.TotalDataKB, left,

@@ -20,7 +20,8 @@ inline constexpr unsigned kWholeWarned = 2;  // the whole allowance was reached
 inline constexpr int kLowestWarning = 50;
 inline constexpr int kHighestWarning = 99;
 inline constexpr int kDefaultWarning = 80;
-// The most the cycle's total can hold: 4096 GB.
+// The largest allowance: 4096 GB, one KB more than the cycle's total can hold, so that an
+// allowance counts as at most 4,294,967,295 KB.
 inline constexpr std::uint32_t kLargestAllowanceMB = 4194304;
 
 static_assert(Allowance{}.warningPercent == kDefaultWarning);
@@ -50,6 +51,10 @@ struct WarningEntry {
 };
 AllowanceEntry ParseAllowanceGB(std::string_view text, char decimal);
 WarningEntry ParseWarningPercent(std::string_view text);
+// What good entries give, where an entry still shown as the dialog showed `stored` keeps the
+// stored value: 1000 MB shows as "0.98" and stays 1000 MB.
+Allowance EnteredAllowance(const Allowance& stored, std::string_view capText,
+                           std::string_view levelText, char decimal);
 
 // Where the cycle in progress stands on `now`: one line without an allowance, three with.
 std::vector<std::string> CycleLines(const MeterState& state, const Allowance& allowance,

@@ -24,6 +24,7 @@ struct MeterState {
   std::uint16_t LastMonth = 0;   // month of the last rollover; 0 before the first
   std::uint16_t TodayMonth = 0;  // decoded from the local clock at start-up and every tick
   std::uint16_t TodayDay = 0;
+  std::uint32_t CycleStart = 0;  // yyyymmdd of the figures' last restart; 0: not known
 
   // Connected time of the cycle in progress.
   std::uint16_t Seconds = 0;

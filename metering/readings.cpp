@@ -21,6 +21,7 @@ constexpr std::int64_t kTickCountRange = std::int64_t{1} << 32;
 struct KeptSet {
   Readings readings;
   std::int64_t boot = 0;
+  std::optional<std::uint64_t> sinceBoot;  // absent in a set stored before it was kept
 };
 
 std::optional<std::uint64_t> ReadDecimal(SettingsStore& store, const StoredValue& value) {
@@ -48,7 +49,8 @@ std::optional<KeptSet> ReadKept(SettingsStore& store) {
       return std::nullopt;
     }
     return KeptSet{{static_cast<std::uint32_t>(*index), wide, *down, *up},
-                   static_cast<std::int64_t>(*boot)};
+                   static_cast<std::int64_t>(*boot),
+                   ReadDecimal(store, stored::LastUptime)};
   } catch (const RegistryError&) {
     return std::nullopt;  // a value of another type reads as unreadable
   }
@@ -64,6 +66,20 @@ Boot PresentBoot(const Clock& clock) {
   return {clock.UtcMilliseconds() - static_cast<std::int64_t>(since.milliseconds), since.wraps};
 }
 
+// Whether the stored readings come from an earlier boot. The time since boot only grows
+// within a boot, whatever the clock does, so one that went back tells of a reboot. Where it
+// is known only modulo 2^32 ms, going back may be its wrap, and the boot instants by the
+// clock must part them as well (an instant that cannot be, 0 or later than now, parts
+// nothing). A time since boot that grew proves nothing: the readings then count as this
+// boot's, whose counters going down still tell of a restart, so nothing counts twice.
+bool EarlierBoot(const KeptSet& kept, const Clock& clock) {
+  const TimeSinceBoot since = clock.SinceBoot();
+  if (!kept.sinceBoot || since.milliseconds >= *kept.sinceBoot) return false;
+  if (!since.wraps) return true;
+  const bool possible = kept.boot > 0 && kept.boot <= clock.UtcMilliseconds();
+  return possible && !SameBoot(kept.boot, PresentBoot(clock).instant, true);
+}
+
 // Growth of one counter since the stored reading; one that went down was reset.
 std::uint64_t Since(std::uint64_t present, std::uint64_t kept, bool exact) {
   if (!exact) {
@@ -71,6 +87,11 @@ std::uint64_t Since(std::uint64_t present, std::uint64_t kept, bool exact) {
     kept %= kCounterRangeKB;
   }
   return present >= kept ? present - kept : present;
+}
+
+void WriteSinceBoot(MeterContext& meter) {
+  const std::uint64_t since = meter.clock.SinceBoot().milliseconds;
+  WriteValueText(meter.store, stored::LastUptime, std::to_string(since));
 }
 
 }  // namespace
@@ -92,10 +113,13 @@ bool SameBoot(std::int64_t instant, std::int64_t other, bool wraps) {
 std::uint64_t UncountedKB(SettingsStore& store, const Clock& clock, const Readings& present) {
   const std::optional<KeptSet> kept = ReadKept(store);
   if (!kept) return 0;
-  const Boot boot = PresentBoot(clock);
-  if (!SameBoot(kept->boot, boot.instant, boot.wraps)) return present.downKB + present.upKB;
+  const std::uint64_t sinceStart = present.downKB + present.upKB;
+  if (EarlierBoot(*kept, clock)) return sinceStart;
   if (kept->readings.index != present.index) return 0;
   const bool exact = kept->readings.wide && present.wide;
+  // The 64-bit counters start again together (a reboot, a reset interface) and never wrap.
+  if (exact && (present.downKB < kept->readings.downKB || present.upKB < kept->readings.upKB))
+    return sinceStart;
   return Since(present.downKB, kept->readings.downKB, exact) +
          Since(present.upKB, kept->readings.upKB, exact);
 }
@@ -110,6 +134,7 @@ void KeepReadings(MeterContext& meter) {
       state.KeptWide == present.wide) {
     WriteValueNumber(store, stored::LastDown, down);
     WriteValueNumber(store, stored::LastUp, up);
+    WriteSinceBoot(meter);
     return;
   }
   // A kill halfway leaves no seal, so that no start reads half a set.
@@ -119,6 +144,7 @@ void KeepReadings(MeterContext& meter) {
   WriteValueNumber(store, stored::LastWidth, present.wide ? 64 : 32);
   WriteValueNumber(store, stored::LastDown, down);
   WriteValueNumber(store, stored::LastUp, up);
+  WriteSinceBoot(meter);
   WriteValueNumber(store, stored::LastBoot, PresentBoot(meter.clock).instant);
   state.Kept = Keeping::Sealed;
   state.KeptIndex = present.index;

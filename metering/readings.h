@@ -24,15 +24,17 @@ inline constexpr std::int64_t kSameBootTolerance = 5 * 60 * 1000;
 bool SameBoot(std::int64_t instant, std::int64_t other, bool wraps);
 
 // What passed on the bound connection while nothing counted it, by the readings that the
-// store keeps, in KB. Same boot and interface: the growth since the stored readings (a
-// reading that went down was reset and gives its present value; the 64-bit readings on
-// both sides count exactly, otherwise both are taken modulo 2^32 octets). Another boot: the
-// present readings, the traffic since boot. None, unreadable ones, or another interface of
-// this boot: 0.
+// store keeps, in KB. From an earlier boot (the time since boot went back; where it wraps,
+// the boot instants part as well): the present readings, the traffic since boot. Else the
+// readings are this boot's, whatever the clock did: another interface gives 0; the 64-bit
+// counters on both sides count exactly, and either of them lower than stored means they
+// started again, so the present readings count; otherwise each gives its growth modulo 2^32
+// octets (a reading that went down was reset and gives its present value). None or
+// unreadable ones: 0.
 std::uint64_t UncountedKB(SettingsStore& store, const Clock& clock, const Readings& present);
 
-// Stores the present readings: only "LastDown" and "LastUp" while the store holds a set for
-// this interface and width, else the whole set, unsealed first and sealed last. A tick
+// Stores the present readings: only "LastDown", "LastUp" and "LastUptime" while the store holds a
+// set for this interface and width, else the whole set, unsealed first and sealed last. A tick
 // calls it before it writes "TotalData": a kill between the two then loses that tick's
 // growth and never counts it twice. Store failures propagate.
 void KeepReadings(MeterContext& meter);

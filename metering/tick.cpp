@@ -5,6 +5,7 @@
 #include "metering/accounting.h"
 #include "metering/all_data.h"
 #include "metering/allowance.h"
+#include "metering/cycle.h"
 #include "metering/data_quantity.h"
 #include "metering/loader.h"
 #include "store/catalogue.h"
@@ -26,6 +27,16 @@ bool Earlier(const LocalDateTime& a, const LocalDateTime& b) {
   if (a.Year != b.Year) return a.Year < b.Year;
   if (a.Month != b.Month) return a.Month < b.Month;
   return a.Day < b.Day;
+}
+
+// Whether the rollover due today has stored its record already: the cycle at the head of
+// AllData began on or after the billing day that ended the one before. Only a rollover cut
+// short after its record (a kill, a write that failed) leaves that.
+bool Recorded(const MeterState& state, const LocalDateTime& today, const Locale& locale) {
+  const std::optional<LocalDateTime> head = CycleStartDate(state.AllData, locale);
+  const auto start = head ? DayOf(*head) : std::nullopt;
+  const auto day = DayOf(today);
+  return start && day && *start <= *day && *start >= LastBillingDay(state.CycleDay, *day);
 }
 
 void Tick(MeterContext& meter, const LocalDateTime& now) {
@@ -85,6 +96,9 @@ bool RolloverDue(const MeterState& state, int diff, const LocalDateTime& today,
 
 void RollOver(MeterContext& meter, const LocalDateTime& today) {
   MeterState& state = meter.state;
+  // Done once, whatever cut it short: a second record of the same cycle would push out the
+  // oldest one.
+  if (Recorded(state, today, meter.locale)) return RestartCycle(meter, today);
   const std::u16string date = FormatCycleDate(today, meter.locale);
   const std::u16string total =
       meter.locale.Widen(FormatDataQuantity(state.TotalDataKB, meter.locale.NumberSeparators()));
@@ -100,19 +114,23 @@ void RestartCycle(MeterContext& meter, const LocalDateTime& today) {
   RestartCycle(meter.state, meter.store, today);
 }
 
+// "LastMonth" goes last and the figures change in memory once all is stored: a restart cut
+// short leaves the rollover due, and the next connected tick finishes it.
 void RestartCycle(MeterState& state, SettingsStore& store, const LocalDateTime& today) {
-  state.LastMonth = BilledMonth(state.CycleDay, today);
+  const std::uint16_t billedMonth = BilledMonth(state.CycleDay, today);
+  WriteValueNumber(store, stored::TotalData, 0);
+  WriteValueNumber(store, stored::Seconds, 0);
+  WriteValueNumber(store, stored::Minutes, 0);
+  WriteValueNumber(store, stored::Hours, 0);
+  StoreCycleStart(state, store, today);
+  WriteValueNumber(store, stored::LastMonth, billedMonth);
+  state.LastMonth = billedMonth;
   state.DownDeltaKB = 0;
   state.UpDeltaKB = 0;
   state.TotalDataKB = 0;
   state.Seconds = 0;
   state.Minutes = 0;
   state.Hours = 0;
-  WriteValueNumber(store, stored::TotalData, 0);
-  WriteValueNumber(store, stored::LastMonth, state.LastMonth);
-  WriteValueNumber(store, stored::Seconds, 0);
-  WriteValueNumber(store, stored::Minutes, 0);
-  WriteValueNumber(store, stored::Hours, 0);
   RearmAllowanceWarnings(state, store);
 }
 

@@ -27,12 +27,15 @@ std::uint16_t BilledMonth(std::uint16_t cycleDay, const LocalDateTime& today);
 bool RolloverDue(const MeterState& state, int diff, const LocalDateTime& today,
                  const Locale& locale);
 
-// Moves the finished cycle into AllData, restarts the figures and stores them.
+// Moves the finished cycle into AllData, restarts the figures and stores them. A rollover
+// whose record is stored already (one cut short before it restarted the figures) only
+// restarts them: each cycle is recorded once.
 void RollOver(MeterContext& meter, const LocalDateTime& today);
 
-// Sets the cycle's figures to zero and LastMonth to the billed month of `today`, in memory
-// and in the store ("TotalData", "LastMonth", "Seconds", "Minutes", "Hours", in that order),
-// and arms the allowance's warnings again.
+// Sets the cycle's figures to zero, the cycle's start to `today` and LastMonth to the billed
+// month of `today`: in the store first ("TotalData", "Seconds", "Minutes", "Hours",
+// "CycleStart", "LastMonth", in that order), then in memory; and arms the allowance's
+// warnings again.
 void RestartCycle(MeterContext& meter, const LocalDateTime& today);
 void RestartCycle(MeterState& state, SettingsStore& store, const LocalDateTime& today);
 

@@ -97,22 +97,27 @@ inline constexpr std::array<StoredValue, 15> kCatalogue{
 inline constexpr auto DataCap = NumberValue("DataCap", TextForm::Signed, 0, 4194304, 0);
 inline constexpr auto CapWarning = NumberValue("CapWarning", TextForm::Signed, 50, 99, 80);
 inline constexpr auto CapWarned = NumberValue("CapWarned", TextForm::Signed, 0, 3, 0);
+// The day the cycle's figures last restarted (a rollover, a new cycle date, Change Network),
+// as yyyymmdd: a cycle restarted between two billing days begins then (metering/cycle.h).
+inline constexpr auto CycleStart = NumberValue("CycleStart", TextForm::Signed, 0, 99991231, 0);
 
 // Whether the floating meter shows; the notification-area icon shows either way.
 inline constexpr auto ShowMeter = FlagValue("ShowMeter", TextForm::FlagOn);
 
 // The bound connection's readings at the last counted tick, so that the next start counts
 // what passed while the meter was not running. Decimal texts: the interface index, 64 or
-// 32 (the counters' width), the received and sent readings in KB, and the boot they belong
-// to (UTC milliseconds since 1601 less the time since boot). "LastBoot" seals the set: it
-// is written last when the others change and forgotten first.
+// 32 (the counters' width), the received and sent readings in KB, the time since boot in ms
+// when they were taken, and the boot they belong to (UTC milliseconds since 1601 less the
+// time since boot). "LastBoot" seals the set: it is written last when the others change and
+// forgotten first.
 inline constexpr auto LastIndex = TextValue("LastIndex");
 inline constexpr auto LastWidth = TextValue("LastWidth");
 inline constexpr auto LastDown = TextValue("LastDown");
 inline constexpr auto LastUp = TextValue("LastUp");
+inline constexpr auto LastUptime = TextValue("LastUptime");
 inline constexpr auto LastBoot = TextValue("LastBoot");
-inline constexpr std::array<StoredValue, 5> kReadings{LastBoot, LastIndex, LastWidth, LastDown,
-                                                      LastUp};
+inline constexpr std::array<StoredValue, 6> kReadings{LastBoot, LastIndex, LastWidth,
+                                                      LastDown, LastUp,    LastUptime};
 }  // namespace stored
 
 // Text of a value, or its default text when absent or empty.

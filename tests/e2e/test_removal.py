@@ -12,7 +12,7 @@ SILVER_STAND_IN = (0xC1, 0xC0, 0xC0)
 QUESTION = "Do you want to remove this software?"
 THANKS = ("Thank You For Using The Zorvane Pelliton.\r\r"
           "Zorvane Pelliton has been uninstalled successfully")
-TICKED = {"TotalData", "Seconds", "Minutes", "Hours"}
+TICKED = {"TotalData", "Seconds", "Minutes", "Hours", "LastUptime"}
 
 
 class Removal(Scenario):

@@ -77,7 +77,8 @@ TEST_F(Accounting, TheSearchBindsTheFirstMatchTakesItsBaseAndReloads) {
   EXPECT_EQ(view.label2, "7 KB");
   EXPECT_EQ(view.label3, "00:00");
   EXPECT_EQ(store.WrittenNames(),  // the readings, sealed last; nothing stored to add
-            (Names{"LastBoot", "LastIndex", "LastWidth", "LastDown", "LastUp", "LastBoot"}));
+            (Names{"LastBoot", "LastIndex", "LastWidth", "LastDown", "LastUp", "LastUptime",
+                   "LastBoot"}));
 }
 
 TEST_F(Accounting, TheSearchWithoutMatchLeavesTheRowToBeLocated) {
@@ -134,8 +135,8 @@ TEST_F(Accounting, AConnectedTickCountsWritesAndShowsTheFigures) {
     EXPECT_EQ(state.PrevDownKB, 120u);
     EXPECT_EQ(state.PrevUpKB, 25u);
     EXPECT_EQ(state.TotalDataKB, 1025u);
-    EXPECT_EQ(store.WrittenNames(),
-              (Names{"LastDown", "LastUp", "TotalData", "Seconds", "Minutes", "Hours"}));
+    EXPECT_EQ(store.WrittenNames(), (Names{"LastDown", "LastUp", "LastUptime", "TotalData",
+                                           "Seconds", "Minutes", "Hours"}));
     EXPECT_EQ(store.Get("LastDown"), "120");
     EXPECT_EQ(store.Get("TotalData"), "1025");
     EXPECT_EQ(store.Get("Seconds"), "4");
@@ -327,7 +328,8 @@ TEST_F(Accounting, AFailingWriteLeavesEarlierChangesStanding) {
   EXPECT_FALSE(state.AdapterBound);
   EXPECT_EQ(state.TotalDataKB, 10u);
   EXPECT_EQ(state.Minutes, 1);
-  EXPECT_EQ(store.WrittenNames(), (Names{"LastDown", "LastUp", "TotalData", "Seconds"}));
+  EXPECT_EQ(store.WrittenNames(),
+            (Names{"LastDown", "LastUp", "LastUptime", "TotalData", "Seconds"}));
   EXPECT_EQ(view.label1, "before");
 }
 
@@ -395,28 +397,37 @@ struct StartCase {
   std::int64_t bootShift;
   std::uint32_t added;
   std::uint32_t lastMonth = 12;
-  bool wraps = false;  // only the 32-bit tick count: boots compare modulo 2^32 ms
+  bool wraps = false;                    // only the 32-bit tick count: boots compare modulo 2^32 ms
+  std::int64_t keptSinceBoot = 1800000;  // "LastUptime"; -1: none; up an hour now
 };
 
 constexpr std::int64_t kMinute = 60000;
+constexpr std::int64_t kHour = 60 * kMinute;
 constexpr std::int64_t kTickWrap = std::int64_t{1} << 32;
+constexpr std::int64_t kBoot = 13441212000000 - kHour;
 
 TEST_F(Accounting, AStartCountsWhatPassedSinceTheStoredReadings) {
   const std::vector<std::string> k{"7", "64", "1000", "50"};
   const StartCase cases[] = {
       {"same boot", k, 1500, true, 0, 530},
       {"clock set 4 minutes on", k, 1500, true, 4 * kMinute, 530},
-      {"another boot: since boot", k, 1500, true, -6 * kMinute, 1580},
-      {"another boot, 32-bit only", {"9", "32", "1000", "50"}, 1500, false, 3600000, 1580},
-      {"a reset interface", {"7", "64", "5000", "50"}, 1500, true, 0, 1530},
+      // clang-format off
+      {"clock set an hour on", k, 1500, true, kHour, 530},
+      {"clock set a day back", k, 1500, true, -24 * kHour, 530},
+      {"a boot instant of 0", k, 1500, true, kBoot, 530},
+      {"no time since boot stored", k, 1500, true, 6 * kMinute, 530, 12, false, -1},
+      {"another boot: since boot", k, 1500, true, 0, 1580, 12, false, 2 * kHour},
+      {"another boot, 32-bit only", {"9", "32", "1000", "50"}, 1500, false, 0, 1580, 12, false, 2 * kHour},
+      // clang-format on
+      {"a reset interface", {"7", "64", "5000", "50"}, 1500, true, 0, 1580},
       {"another interface", {"8", "64", "1000", "50"}, 1500, true, 0, 0},
       {"32-bit only", {"7", "32", "1000", "50"}, 1500, false, 0, 530},
       {"32-bit stored, modulo 2^32", {"7", "32", "4000000", "50"}, 8294304, true, 0, 100030},
       {"nothing stored", {}, 1500, true, 0, 0},
       {"unreadable", {"7", "32", "4194305", "50"}, 1500, false, 0, 0},  // over 2^32 octets
       {"rollover while stopped", k, 1500, true, 0, 530, 11},
-      {"tick count wrapped twice", k, 1500, true, 2 * kTickWrap, 530, 12, true},
-      {"half a wrap apart", k, 1500, true, kTickWrap / 2, 1580, 12, true},
+      {"tick count wrapped twice", k, 1500, true, 2 * kTickWrap, 530, 12, true, 2 * kHour},
+      {"half a wrap apart", k, 1500, true, kTickWrap / 2, 1580, 12, true, 2 * kHour},
   };
   for (const StartCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -433,8 +444,9 @@ TEST_F(Accounting, AStartCountsWhatPassedSinceTheStoredReadings) {
     const char* names[] = {"LastIndex", "LastWidth", "LastDown", "LastUp"};
     for (std::size_t i = 0; i < c.kept.size(); ++i)
       rig.store.Set(names[i], c.kept[i]);
-    const std::int64_t boot = rig.clock.utcMilliseconds - 3600000;
+    const std::int64_t boot = rig.clock.utcMilliseconds - kHour;
     if (!c.kept.empty()) rig.store.Set("LastBoot", std::to_string(boot - c.bootShift));
+    if (c.keptSinceBoot >= 0) rig.store.Set("LastUptime", std::to_string(c.keptSinceBoot));
 
     Timer1Timer(rig.meter);
     ASSERT_TRUE(rig.state.AdapterBound);
@@ -445,7 +457,7 @@ TEST_F(Accounting, AStartCountsWhatPassedSinceTheStoredReadings) {
     EXPECT_EQ(rig.store.Get("LastDown"), std::to_string(c.downKB));
     EXPECT_EQ(rig.store.Get("LastWidth"), c.wide ? "64" : "32");
     EXPECT_EQ(rig.store.Get("LastBoot"), std::to_string(boot));
-    const char* last = c.lastMonth != 12 ? "Hours" : c.added != 0 ? "TotalData" : "LastBoot";
+    const char* last = c.lastMonth != 12 ? "LastMonth" : c.added != 0 ? "TotalData" : "LastBoot";
     EXPECT_EQ(rig.store.WrittenNames().back(), last);
   }
 }

@@ -22,6 +22,7 @@ TEST(CycleLines, TellWhereTheCycleStandsAndHeads) {
     LocalDateTime now;
     std::uint32_t totalKB, capMB;
     Lines lines;
+    std::uint32_t cycleStart = 0;  // the day the figures last restarted
   } cases[] = {
     {"first day", u"15 Dec, 2026", 15, {2026, 12, 15, 6}, kGB, 51200,
      {"Used 1.00 GB of 50 GB (2 %), day 1 of 31 of this cycle.",
@@ -50,6 +51,20 @@ TEST(CycleLines, TellWhereTheCycleStandsAndHeads) {
     {"no start date: the last billing day", u"?? ???, ????", 15, {2027, 1, 3, 12}, 3 * kGB, 205,
      {"Used 3.00 GB of 0.2 GB (1498 %), day 20 of 31 of this cycle.",
       "At this pace: 4.77 GB by 15 Jan, 2027.", "Over it by 2.80 GB."}},
+    {"a new cycle day 8 on 8 Dec", u"15 Nov, 2026", 8, {2026, 12, 9}, 2 * kGB, 51200,
+     {"Used 2.00 GB of 50 GB (4 %), day 2 of 31 of this cycle.",
+      "At this pace: 62.00 GB by 08 Jan, 2027.",
+      "To stay within it: 1.66 GB a day for the 29 days left."}, 20261208},
+    {"Change Network before the billing day", u"15 Nov, 2026", 15, {2026, 12, 12}, kGB, 10240,
+     {"Used 1.00 GB of 10 GB (10 %), day 3 of 5 of this cycle.",
+      "At this pace: 2.50 GB by 15 Dec, 2026.",
+      "To stay within it: 4.50 GB a day for the 2 days left."}, 20261210},
+    {"a rollover still to come", u"15 Nov, 2026", 15, {2026, 12, 20, 12}, 40 * kGB, 51200,
+     {"Used 40.00 GB of 50 GB (80 %), day 30 of 30 of this cycle.",
+      "At this pace: 40.00 GB by 15 Dec, 2026.", "To stay within it: 10.00 GB for today."}},
+    {"4096 GB, the total at its top", u"15 Dec, 2026", 15, {2026, 12, 23}, 4294967295, 4194304,
+     {"Used 4,096.00 GB of 4096 GB (100 %), day 9 of 31 of this cycle.",
+      "At this pace: 4,096.00 GB by 15 Jan, 2027.", "To stay within it: 0 KB a day for the 22 days left."}},
   };
   // clang-format on
   testing::FakeLocale locale;
@@ -58,6 +73,7 @@ TEST(CycleLines, TellWhereTheCycleStandsAndHeads) {
     state.AllData = c.head + u"15 Nov, 202615 Dec, 2026    1.50 MB01234";
     state.CycleDay = c.cycleDay;
     state.TotalDataKB = c.totalKB;
+    state.CycleStart = c.cycleStart;
     EXPECT_EQ(CycleLines(state, {c.capMB, 80, 0}, c.now, locale), c.lines) << c.what;
   }
 }
@@ -120,6 +136,31 @@ TEST(WatchAllowance, WarnsOncePerCycleThroughRestartsUntilRolloverOrARaise) {
   RestartCycle(rig.meter, rig.clock.now);
   WatchAllowance(rig.meter, rig.clock.now);
   EXPECT_EQ(rig.store.Get("TotalData"), "0");
+}
+
+// A new level or allowance and the warnings given ("1"), 200 MB used of 0.25 GB (78 %); a
+// key that cannot be opened takes nothing, and says so.
+TEST(StoreAllowance, ALevelAboveTheShareUsedArmsItsWarningAgain) {
+  const struct {
+    std::uint32_t capMB;
+    int percent;
+    const char* warned;
+  } cases[] = {{256, 95, "0"}, {256, 78, "1"}, {512, 80, "0"}};
+  for (const auto& c : cases) {
+    testing::MeterRig rig;
+    rig.store.Set("DataCap", "256");
+    rig.store.Set("CapWarned", "1");
+    rig.state.TotalDataKB = 200 * 1024;
+    StoreAllowance(rig.state, rig.store, c.capMB, c.percent);
+    EXPECT_EQ(rig.store.Get("CapWarned"), c.warned) << c.capMB << " MB at " << c.percent << " %";
+  }
+  testing::MeterRig rig;
+  rig.store.lockedKeys.insert(std::string(kSettingsKey));
+  EXPECT_THROW(StoreAllowance(rig.state, rig.store, 256, 80), RegistryError);
+  // An entry left as shown keeps the stored value: 1000 MB shows as "0.98", 3 MB as "0".
+  EXPECT_EQ(EnteredAllowance({1000, 80, 0}, "0.98", "90", '.').capMB, 1000u);
+  EXPECT_EQ(EnteredAllowance({3, 80, 0}, "0", "80", '.').capMB, 3u);
+  EXPECT_EQ(EnteredAllowance({1000, 95, 0}, "1", "95", '.').capMB, 1024u);
 }
 
 }  // namespace

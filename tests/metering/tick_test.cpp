@@ -162,9 +162,9 @@ TEST_F(Tick, TheRolloverTickMovesTheCycleIntoTheHistory) {
   Timer1Timer(meter);
   EXPECT_EQ(state.AllData,
             u"15 Dec, 2026" + Record(u"15 Nov, 2026", u"15 Dec, 2026", u"    1.50 MB", u"01234"));
-  EXPECT_EQ(store.WrittenNames(),
-            (Names{"LastDown", "LastUp", "TotalData", "Seconds", "Minutes", "Hours", "AllData",
-                   "TotalData", "LastMonth", "Seconds", "Minutes", "Hours"}));
+  EXPECT_EQ(store.WrittenNames(), (Names{"LastDown", "LastUp", "LastUptime", "TotalData", "Seconds",
+                                         "Minutes", "Hours", "AllData", "TotalData", "Seconds",
+                                         "Minutes", "Hours", "CycleStart", "LastMonth"}));
   EXPECT_EQ(store.Get("AllData"), "15 Dec, 202615 Nov, 202615 Dec, 2026    1.50 MB01234");
   EXPECT_EQ(store.Get("LastMonth"), "12");
   EXPECT_EQ(store.Get("TotalData"), "0");
@@ -180,6 +180,28 @@ TEST_F(Tick, TheRolloverTickMovesTheCycleIntoTheHistory) {
   EXPECT_EQ(state.PrevDownKB, 1000u);
   EXPECT_EQ(view.label1, "1.50 MB");
   EXPECT_EQ(view.timerSwitches, (std::vector<bool>{false, true}));
+}
+
+// A rollover cut short after its record, by a write that fails or by a kill (which leaves
+// "TotalData" as it was, or restarted), is recorded once.
+TEST_F(Tick, ARolloverCutShortIsFinishedWithoutASecondRecord) {
+  for (std::string cut : {"LastMonth", "1536", "0"}) {
+    RolloverRig tick;
+    tick.store.failingWrites = {cut};
+    if (cut == "LastMonth") {
+      EXPECT_THROW(Timer1Timer(tick.meter), RegistryError);
+    } else {
+      Timer1Timer(tick.meter);
+      tick.store.Set("LastMonth", "11");
+      tick.store.Set("TotalData", cut);
+      tick.state = testing::MeterRig().state;  // a start
+    }
+    tick.store.failingWrites.clear();
+    tick.clock.SetDate(2026, 12, 16);
+    Timer1Timer(tick.meter);
+    EXPECT_EQ(tick.store.Get("AllData"), "15 Dec, 202615 Nov, 202615 Dec, 2026    1.50 MB01234");
+    EXPECT_EQ(tick.store.Get("LastMonth") + tick.store.Get("TotalData"), "120") << cut;
+  }
 }
 
 TEST_F(Tick, ATickThatIsNotConnectedNeitherRollsOverNorAddsTime) {
@@ -226,10 +248,10 @@ TEST_F(Tick, TheMonthDifferenceIsTakenBeforeTheReload) {
   state.CycleDay = 28;
   store.Set("LastMonth", "12");
   store.Set("BillCycleDate", "28");
-  store.Set("AllData", "01 Dec, 2026");
+  store.Set("AllData", "01 Nov, 2026");
   clock.SetDate(2026, 12, 3);
   Timer1Timer(meter);
-  EXPECT_EQ(state.AllData.substr(0, 24), u"03 Dec, 202601 Dec, 2026");
+  EXPECT_EQ(state.AllData.substr(0, 24), u"03 Dec, 202601 Nov, 2026");
 }
 
 TEST_F(Tick, ReadsTheClockOnceForTheWholeTick) {

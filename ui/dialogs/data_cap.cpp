@@ -25,10 +25,10 @@ TDataCapForm::TDataCapForm(const DialogPorts& ports, const Locale& locale, DataC
     : ports_(ports), locale_(locale), view_(view) {}
 
 void TDataCapForm::FormActivate() {
-  const Allowance allowance = ReadAllowance(ports_.store);
-  view_.SetEntries(FormatAllowanceGB(allowance.capMB, locale_.NumberSeparators().decimal),
-                   std::to_string(allowance.warningPercent));
-  view_.SetCycleLines(CycleLines(ports_.state, allowance, ports_.clock.Now(), locale_));
+  shown_ = ReadAllowance(ports_.store);
+  view_.SetEntries(FormatAllowanceGB(shown_.capMB, locale_.NumberSeparators().decimal),
+                   std::to_string(shown_.warningPercent));
+  view_.SetCycleLines(CycleLines(ports_.state, shown_, ports_.clock.Now(), locale_));
   EditChange();
 }
 
@@ -41,7 +41,10 @@ void TDataCapForm::EditChange() {
 bool TDataCapForm::BitBtn1Click() {
   const Entries entries = Read(view_, locale_);
   if (!entries.Good()) return false;
-  StoreAllowance(ports_.state, ports_.store, entries.allowance.capMB, entries.warning.percent);
+  const Allowance entered = EnteredAllowance(shown_, view_.AllowanceText(), view_.WarningText(),
+                                             locale_.NumberSeparators().decimal);
+  if (entered.capMB != shown_.capMB || entered.warningPercent != shown_.warningPercent)
+    StoreAllowance(ports_.state, ports_.store, entered.capMB, entered.warningPercent);
   return true;
 }
 

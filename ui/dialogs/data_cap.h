@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "metering/locale.h"
+#include "metering/meter_state.h"
 #include "ui/dialogs/dialog_ports.h"
 
 namespace pelliton {
@@ -33,7 +34,8 @@ class TDataCapForm {
   void FormActivate();
   // An entry changed: OK only while both are good.
   void EditChange();
-  // Stores both entries when they are good; false leaves the dialog open.
+  // Stores both entries when they are good; false leaves the dialog open. An entry left as
+  // it was shown keeps the stored value; with both left so, nothing is stored.
   bool BitBtn1Click();
   // Raises the meter as Stay On Top says (RaiseMeter) once the dialog is gone.
   void FormDestroy();
@@ -42,6 +44,7 @@ class TDataCapForm {
   DialogPorts ports_;
   const Locale& locale_;
   DataCapDialogView& view_;
+  Allowance shown_;  // the stored allowance, as the entries showed it
 };
 
 }  // namespace pelliton

@@ -11,6 +11,7 @@ class FormEvents final : public MeterEvents {
   explicit FormEvents(TPellitonForm& form) : form_(form) {}
 
   void FormActivate() override { form_.FormActivate(); }
+  void StartUpEnded() override { form_.StartUpEnded(); }
   void Timer1Timer() override { form_.Timer1Timer(); }
   void Label1MouseDown(MouseButton button, std::int32_t x, std::int32_t y) override {
     form_.Label1MouseDown(button, x, y);

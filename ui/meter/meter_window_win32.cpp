@@ -149,7 +149,8 @@ LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case kFirstActivation:
       if (!activated_) {
         activated_ = true;
-        Notify([](MeterEvents& events) { events.FormActivate(); });
+        Guarded([this] { Notify([](MeterEvents& events) { events.FormActivate(); }); });
+        Notify([](MeterEvents& events) { events.StartUpEnded(); });
       }
       return 0;
     case kShowNotices:

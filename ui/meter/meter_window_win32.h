@@ -20,6 +20,7 @@ class MeterEvents {
  public:
   virtual ~MeterEvents() = default;
   virtual void FormActivate() = 0;  // once, at the first activation
+  virtual void StartUpEnded() = 0;  // right after it, its error box closed
   virtual void Timer1Timer() = 0;
   virtual void Label1MouseDown(MouseButton button, std::int32_t x, std::int32_t y) = 0;
   virtual void Label1MouseMove(bool leftHeld, std::int32_t x, std::int32_t y) = 0;

@@ -14,10 +14,11 @@ class OneMeterLock {
   OneMeterLock(const OneMeterLock&) = delete;
   OneMeterLock& operator=(const OneMeterLock&) = delete;
 
-  // Whether this start holds the lock. A lock that cannot be had at all (a mutex of that
-  // name that this user may not open) never keeps a meter from running.
+  // Whether this start holds the lock. A mutex of that name that this user may not open
+  // belongs to a running meter; a lock that cannot be had otherwise never keeps a meter
+  // from running.
   bool Held() const { return held_; }
-  // Tries once more to take the lock; true once held.
+  // Tries once more to take the lock (and to open it, when it could not be); true once held.
   bool TryTake();
 
  private:
@@ -25,10 +26,14 @@ class OneMeterLock {
   bool held_ = false;
 };
 
+// The lock's name, in the logon session's namespace.
+inline constexpr const wchar_t* kOneMeterLockName = L"Local\\Zorvane Pelliton meter";
+
 // For a start that found the lock held: asks the running meter to show itself and lets it
 // come to the foreground, and returns false. Returns true instead when the lock comes free
-// meanwhile (that meter has just ended), so that this start runs the meter. Gives up
-// quietly after a moment when neither happens.
+// meanwhile (that meter has just ended, its window perhaps still there but no longer
+// answering), so that this start runs the meter. Gives up quietly after a moment when
+// neither happens.
 bool ShowRunningMeterOrTakeOver(OneMeterLock& lock);
 
 // The message that asks a meter window to show itself.

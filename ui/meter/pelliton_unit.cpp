@@ -1,5 +1,7 @@
 #include "ui/meter/pelliton_unit.h"
 
+#include <algorithm>
+
 #include "metering/accounting.h"
 #include "metering/allowance.h"
 #include "metering/loader.h"
@@ -176,6 +178,20 @@ void TPellitonForm::ChangeNetworkAdaptor1Click() {
     state_.AdapterRow = kUnlocatedRow;
     state_.NetworkType = ReadValueText(ports_.store, stored::NetworkType);
   }
+  state_.AdapterBound = false;
+}
+
+void TPellitonForm::StartUpEnded() {
+  // A first run has just asked; a cancelled one is ending.
+  if (state_.DialogAccepted || ports_.app.Terminated()) return;
+  const std::string& name = state_.NetworkType;
+  if (std::any_of(name.begin(), name.end(), [](unsigned char c) { return c > ' '; })) return;
+  ports_.dialogs.ShowConnectionDialog();
+  if (!state_.DialogAccepted) return;
+  // Nothing was counted without a connection: the readings of an earlier one go.
+  ForgetReadings(state_, ports_.store);
+  state_.NetworkType = ReadValueText(ports_.store, stored::NetworkType);
+  state_.AdapterRow = kUnlocatedRow;
   state_.AdapterBound = false;
 }
 

@@ -23,6 +23,11 @@ class TPellitonForm {
   bool FormCreate(std::uint32_t platformId);
   // The start-up sequence. Runs at the first activation only; later calls do nothing.
   void FormActivate();
+  // Once the start-up sequence and its error box are over: a start that is not a first run
+  // and has no connection name to meter by (empty, blanks, unreadable) asks for one. A
+  // confirmed choice is metered from then on with the cycle's figures kept; Cancel leaves
+  // the meter as it is.
+  void StartUpEnded();
 
   void Timer1Timer();
   std::uint8_t GetConnectedState();

@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "metering/cycle.h"
 #include "metering/data_quantity.h"
 #include "metering/loader.h"
 #include "metering/readings.h"
@@ -103,6 +104,7 @@ void RunStartUp(MeterState& state, const FormPorts& ports) {
   RestoreWindowOptions(state, ports, failures);
   BringBackOnScreen(ports.window, ports.app);  // stored only at the next release
   LoadDataValuesFromRegistry(state, ports.store, ports.locale, failures);
+  LoadCycleStart(state, ports.store);
   ports.window.HideTaskbarButton();
   StyleLabels(state, ports.window);
   state.AdapterBound = false;

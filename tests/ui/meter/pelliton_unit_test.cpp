@@ -158,8 +158,8 @@ TEST_F(ChangeNetworkTest, ConfirmedChoiceClearsTheCycleAndRebinds) {
   store.Set("LastBoot", "13441208400000");
   form.ChangeNetworkAdaptor1Click();
   EXPECT_FALSE(store.Has("LastBoot"));  // the readings are forgotten
-  EXPECT_EQ(store.WrittenNames(),
-            (std::vector<std::string>{"TotalData", "LastMonth", "Seconds", "Minutes", "Hours"}));
+  EXPECT_EQ(store.WrittenNames(), (std::vector<std::string>{"TotalData", "Seconds", "Minutes",
+                                                            "Hours", "CycleStart", "LastMonth"}));
   EXPECT_EQ(store.Get("TotalData"), "0");
   EXPECT_EQ(store.Get("LastMonth"), "11");  // 8 December: the 15th has not come yet
   EXPECT_EQ(store.Get("Hours"), "0");
@@ -203,8 +203,37 @@ TEST_F(ChangeNetworkTest, FailedWriteStopsTheClearingAtThatValue) {
   ConfirmInDialog("eth1");
   store.failingWrites.insert("Seconds");
   EXPECT_THROW(form.ChangeNetworkAdaptor1Click(), RegistryError);
-  EXPECT_EQ(store.WrittenNames(), (std::vector<std::string>{"TotalData", "LastMonth"}));
+  EXPECT_EQ(store.WrittenNames(), (std::vector<std::string>{"TotalData"}));
   EXPECT_EQ(state.NetworkType, "eth0");
+}
+
+// After start-up, a connection name that does not read (nullptr: of another type) is asked
+// for, once, and the cycle's figures stay.
+struct NameAsked : FormTest {
+  void TestBody() override {}
+  std::string Start(const char* name, bool confirm, bool firstRun = false) {
+    if (!firstRun) SetInstalled();
+    if (name == nullptr) store.wrongType.insert("NetworkType");
+    store.Set("NetworkType", name == nullptr ? "" : name);
+    store.Set("TotalData", "5000");
+    if (confirm) ConfirmInDialog("eth1");
+    try {
+      form.FormActivate();
+    } catch (const RegistryError&) {  // its error box
+    }
+    store.wrongType.clear();
+    form.StartUpEnded();
+    return std::to_string(dialogs.connectionShowings) + state.NetworkType +
+           std::to_string(state.TotalDataKB);
+  }
+};
+
+TEST(StartUpEnded, AStartWithoutAConnectionNameAsksForOne) {
+  for (const char* name : {"", " \t ", static_cast<const char*>(nullptr)})
+    EXPECT_EQ(NameAsked().Start(name, true), "1eth15000");
+  EXPECT_EQ(NameAsked().Start("", false), "15000");           // cancelled
+  EXPECT_EQ(NameAsked().Start("modem", true), "0modem5000");  // reads: "DC" as before
+  EXPECT_EQ(NameAsked().Start("", true, true), "1eth15000");  // a first run asks by itself
 }
 
 TEST_F(FormTest, ExitThisMenuDoesNothing) {

@@ -32,6 +32,7 @@ inline const char* ButtonName(MouseButton button) {
 class RecordingEvents : public MeterEvents {
  public:
   void FormActivate() override { Record("activate"); }
+  void StartUpEnded() override {}
   void Timer1Timer() override { Record("timer"); }
   void Label1MouseDown(MouseButton button, std::int32_t x, std::int32_t y) override {
     Record(std::string("down ") + ButtonName(button) + " " + Point(x, y));
