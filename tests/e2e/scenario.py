@@ -167,9 +167,11 @@ class Scenario(unittest.TestCase):
         self.assertTrue(meter["visible"] and not meter["topmost"], "the meter put on top")
         self.assertEqual(self.env.value("StayTop"), "0")
 
-    def drag(self, dx, dy):
-        """Drags the meter by (dx, dy) with the left button; returns where it was."""
+    def drag(self, dx, dy, aside=0):
+        """Drags the meter by (dx, dy) with the left button, from a pixel of Label1's text or
+        `aside` pixels left of it, between the strokes; returns where the meter was."""
         (x, y), rect = self.grip()
+        x -= aside
         self.env.xdotool("mousemove", x, y, "mousedown", "1")
         steps = 10
         for i in range(1, steps + 1):

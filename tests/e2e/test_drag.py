@@ -31,7 +31,7 @@ class Drag(Scenario):
         width = env.screen["width"]
         self.assertEqual((env.value("Left"), env.value("Top")), ("5000", "300"))
 
-        start = self.drag(-400, 300)  # the grabbed point stays under the mouse
+        start = self.drag(-400, 300, aside=1)  # the grabbed point stays under the mouse
         self.assertEqual((start["left"], start["top"]), (width - 260, 300))
         self.assert_placed(width - 260 - 400, 600)
         self.drag(600, 0)  # beyond the right margin, below the top strip

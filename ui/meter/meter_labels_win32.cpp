@@ -1,5 +1,6 @@
-// The three labels: owner-drawn statics, so that other programs read their text with
-// WM_GETTEXT while the drawing (alignment, clipping, colour on the key colour) is ours.
+// The three labels: owner-drawn statics that paint nothing, so that other programs read their
+// text with WM_GETTEXT and Label1 takes the mouse, while the window's picture shows the texts
+// (meter_paint_win32.cpp).
 #include "ui/meter/meter_window_win32.h"
 
 #include <commctrl.h>
@@ -38,7 +39,7 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
-// Non-antialiased, so that every pixel is the text colour or exactly the key colour.
+// Non-antialiased: the texts look as crisp as they always have.
 HFONT CreateLabelFont(int height, int weight, bool italic, BYTE charset, const wchar_t* face) {
   HFONT font = CreateFontW(height, 0, 0, 0, weight, italic ? TRUE : FALSE, FALSE, FALSE, charset,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
@@ -76,30 +77,8 @@ void Win32MeterWindow::CreateLabels() {
   Subclass(labels_[0], kLabel1Subclass, &Label1Proc);
 }
 
-// Drawn off-screen first, so that a new text replaces the old one in a single blit.
-void Win32MeterWindow::DrawLabel(const DRAWITEMSTRUCT& item) const {
-  const int width = item.rcItem.right - item.rcItem.left;
-  const int height = item.rcItem.bottom - item.rcItem.top;
-  if (width <= 0 || height <= 0) return;
-  const std::wstring text = WindowText(item.hwndItem);
-  const auto font = reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
-  const UINT alignment = item.hwndItem == labels_[0] ? DT_RIGHT : DT_LEFT;
-
-  HDC memory = CreateCompatibleDC(item.hDC);
-  HBITMAP bitmap = CreateCompatibleBitmap(item.hDC, width, height);
-  HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-  HGDIOBJ oldFont = SelectObject(memory, font);
-  RECT area{0, 0, width, height};
-  FillRect(memory, &area, silver_);
-  SetBkMode(memory, TRANSPARENT);
-  SetTextColor(memory, textColor_);
-  DrawTextW(memory, text.c_str(), static_cast<int>(text.size()), &area,
-            DT_SINGLELINE | DT_NOPREFIX | DT_TOP | alignment);
-  BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, width, height, memory, 0, 0, SRCCOPY);
-  SelectObject(memory, oldFont);
-  SelectObject(memory, oldBitmap);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
+std::wstring Win32MeterWindow::LabelCaption(std::size_t index) const {
+  return WindowText(labels_[index]);
 }
 
 void Win32MeterWindow::SetLabelText(int index, std::string_view text) {
@@ -107,7 +86,7 @@ void Win32MeterWindow::SetLabelText(int index, std::string_view text) {
   const std::wstring wide = WidenAnsi(text);
   if (wide == WindowText(label)) return;
   SetWindowTextW(label, wide.c_str());
-  InvalidateRect(label, nullptr, FALSE);
+  Repaint();
 }
 
 void Win32MeterWindow::SetLabel1(std::string_view text) {
@@ -127,6 +106,7 @@ std::string Win32MeterWindow::Label1Text() const {
 void Win32MeterWindow::SetLabelsVisible(bool visible) {
   for (HWND label : labels_)
     ShowWindow(label, visible ? SW_SHOW : SW_HIDE);
+  Repaint();
 }
 
 void Win32MeterWindow::SetLabel1FontSize(std::uint8_t points) {
@@ -134,19 +114,19 @@ void Win32MeterWindow::SetLabel1FontSize(std::uint8_t points) {
   SendMessageW(labels_[0], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   DeleteObject(label1Font_);
   label1Font_ = font;
-  InvalidateRect(labels_[0], nullptr, FALSE);
+  Repaint();
 }
 
 void Win32MeterWindow::SetLabelsColor(std::int32_t color) {
   textColor_ = static_cast<COLORREF>(color);
-  for (HWND label : labels_)
-    InvalidateRect(label, nullptr, FALSE);
+  Repaint();
 }
 
 void Win32MeterWindow::SetLabelTops(int label2Top, int label3Top) {
   const UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
   SetWindowPos(labels_[1], nullptr, Scale(kSmallLabelsLeft), Scale(label2Top), 0, 0, flags);
   SetWindowPos(labels_[2], nullptr, Scale(kSmallLabelsLeft), Scale(label3Top), 0, 0, flags);
+  Repaint();
 }
 
 }  // namespace pelliton

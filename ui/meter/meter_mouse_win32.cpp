@@ -141,6 +141,16 @@ void Win32MeterWindow::PutHintAway() {
   hintTried_ = false;
 }
 
+// Label1's box reaches 2 pixels beyond Label1's own rectangle, into the window: a mouse
+// message there goes to Label1 as if it had come to it, with its hint, drag and menu.
+bool Win32MeterWindow::ForwardToLabel1(UINT message, WPARAM wParam, LPARAM lParam) {
+  POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  if (!PtInRect(&hitBoxes_[0], point) || !Shown(labels_[0])) return false;
+  MapWindowPoints(window_, labels_[0], &point, 1);
+  SendMessageW(labels_[0], message, wParam, MAKELPARAM(point.x, point.y));
+  return true;
+}
+
 LRESULT CALLBACK Win32MeterWindow::Label1Proc(HWND label, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
   auto* self = reinterpret_cast<Win32MeterWindow*>(GetWindowLongPtrW(label, GWLP_USERDATA));

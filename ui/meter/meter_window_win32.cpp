@@ -11,7 +11,6 @@ namespace pelliton {
 
 namespace {
 
-constexpr COLORREF kSilver = RGB(192, 192, 192);
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kShowingTimer = 2;
 constexpr UINT kShowingMs = 3000;
@@ -64,7 +63,6 @@ Win32MeterWindow::~Win32MeterWindow() {
 
 void Win32MeterWindow::Create(HWND owner) {
   RegisterMeterClass(&WindowProc);
-  silver_ = CreateSolidBrush(kSilver);
   CreateDragCursor();
 
   RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
@@ -73,10 +71,10 @@ void Win32MeterWindow::Create(HWND owner) {
                   frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
                   GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) throw std::runtime_error("Cannot create the meter window");
-  SetLayeredWindowAttributes(window_, kSilver, 0, LWA_COLORKEY);
 
   CreateLabels();
   CreatePopupMenu1();
+  Repaint();
 }
 
 void Win32MeterWindow::Release() noexcept {
@@ -86,7 +84,6 @@ void Win32MeterWindow::Release() noexcept {
   if (menu_ != nullptr) DestroyMenu(menu_);
   if (label1Font_ != nullptr) DeleteObject(label1Font_);
   if (smallFont_ != nullptr) DeleteObject(smallFont_);
-  if (silver_ != nullptr) DeleteObject(silver_);
   if (dragCursor_ != nullptr) DestroyCursor(dragCursor_);
 }
 
@@ -119,15 +116,19 @@ LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     return 0;
   }
   switch (message) {
-    case WM_ERASEBKGND: {
-      RECT client{};
-      GetClientRect(window_, &client);
-      FillRect(reinterpret_cast<HDC>(wParam), &client, silver_);
+    case WM_ERASEBKGND:  // the picture is the layered window's (Repaint), not painted here
       return 1;
-    }
-    case WM_DRAWITEM:
-      DrawLabel(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_DRAWITEM:  // the labels paint nothing
       return TRUE;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      if (ForwardToLabel1(message, wParam, lParam)) return 0;
+      break;
     case WM_SETCURSOR:
       if (OnSetCursor(lParam)) return TRUE;
       break;
@@ -187,12 +188,10 @@ void Win32MeterWindow::OnTimer1() {
   tickOrItsErrorUp_ = false;
 }
 
-// The window is painted at once: a posted message goes before WM_PAINT, and the start-up
-// sequence behind the first activation would otherwise keep the screen empty until it ends.
+// The picture is up to date from creation on: the window shows it at once.
 void Win32MeterWindow::ShowAndActivate() {
   AddTrayIcon();
   ShowWindow(window_, SW_SHOWNORMAL);
-  RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   SetForegroundWindow(window_);
   PostMessageW(window_, kFirstActivation, 0, 0);
 }

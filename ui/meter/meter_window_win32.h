@@ -7,6 +7,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/meter/tray_icon_win32.h"
 #include "ui/meter_window.h"
@@ -27,9 +28,10 @@ class MeterEvents {
   virtual void MenuCommand(MenuItem item) = 0;
 };
 
-// The floating meter: a borderless colour-keyed popup owned by the application window, with
-// three owner-drawn labels, the popup menu and the sampling timer. Layout numbers are
-// pixels at 96 DPI and scaled by the system DPI; screen positions are plain pixels.
+// The floating meter: a borderless layered popup owned by the application window, painted
+// with per-pixel alpha, with three labels that hold its texts, the popup menu and the
+// sampling timer. Layout numbers are pixels at 96 DPI and scaled by the system DPI; screen
+// positions are plain pixels.
 class Win32MeterWindow final : public MeterWindow {
  public:
   // Creates the window hidden, as the resource describes it, laid out for `dpi`. Closing
@@ -45,11 +47,17 @@ class Win32MeterWindow final : public MeterWindow {
   HWND Handle() const { return window_; }
   HMENU PopupMenu1() const { return menu_; }
   HWND Hint() const { return hint_; }
+  // The box where a label's text takes the mouse (its text's box, padded), client pixels.
+  RECT HitBox(int index) const { return hitBoxes_[static_cast<std::size_t>(index)]; }
+  // The picture as the window shows it: premultiplied BGRA rows of the client area.
+  std::vector<std::uint32_t> Picture() const;
   int Dpi() const { return dpi_; }
 
   void SetEvents(MeterEvents* events) { events_ = events; }
   // Shows the window in the foreground and posts its first activation.
   void ShowAndActivate();
+  // Tests only: how many times the picture has been made and shown.
+  int RepaintsForTesting() const { return repaints_; }
   // Tests only: a shorter tick than the 2000 ms of Timer1.
   void SetTimer1IntervalForTesting(UINT milliseconds) { timerInterval_ = milliseconds; }
 
@@ -103,10 +111,19 @@ class Win32MeterWindow final : public MeterWindow {
 
   // Labels (meter_labels_win32.cpp).
   void CreateLabels();
-  void DrawLabel(const DRAWITEMSTRUCT& item) const;
+  std::wstring LabelCaption(std::size_t index) const;
   void SetLabelText(int index, std::string_view text);
   HFONT CreateLabel1Font(int points) const;
   int Scale(int pixels) const;
+
+  // The picture (meter_paint_win32.cpp). A label counts as shown by its own style, also
+  // while the window is hidden.
+  static bool Shown(HWND label) { return (GetWindowLongPtrW(label, GWL_STYLE) & WS_VISIBLE) != 0; }
+  RECT LabelRect(std::size_t index) const;
+  void DrawMask(HDC mask) const;
+  std::array<RECT, 3> Render(HDC dc, std::uint32_t* bits, SIZE size) const;
+  SIZE ClientSize() const;
+  void Repaint();
 
   // Menu (meter_menu_win32.cpp).
   void CreatePopupMenu1();
@@ -125,18 +142,20 @@ class Win32MeterWindow final : public MeterWindow {
   void CreateHint();
   void PutHintAway();
   bool OnSetCursor(LPARAM lParam) const;
+  bool ForwardToLabel1(UINT message, WPARAM wParam, LPARAM lParam);
 
   Application& app_;
   MeterEvents* events_ = nullptr;
   HWND window_ = nullptr;
   std::array<HWND, 3> labels_{};
+  std::array<RECT, 3> hitBoxes_{};  // where each text takes the mouse, in client pixels
+  int repaints_ = 0;
   HWND hint_ = nullptr;
   bool hintTried_ = false;  // the hint is made on the first move over Label1 after a press
   HMENU menu_ = nullptr;
   HFONT label1Font_ = nullptr;
   HFONT smallFont_ = nullptr;
   HCURSOR dragCursor_ = nullptr;
-  HBRUSH silver_ = nullptr;
   COLORREF textColor_ = RGB(0, 255, 0);
   int dpi_ = 96;
   bool activated_ = false;

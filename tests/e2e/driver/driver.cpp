@@ -27,6 +27,9 @@
 //   regall KEY                      the names of a key's values under HKEY_CURRENT_USER
 //   tick N                          N ticks of the meter: WM_TIMER 1 sent to the meter window,
 //                                   which runs the timer's handler; each returns when done
+//   catch                           lays a window of the driver under the meter, over its
+//                                   rectangle, that notes the presses reaching it
+//   caught MS                       the presses it noted (screen points), after MS of pumping
 //   resources                       the program's GDI and USER objects, counted from inside
 //                                   (resource_probe.cpp), its process id and kernel handles
 
@@ -225,6 +228,8 @@ std::string Run(const std::vector<std::string>& f) {
   if (cmd == "regall") return RegAll(driver::Wide(arg(1)));
   if (cmd == "tick") return Ticks(std::stoi(arg(1)));
   if (cmd == "resources") return Resources();
+  if (cmd == "catch") return Catch();
+  if (cmd == "caught") return Caught(ms(1));
   Fail("unknown request " + cmd);
 }
 

@@ -22,6 +22,8 @@ struct Failure {
 }
 
 // Window helpers and descriptions (window.cpp).
+HWND DriverWindow(const wchar_t* className, WNDPROC procedure, DWORD exStyle, DWORD style,
+                  HWND parent);
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 std::wstring ClassOf(HWND hwnd);
 std::wstring CaptionOf(HWND hwnd);
@@ -40,6 +42,8 @@ bool IsMessageBox(HWND hwnd);
 std::string DescribeMessageBox(HWND box);
 std::string MeterReport();
 std::string GuiReport(HWND hwnd);
+std::string Catch();
+std::string Caught(DWORD waitMs);
 
 template <typename Probe>
 auto WaitFor(DWORD timeoutMs, Probe probe) {

@@ -28,15 +28,7 @@ LRESULT CALLBACK ReceiverProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 HWND Receiver() {
-  static HWND receiver = [] {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ReceiverProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"PellitonDriverReceiver";
-    RegisterClassW(&wc);
-    return CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                         nullptr);
-  }();
+  static HWND receiver = DriverWindow(L"PellitonDriverReceiver", ReceiverProc, 0, 0, HWND_MESSAGE);
   return receiver;
 }
 

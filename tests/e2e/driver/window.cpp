@@ -1,5 +1,5 @@
 // Window helpers for the driver: reading windows and controls from outside, finding and
-// describing them, message boxes, and the meter's report.
+// describing them, message boxes, the meter's report, and the catcher under the meter.
 
 #include <string>
 #include <vector>
@@ -31,6 +31,18 @@ std::string DescribeControl(HWND hwnd) {
 }
 
 }  // namespace
+
+// A window of the driver's own, of a class registered for it.
+HWND DriverWindow(const wchar_t* className, WNDPROC procedure, DWORD exStyle, DWORD style,
+                  HWND parent) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = className;
+  RegisterClassW(&wc);
+  return CreateWindowExW(exStyle, className, L"", style, 0, 0, 0, 0, parent, nullptr, wc.hInstance,
+                         nullptr);
+}
 
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR result = 0;
@@ -222,6 +234,46 @@ std::string GuiReport(HWND hwnd) {
       .Add("active", handle(info.hwndActive))
       .Add("capture", handle(info.hwndCapture))
       .Str();
+}
+
+namespace {
+
+// The presses that reached the catcher, a window of the driver under the meter: what the
+// meter lets through to whatever lies beneath.
+std::vector<std::string> g_presses;
+
+LRESULT CALLBACK CatcherProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_MOUSEACTIVATE) return MA_NOACTIVATE;  // the meter keeps the keyboard
+  if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN) {
+    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    ClientToScreen(hwnd, &at);
+    g_presses.push_back(Object().Add("x", Num(at.x)).Add("y", Num(at.y)).Str());
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+// Over the meter's rectangle, under it. (Wine maps it at the top of the X stack all the same:
+// the scenario raises the meter's X window again.)
+std::string Catch() {
+  static HWND catcher = DriverWindow(L"PellitonDriverCatcher", CatcherProc,
+                                     WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, WS_POPUP, nullptr);
+  const RECT r = RectOf(Meter());
+  if (!SetWindowPos(catcher, HWND_BOTTOM, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                    SWP_NOACTIVATE | SWP_SHOWWINDOW))
+    Fail("cannot place the catcher");
+  g_presses.clear();
+  return R"({"ok":true})";
+}
+
+// The presses noted since, in screen coordinates, after pumping messages for `waitMs`.
+std::string Caught(DWORD waitMs) {
+  const DWORD start = GetTickCount();
+  for (MSG msg; GetTickCount() - start < waitMs; Sleep(20))
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageW(&msg);
+  return Object().Add("ok", "true").Add("presses", Array(g_presses)).Str();
 }
 
 }  // namespace driver

@@ -29,6 +29,17 @@ TEST_F(MeterMouseTest, ButtonsOnLabel1ReachTheFormInLabelPixels) {
   }
 }
 
+// Label1's box reaches beyond its rectangle: there the window hands the buttons to Label1.
+TEST_F(MeterMouseTest, ButtonsInLabel1sBoxBesideItReachTheForm) {
+  meter.SetLabel1("DC");
+  const RECT box = meter.HitBox(0);
+  ASSERT_GT(box.right, LabelRect(IDC_LABEL1).right);
+  SendMessageW(Window(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(box.right - 1, 9));
+  SendMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(box.right, 9));  // beside it
+  EXPECT_EQ(events.calls,
+            std::vector<std::string>{"down right " + std::to_string(box.right - 1) + ",9"});
+}
+
 TEST_F(MeterMouseTest, ADoubleClickCountsAsAPress) {
   SendToLabel1(WM_LBUTTONDBLCLK, MK_LBUTTON, 3, 4);
   SendToLabel1(WM_LBUTTONUP, 0, 3, 4);
