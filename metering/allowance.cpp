@@ -277,4 +277,11 @@ void WatchAllowance(MeterContext& meter, const LocalDateTime& now) noexcept {
   }
 }
 
+std::optional<CycleDays> CycleInProgress(const MeterState& state, const LocalDateTime& now,
+                                         const Locale& locale) {
+  const std::optional<CycleSpan> span = SpanOf(state, now, locale);
+  if (!span) return std::nullopt;
+  return CycleDays{span->start, span->end};
+}
+
 }  // namespace pelliton

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,5 +60,13 @@ std::vector<std::string> CycleLines(const MeterState& state, const Allowance& al
 // total has reached is marked given in the store and handed to the view to show. Never fails:
 // a store that cannot be read or written only costs the warning.
 void WatchAllowance(MeterContext& meter, const LocalDateTime& now) noexcept;
+
+// The billing cycle in progress on `now`, as the lines above count it: its first day and the
+// day after its last (the next billing day). Nothing for a date that does not exist.
+struct CycleDays {
+  std::chrono::sys_days start, end;
+};
+std::optional<CycleDays> CycleInProgress(const MeterState& state, const LocalDateTime& now,
+                                         const Locale& locale);
 
 }  // namespace pelliton
