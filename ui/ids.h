@@ -26,6 +26,7 @@
 #define IDM_WEB_SITE 211
 #define IDM_ABOUT 212
 #define IDM_DATA_CAP 213
+#define IDM_USAGE_HISTORY 214
 
 // Connection selection dialog ("Select Appropriate Connection").
 #define IDC_CONN_LABEL1 301
@@ -60,3 +61,13 @@
 #define IDC_STAT_LABEL1 401
 #define IDC_STAT_STATICTEXT1 402
 #define IDC_STAT_BITBTN1 403
+
+// Usage history window ("Usage History"): the cycle's line above the chart, the chosen day's
+// line under it, the buttons and the chart itself (an owner-drawn frame that takes the focus).
+#define IDC_HIST_CYCLE 411
+#define IDC_HIST_DAY 412
+#define IDC_HIST_EARLIER 413
+#define IDC_HIST_LATER 414
+#define IDC_HIST_EXPORT 415
+#define IDC_HIST_CLOSE 416
+#define IDC_HIST_CHART 417

@@ -24,6 +24,7 @@ enum class MenuItem {
   WebSite1,
   About1,
   DataCap1,
+  UsageHistory1,
 };
 
 enum class MouseButton { Left, Right, Middle };
@@ -105,6 +106,7 @@ class Dialogs {
   virtual void ShowDisplaySizeDialog() = 0;
   virtual void ShowStatisticsWindow() = 0;
   virtual void ShowDataCapDialog() = 0;
+  virtual void ShowUsageHistoryWindow() = 0;
 };
 
 // Everything the meter window's handlers work with besides MeterState.

@@ -1,4 +1,4 @@
-// PopupMenu1: thirteen plain items, in the order of MenuItem, with consecutive command ids.
+// PopupMenu1: fourteen plain items, in the order of MenuItem, with consecutive command ids.
 #include "ui/meter/meter_window_win32.h"
 
 #include <windowsx.h>
@@ -31,9 +31,10 @@ constexpr MenuResource kMenu[] = {
     {IDM_WEB_SITE, L"" PELLITON_WEB_SITE},
     {IDM_ABOUT, L"About"},
     {IDM_DATA_CAP, L"Monthly Data Cap"},
+    {IDM_USAGE_HISTORY, L"Usage History"},
 };
-static_assert(std::size(kMenu) == static_cast<std::size_t>(MenuItem::DataCap1) + 1);
-static_assert(IDM_DATA_CAP - IDM_SHUFFLE == static_cast<int>(MenuItem::DataCap1));
+static_assert(std::size(kMenu) == static_cast<std::size_t>(MenuItem::UsageHistory1) + 1);
+static_assert(IDM_USAGE_HISTORY - IDM_SHUFFLE == static_cast<int>(MenuItem::UsageHistory1));
 
 UINT CommandId(MenuItem item) {
   return IDM_SHUFFLE + static_cast<UINT>(item);
@@ -72,7 +73,7 @@ void Win32MeterWindow::OpenPopupMenu(ScreenPoint at) {
 // Menu commands come with notification code 0 and no control handle.
 bool Win32MeterWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
   const UINT id = LOWORD(wParam);
-  if (HIWORD(wParam) != 0 || lParam != 0 || id < IDM_SHUFFLE || id > IDM_DATA_CAP) return false;
+  if (HIWORD(wParam) != 0 || lParam != 0 || id < IDM_SHUFFLE || id > IDM_USAGE_HISTORY) return false;
   const auto item = static_cast<MenuItem>(id - IDM_SHUFFLE);
   Notify([item](MeterEvents& events) { events.MenuCommand(item); });
   return true;

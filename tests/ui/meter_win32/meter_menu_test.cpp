@@ -23,12 +23,13 @@ constexpr MenuEntry kExpectedMenu[] = {
     {IDM_WEB_SITE, L"" PELLITON_WEB_SITE},
     {IDM_ABOUT, L"About"},
     {IDM_DATA_CAP, L"Monthly Data Cap"},
+    {IDM_USAGE_HISTORY, L"Usage History"},
 };
 constexpr int kItems = static_cast<int>(std::size(kExpectedMenu));
 
 using MeterMenuTest = MeterWindowTest;
 
-TEST_F(MeterMenuTest, HasTheThirteenItemsInOrderWithoutSeparatorsOrSubmenus) {
+TEST_F(MeterMenuTest, HasTheFourteenItemsInOrderWithoutSeparatorsOrSubmenus) {
   HMENU menu = meter.PopupMenu1();
   ASSERT_EQ(GetMenuItemCount(menu), kItems);
   for (int index = 0; index < kItems; ++index) {
@@ -76,7 +77,7 @@ TEST_F(MeterMenuTest, EachCommandReachesTheFormAsItsItem) {
 TEST_F(MeterMenuTest, ALabelClickNotificationIsNoCommand) {
   SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(IDC_LABEL1, STN_CLICKED),
                reinterpret_cast<LPARAM>(Label(IDC_LABEL1)));
-  SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(IDM_DATA_CAP + 1, 0), 0);
+  SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(IDM_USAGE_HISTORY + 1, 0), 0);
   EXPECT_TRUE(events.calls.empty());
 }
 
