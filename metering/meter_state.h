@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "metering/usage_history.h"
+
 namespace pelliton {
 
 // The monthly data allowance: how much a billing cycle may use, the share of it at which the
@@ -61,6 +63,9 @@ struct MeterState {
 
   // History: a 12-character head date, then up to twelve 40-character records.
   std::u16string AllData;
+
+  // The cycle's traffic by day and by hour (metering/usage_history.h).
+  UsageHistory History;
 
   // Display options.
   bool ShuffleOn = false;
