@@ -63,7 +63,7 @@
 #define IDC_STAT_BITBTN1 403
 
 // Usage history window ("Usage History"): the cycle's line above the chart, the chosen day's
-// line under it, the buttons and the chart itself (an owner-drawn frame that takes the focus).
+// line under it, the buttons, the day chart (it takes the focus) and the hour chart.
 #define IDC_HIST_CYCLE 411
 #define IDC_HIST_DAY 412
 #define IDC_HIST_EARLIER 413
@@ -71,3 +71,4 @@
 #define IDC_HIST_EXPORT 415
 #define IDC_HIST_CLOSE 416
 #define IDC_HIST_CHART 417
+#define IDC_HIST_HOURS 418

@@ -38,7 +38,18 @@ std::string QuantityText(std::uint64_t kb, Separators separators) {
   return FormatDataQuantity(static_cast<std::uint32_t>(std::min(kb, most)), separators);
 }
 
+std::uint64_t SaturatingSum(std::uint64_t a, std::uint64_t b) {
+  return b > ~std::uint64_t{0} - a ? ~std::uint64_t{0} : a + b;
+}
+
 }  // namespace
+
+std::uint64_t UsageStack::TotalKB() const {
+  const std::uint64_t counted = SaturatingSum(downKB, upKB);
+  if (correctionKB >= 0) return SaturatingSum(counted, static_cast<std::uint64_t>(correctionKB));
+  const std::uint64_t less = 0 - static_cast<std::uint64_t>(correctionKB);
+  return counted > less ? counted - less : 0;
+}
 
 std::uint64_t AxisStepKB(std::uint64_t largestKB, int maxSteps) {
   const std::uint64_t steps = static_cast<std::uint64_t>(std::max(maxSteps, 1));
@@ -84,9 +95,13 @@ ChartLayout LayoutChart(const ChartInput& input, ChartRect area, ChartSpacing sp
       layout.labels.push_back({centre, input.slotLabels[i]});
     const std::optional<UsageStack>& slot = input.slots[i];
     if (!slot || slot->TotalKB() == 0) continue;
+    const std::uint64_t total = slot->TotalKB();
+    const std::uint64_t down = std::min(slot->downKB, total);
+    const std::uint64_t counted = std::min(SaturatingSum(slot->downKB, slot->upKB), total);
     layout.bars.push_back({i, centre - barWidth / 2, barWidth,
-                           ValueY(slot->TotalKB(), layout.axisTopKB, area),
-                           ValueY(slot->downKB, layout.axisTopKB, area), area.Bottom()});
+                           ValueY(total, layout.axisTopKB, area),
+                           ValueY(counted, layout.axisTopKB, area),
+                           ValueY(down, layout.axisTopKB, area), area.Bottom()});
   }
   return layout;
 }

@@ -12,13 +12,14 @@ namespace pelliton {
 // The geometry of the usage window's bar charts, in the window's pixels, apart from any
 // drawing: the charts draw what this computes. KB are 1024 bytes.
 
-// One bar's two parts, download below and upload stacked on it.
+// One bar's parts: download below, upload stacked on it, and a correction of the cycle's
+// total on top (one below zero takes the bar down from its top, upload first).
 struct UsageStack {
   std::uint64_t downKB = 0;
   std::uint64_t upKB = 0;
-  std::uint64_t TotalKB() const {  // saturating, whatever a record holds
-    return upKB > ~std::uint64_t{0} - downKB ? ~std::uint64_t{0} : downKB + upKB;
-  }
+  std::int64_t correctionKB = 0;
+  // Never below zero, and saturating whatever a record holds.
+  std::uint64_t TotalKB() const;
 };
 
 struct ChartRect {
@@ -46,11 +47,12 @@ struct AxisTick {
   std::string label;  // the data quantity text of the line's value
 };
 
-// A bar of slot `slot`: download from `bottom` up to `downTop`, upload from there to `top`.
+// A bar of slot `slot`: download from `bottom` up to `downTop`, upload from there to `upTop`,
+// a correction from there to `top`.
 struct ChartBar {
   std::size_t slot = 0;
   int left = 0, width = 0;
-  int top = 0, downTop = 0, bottom = 0;
+  int top = 0, upTop = 0, downTop = 0, bottom = 0;
 };
 
 struct SlotLabel {

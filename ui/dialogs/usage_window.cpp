@@ -1,6 +1,7 @@
 #include "ui/dialogs/usage_window.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "metering/all_data.h"
 #include "metering/data_quantity.h"
@@ -31,10 +32,17 @@ chr::sys_days MonthBefore(chr::sys_days day) {
   return month / std::min(ymd.day(), last);
 }
 
-void Add(UsageStack& sum, const UsageStack& more) {
+chr::sys_days SysDay(UsageDate date) {
+  return chr::year{date.year} / chr::month{date.month} / chr::day{date.day};
+}
+
+void Add(UsageStack& sum, std::uint64_t downKB, std::uint64_t upKB, std::int64_t correctionKB) {
   const std::uint64_t most = ~std::uint64_t{0};
-  sum.downKB = more.downKB > most - sum.downKB ? most : sum.downKB + more.downKB;
-  sum.upKB = more.upKB > most - sum.upKB ? most : sum.upKB + more.upKB;
+  sum.downKB = downKB > most - sum.downKB ? most : sum.downKB + downKB;
+  sum.upKB = upKB > most - sum.upKB ? most : sum.upKB + upKB;
+  const std::int64_t low = std::numeric_limits<std::int64_t>::min() / 2;
+  const std::int64_t high = std::numeric_limits<std::int64_t>::max() / 2;
+  sum.correctionKB = std::clamp(sum.correctionKB, low, high) + std::clamp(correctionKB, low, high);
 }
 
 std::string Quantity(std::uint64_t kb, Separators separators) {
@@ -121,9 +129,9 @@ chr::sys_days UsageWindowModel::Day(std::size_t index) const {
 std::optional<UsageStack> UsageWindowModel::DayUsageOf(chr::sys_days date) const {
   std::optional<UsageStack> sum;
   for (const DayUsage& day : records_.days) {
-    if (day.date != date) continue;
+    if (SysDay(day.date) != date) continue;
     if (!sum) sum.emplace();
-    Add(*sum, day.usage);
+    Add(*sum, day.downKB, day.upKB, day.correctionKB);
   }
   return sum;
 }
@@ -146,10 +154,10 @@ std::optional<ChartInput> UsageWindowModel::HourChart() const {
   input.slots.resize(kHoursPerDay);
   bool any = false;
   for (const HourUsage& hour : records_.hours) {
-    if (hour.date != date || hour.hour < 0 || hour.hour >= kHoursPerDay) continue;
-    std::optional<UsageStack>& slot = input.slots[static_cast<std::size_t>(hour.hour)];
+    if (SysDay(hour.date) != date || hour.hour >= kHoursPerDay) continue;
+    std::optional<UsageStack>& slot = input.slots[hour.hour];
     if (!slot) slot.emplace();
-    Add(*slot, hour.usage);
+    Add(*slot, hour.downKB, hour.upKB, 0);
     any = true;
   }
   if (!any) return std::nullopt;
@@ -159,10 +167,17 @@ std::optional<ChartInput> UsageWindowModel::HourChart() const {
 
 std::string UsageWindowModel::CycleLine() const {
   const CycleDays& cycle = cycles_[cycle_];
+  return DateText(cycle.start) + " - " + DateText(cycle.end - chr::days{1}) + ": " +
+         Figures(Sum(cycle.start, cycle.end));
+}
+
+UsageStack UsageWindowModel::Sum(chr::sys_days from, chr::sys_days to) const {
   UsageStack sum;
-  for (const DayUsage& day : records_.days)
-    if (day.date >= cycle.start && day.date < cycle.end) Add(sum, day.usage);
-  return DateText(cycle.start) + " - " + DateText(cycle.end - chr::days{1}) + ": " + Figures(sum);
+  for (const DayUsage& day : records_.days) {
+    if (SysDay(day.date) >= from && SysDay(day.date) < to)
+      Add(sum, day.downKB, day.upKB, day.correctionKB);
+  }
+  return sum;
 }
 
 std::string UsageWindowModel::DayLine() const {
@@ -181,8 +196,14 @@ std::string UsageWindowModel::DateText(chr::sys_days date) const {
 
 std::string UsageWindowModel::Figures(const UsageStack& usage) const {
   const Separators separators = locale_.NumberSeparators();
-  return "download " + Quantity(usage.downKB, separators) + ", upload " +
-         Quantity(usage.upKB, separators) + ", total " + Quantity(usage.TotalKB(), separators);
+  std::string text = "download " + Quantity(usage.downKB, separators) + ", upload " +
+                     Quantity(usage.upKB, separators);
+  if (usage.correctionKB != 0) {
+    const std::int64_t kb = usage.correctionKB;
+    const std::uint64_t size = kb < 0 ? 0 - static_cast<std::uint64_t>(kb) : static_cast<std::uint64_t>(kb);
+    text += std::string(", corrected by ") + (kb < 0 ? "-" : "+") + Quantity(size, separators);
+  }
+  return text + ", total " + Quantity(usage.TotalKB(), separators);
 }
 
 }  // namespace pelliton

@@ -10,6 +10,7 @@
 
 #include "metering/allowance.h"
 #include "metering/locale.h"
+#include "metering/usage_history.h"
 #include "ui/dialogs/usage_chart.h"
 
 namespace pelliton {
@@ -18,16 +19,8 @@ namespace pelliton {
 // the day chosen, the charts' inputs and the lines above and under the chart. Texts are in
 // the system code page.
 
-struct DayUsage {
-  std::chrono::sys_days date;
-  UsageStack usage;
-};
-struct HourUsage {
-  std::chrono::sys_days date;
-  int hour = 0;  // 0..23
-  UsageStack usage;
-};
-// The kept records, in any order; a date or hour given twice adds up.
+// The kept records, in any order; a date or hour given twice adds up. `hours` only of the days
+// whose hours are all kept.
 struct UsageRecords {
   std::vector<DayUsage> days;
   std::vector<HourUsage> hours;
@@ -70,6 +63,7 @@ class UsageWindowModel {
   std::optional<UsageStack> DayUsageOf(std::chrono::sys_days date) const;
   std::string DateText(std::chrono::sys_days date) const;
   std::string Figures(const UsageStack& usage) const;
+  UsageStack Sum(std::chrono::sys_days from, std::chrono::sys_days to) const;
   void ChooseDefault();
 
   std::vector<CycleDays> cycles_;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "fakes/fake_platform.h"
 #include "ui/dialogs/usage_window.h"
 
@@ -13,6 +15,7 @@ constexpr std::uint64_t MB = 1024, GB = 1024 * 1024;
 constexpr chr::sys_days Date(int y, unsigned m, unsigned d) {
   return chr::year{y} / chr::month{m} / chr::day{d};
 }
+constexpr UsageDate Dec(int day) { return {2026, 12, static_cast<std::uint8_t>(day)}; }
 
 TEST(AxisStepKB, IsRoundInTheQuantityText) {
   struct Case {
@@ -26,7 +29,7 @@ TEST(AxisStepKB, IsRoundInTheQuantityText) {
 }
 
 TEST(LayoutChart, StacksDownloadUnderUploadOnARoundAxis) {
-  const ChartInput input{{UsageStack{600, 200}, std::nullopt, UsageStack{0, 0}, UsageStack{100, 0}},
+  const ChartInput input{{UsageStack{600, 200}, std::nullopt, UsageStack{0, 0}, UsageStack{300, 100, -200}},
                          {"1", "2", "3", "4"}, 250};
   const ChartLayout layout = LayoutChart(input, {10, 0, 400, 100}, {25, 150}, {});
   EXPECT_EQ(layout.axisTopKB, 800u);  // in steps of 200 KB: four at most
@@ -41,8 +44,12 @@ TEST(LayoutChart, StacksDownloadUnderUploadOnARoundAxis) {
   EXPECT_EQ(first.width, 70);
   EXPECT_EQ(first.bottom, 100);
   EXPECT_EQ(first.downTop, 25);
+  EXPECT_EQ(first.upTop, 0);
   EXPECT_EQ(first.top, 0);
-  EXPECT_EQ(layout.bars[1].slot, 3u);
+  const ChartBar& corrected = layout.bars[1];  // 200 KB taken off its 400
+  EXPECT_EQ(corrected.slot, 3u);
+  EXPECT_EQ((std::array{corrected.downTop, corrected.upTop, corrected.top}),
+            (std::array{75, 75, 75}));
   EXPECT_EQ(layout.paceY, 69);
   ASSERT_EQ(layout.labels.size(), 2u);  // every second one has room
   EXPECT_EQ(layout.labels[1].text, "3");
@@ -75,13 +82,13 @@ TEST(ViewableCycles, StepBackThroughTheHistoryAsFarAsDaysReach) {
 
 TEST(UsageWindowModel, ChoosesDaysAndStepsThroughCycles) {
   FakeLocale locale;
-  UsageRecords records{{{Date(2026, 12, 9), {2 * MB, 20}}, {Date(2026, 12, 9), {0, 4}},
-                        {Date(2026, 11, 3), {MB, 0}}},
-                       {{Date(2026, 12, 9), 14, {2 * MB, 24}}, {Date(2026, 12, 9), 30, {5, 5}}}};
+  UsageRecords records{{{Dec(9), 2 * MB, 20}, {Dec(9), 0, 4}, {{2026, 11, 3}, MB, 0}, {Dec(10), 0, 0, MB}},
+                       {{Dec(9), 14, 2 * MB, 24}, {Dec(9), 30, 5, 5}}};
   UsageWindowModel model({{Date(2026, 12, 1), Date(2027, 1, 1)}, {Date(2026, 11, 1), Date(2026, 12, 1)}},
                          records, 31 * GB, Date(2026, 12, 9), locale);
   EXPECT_EQ(model.CycleLine(),
-            "01 Dec, 2026 - 31 Dec, 2026: download 2.00 MB, upload 24 KB, total 2.02 MB");
+            "01 Dec, 2026 - 31 Dec, 2026: download 2.00 MB, upload 24 KB, corrected by +1.00 MB, "
+            "total 3.02 MB");
   EXPECT_EQ(model.DayLine(), "09 Dec, 2026: download 2.00 MB, upload 24 KB, total 2.02 MB");
   EXPECT_EQ(model.DayChart().pacePerSlotKB, GB);
   const std::optional<ChartInput> hours = model.HourChart();
@@ -89,7 +96,10 @@ TEST(UsageWindowModel, ChoosesDaysAndStepsThroughCycles) {
   EXPECT_EQ(hours->slots[14]->upKB, 24u);  // an hour out of the day's range is left out
   EXPECT_FALSE(hours->slots[13]);
   model.MoveChoice(1);
-  EXPECT_EQ(model.DayLine(), "10 Dec, 2026: no data");
+  EXPECT_EQ(model.DayLine(),
+            "10 Dec, 2026: download 0 KB, upload 0 KB, corrected by +1.00 MB, total 1.00 MB");
+  model.MoveChoice(1);
+  EXPECT_EQ(model.DayLine(), "11 Dec, 2026: no data");
   EXPECT_FALSE(model.HourChart());
   EXPECT_FALSE(model.CanStepForward());
   model.Step(1);
@@ -101,6 +111,7 @@ TEST(UsageWindowModel, ChoosesDaysAndStepsThroughCycles) {
   EXPECT_EQ(model.Chosen(), 29u);
   model.Step(-1);
   EXPECT_EQ(model.Chosen(), 8u);
+  EXPECT_EQ(UsageStack({5, 5, -20}).TotalKB(), 0u);
 }
 
 }  // namespace
