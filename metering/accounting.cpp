@@ -8,6 +8,7 @@
 #include "metering/data_quantity.h"
 #include "metering/loader.h"
 #include "metering/readings.h"
+#include "metering/usage_history.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
 
@@ -108,8 +109,10 @@ std::uint8_t CountConnectedTick(MeterContext& meter, const IfRow& row) {
   CarryConnectedTime(state);
 
   // The readings go first: a kill before "TotalData" loses this tick's growth, and the next
-  // start counts on from these readings, so nothing is counted twice.
+  // start counts on from these readings, so nothing is counted twice. The usage history
+  // comes between the two and takes the tick back when "TotalData" lacks it.
   KeepReadings(meter);
+  RecordUsage(meter, state.DownDeltaKB, state.UpDeltaKB);
   WriteValueNumber(meter.store, stored::TotalData, state.TotalDataKB);
   WriteValueNumber(meter.store, stored::Seconds, state.Seconds);
   WriteValueNumber(meter.store, stored::Minutes, state.Minutes);
@@ -146,10 +149,13 @@ std::uint8_t Bind(MeterContext& meter, const IfRow& row, std::uint8_t index) {
   state.CurUpKB = 0;
   Remember64(state, row.dwIndex, meter.table.ReadCounters64(row.dwIndex));
   LoadDataValuesFromRegistry(state, meter.store, meter.locale);
-  const std::uint64_t uncounted = UncountedKB(meter.store, meter.clock, PresentReadings(state));
-  state.TotalDataKB = SaturatedAdd(state.TotalDataKB, uncounted);
+  const Traffic uncounted = UncountedTraffic(meter.store, meter.clock, PresentReadings(state));
+  state.TotalDataKB = SaturatedAdd(state.TotalDataKB, uncounted.downKB + uncounted.upKB);
   KeepReadings(meter);
-  if (uncounted != 0) WriteValueNumber(meter.store, stored::TotalData, state.TotalDataKB);
+  if (uncounted.downKB + uncounted.upKB != 0) {
+    RecordUsage(meter, uncounted.downKB, uncounted.upKB);
+    WriteValueNumber(meter.store, stored::TotalData, state.TotalDataKB);
+  }
   state.AdapterBound = true;
   return 1;
 }

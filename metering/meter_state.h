@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "metering/clock.h"
 #include "metering/usage_history.h"
 
 namespace pelliton {
@@ -26,6 +27,7 @@ struct MeterState {
   std::uint16_t LastMonth = 0;   // month of the last rollover; 0 before the first
   std::uint16_t TodayMonth = 0;  // decoded from the local clock at start-up and every tick
   std::uint16_t TodayDay = 0;
+  LocalDateTime TickTime;  // the local time the tick in progress read, for the usage history
 
   // Connected time of the cycle in progress.
   std::uint16_t Seconds = 0;

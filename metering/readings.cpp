@@ -90,14 +90,19 @@ bool SameBoot(std::int64_t instant, std::int64_t other, bool wraps) {
 }
 
 std::uint64_t UncountedKB(SettingsStore& store, const Clock& clock, const Readings& present) {
+  const Traffic traffic = UncountedTraffic(store, clock, present);
+  return traffic.downKB + traffic.upKB;
+}
+
+Traffic UncountedTraffic(SettingsStore& store, const Clock& clock, const Readings& present) {
   const std::optional<KeptSet> kept = ReadKept(store);
-  if (!kept) return 0;
+  if (!kept) return {};
   const Boot boot = PresentBoot(clock);
-  if (!SameBoot(kept->boot, boot.instant, boot.wraps)) return present.downKB + present.upKB;
-  if (kept->readings.index != present.index) return 0;
+  if (!SameBoot(kept->boot, boot.instant, boot.wraps)) return {present.downKB, present.upKB};
+  if (kept->readings.index != present.index) return {};
   const bool exact = kept->readings.wide && present.wide;
-  return Since(present.downKB, kept->readings.downKB, exact) +
-         Since(present.upKB, kept->readings.upKB, exact);
+  return {Since(present.downKB, kept->readings.downKB, exact),
+          Since(present.upKB, kept->readings.upKB, exact)};
 }
 
 void KeepReadings(MeterContext& meter) {

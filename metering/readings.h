@@ -30,6 +30,12 @@ bool SameBoot(std::int64_t instant, std::int64_t other, bool wraps);
 // present readings, the traffic since boot. None, unreadable ones, or another interface of
 // this boot: 0.
 std::uint64_t UncountedKB(SettingsStore& store, const Clock& clock, const Readings& present);
+// The same, download and upload apart.
+struct Traffic {
+  std::uint64_t downKB = 0;
+  std::uint64_t upKB = 0;
+};
+Traffic UncountedTraffic(SettingsStore& store, const Clock& clock, const Readings& present);
 
 // Stores the present readings: only "LastDown" and "LastUp" while the store holds a set for
 // this interface and width, else the whole set, unsealed first and sealed last. A tick

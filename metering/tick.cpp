@@ -7,6 +7,7 @@
 #include "metering/allowance.h"
 #include "metering/data_quantity.h"
 #include "metering/loader.h"
+#include "metering/usage_history.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
 
@@ -32,6 +33,7 @@ void Tick(MeterContext& meter, const LocalDateTime& now) {
   MeterState& state = meter.state;
   state.TodayMonth = now.Month;
   state.TodayDay = now.Day;
+  state.TickTime = now;
   const int diff = int{state.TodayMonth} - int{state.LastMonth};
 
   if (GetConnectedState(meter) == 1) {
@@ -108,6 +110,7 @@ void RestartCycle(MeterState& state, SettingsStore& store, const LocalDateTime& 
   state.Seconds = 0;
   state.Minutes = 0;
   state.Hours = 0;
+  ResealUsage(state, store);
   WriteValueNumber(store, stored::TotalData, 0);
   WriteValueNumber(store, stored::LastMonth, state.LastMonth);
   WriteValueNumber(store, stored::Seconds, 0);

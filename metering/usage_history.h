@@ -61,6 +61,16 @@ struct HourUsage {
   bool operator==(const HourUsage&) const = default;
 };
 
+// What the open records were last stored with: the "TotalData" written after them, and what
+// that write added to them, so that a load after a kill between the two can take it back.
+struct UsageSeal {
+  std::uint32_t total = 0;
+  std::uint64_t downKB = 0;
+  std::uint64_t upKB = 0;
+  std::int64_t correctionKB = 0;
+  bool operator==(const UsageSeal&) const = default;
+};
+
 // The closed records kept: the oldest is dropped when one more closes.
 inline constexpr std::size_t kKeptDays = 400;
 inline constexpr std::size_t kKeptHours = 168;
@@ -118,13 +128,14 @@ class UsageHistory {
     std::uint8_t hour = 0;
     auto operator<=>(const HourStamp&) const = default;
   };
-  struct Seal {
-    std::uint32_t total = 0;  // the "TotalData" written after the open records
-    std::uint64_t downKB = 0;  // what the last Record added to them
-    std::uint64_t upKB = 0;
-  };
+  static HourStamp StampOf(const HourUsage& hour) { return {hour.date, hour.hour}; }
 
+  void LoadClosed(std::string_view daysText, std::string_view hoursText);
+  void LoadOpen(std::string_view text, std::optional<std::uint32_t> storedTotal);
+  void TakeBack(const UsageSeal& last);
   void Advance(SettingsStore& store, const LocalDateTime& now);
+  void CloseHour(SettingsStore& store);
+  void CloseDay(SettingsStore& store);
   void StoreOpen(SettingsStore& store);
 
   bool loaded_ = false;
@@ -133,7 +144,7 @@ class UsageHistory {
   std::optional<UsageDate> since_;
   std::optional<DayUsage> openDay_;
   std::optional<HourUsage> openHour_;
-  Seal seal_;
+  UsageSeal seal_;
 };
 
 // The tick's one call, between the stored readings and "TotalData": the growth that the

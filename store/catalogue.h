@@ -110,6 +110,13 @@ inline constexpr auto LastUp = TextValue("LastUp");
 inline constexpr auto LastBoot = TextValue("LastBoot");
 inline constexpr std::array<StoredValue, 5> kReadings{LastBoot, LastIndex, LastWidth, LastDown,
                                                       LastUp};
+
+// The traffic by day and by hour (metering/usage_text.h has the forms): the closed days, the
+// date from which they are complete first; the closed hours; and the open hour, the open day
+// and the "TotalData" they were written with, together, so that a tick writes one value.
+inline constexpr auto UsageDays = TextValue("UsageDays");
+inline constexpr auto UsageHours = TextValue("UsageHours");
+inline constexpr auto UsageOpen = TextValue("UsageOpen");
 }  // namespace stored
 
 // Text of a value, or its default text when absent or empty.

@@ -1,5 +1,6 @@
 // Fuzzes the history layout: InsertFinishedCycle on any text, a whole RollOver through the
-// fakes, and the statistics window's text of any history.
+// fakes, the statistics window's text of any history, and the usage records read from any
+// stored texts and counted on.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -12,6 +13,8 @@
 #include "fakes/fake_store.h"
 #include "metering/all_data.h"
 #include "metering/tick.h"
+#include "metering/usage_history.h"
+#include "metering/usage_text.h"
 #include "ui/dialogs/monthly_stat.h"
 
 namespace {
@@ -114,16 +117,61 @@ void CheckRollOver(FuzzedDataProvider& input) {
                                                          "Seconds", "Minutes", "Hours"});
 }
 
+std::string Narrow(FuzzedDataProvider& input, std::size_t maxLength) {
+  return input.ConsumeRandomLengthString(maxLength);
+}
+
+template <class Records, class Less>
+void CheckInOrder(const Records& records, Less less) {
+  for (std::size_t i = 1; i < records.size(); ++i)
+    Check(less(records[i - 1], records[i]));
+}
+
+// Whatever the stored texts hold, the records read are in order, within their limits, and
+// read back the same once stored; counting on keeps them so.
+void CheckUsageRecords(FuzzedDataProvider& input) {
+  testing::FakeStore store;
+  store.Set("UsageDays", Narrow(input, 400));
+  store.Set("UsageHours", Narrow(input, 200));
+  store.Set("UsageOpen", Narrow(input, 100));
+  store.Set("TotalData", Narrow(input, 12));
+  UsageHistory history;
+  history.Load(store);
+  for (int i = input.ConsumeIntegralInRange(0, 4); i > 0; --i) {
+    LocalDateTime now;
+    now.Year = input.ConsumeIntegralInRange<std::uint16_t>(1600, 10000);
+    now.Month = input.ConsumeIntegralInRange<std::uint16_t>(0, 13);
+    now.Day = input.ConsumeIntegralInRange<std::uint16_t>(0, 32);
+    now.Hour = input.ConsumeIntegralInRange<std::uint16_t>(0, 24);
+    history.Record(store, now, input.ConsumeIntegral<std::uint32_t>(),
+                   input.ConsumeIntegral<std::uint32_t>(), input.ConsumeIntegral<std::uint32_t>());
+  }
+  const std::vector<DayUsage> days = history.Days();
+  const std::vector<HourUsage> hours = history.Hours();
+  Check(days.size() <= kKeptDays + 1 && hours.size() <= kKeptHours + 1);
+  CheckInOrder(days, [](const DayUsage& a, const DayUsage& b) { return a.date < b.date; });
+  CheckInOrder(hours, [](const HourUsage& a, const HourUsage& b) {
+    return a.date < b.date || (a.date == b.date && a.hour < b.hour);
+  });
+  for (const DayUsage& day : days)
+    Check(day.correctionKB != 0 || ParseDayToken(DayToken(day)) == day);
+  for (const HourUsage& hour : hours)
+    Check(ParseHourToken(HourToken(hour)) == hour);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
-  switch (input.ConsumeIntegralInRange(0, 2)) {
+  switch (input.ConsumeIntegralInRange(0, 3)) {
     case 0:
       CheckInsert(input);
       break;
     case 1:
       CheckRollOver(input);
+      break;
+    case 2:
+      CheckUsageRecords(input);
       break;
     default:
       CheckStatistics(input);
