@@ -51,6 +51,10 @@
 #define IDC_CAP_LINE3 337
 #define IDC_CAP_LABEL1 338
 #define IDC_CAP_LABEL2 339
+// The cycle's total corrected to the provider's figure: "Used so far this cycle".
+#define IDC_CAP_LABEL3 340
+#define IDC_CAP_EDIT3 341
+#define IDC_CAP_PROBLEM3 342
 
 // The maker's web site: caption of the menu item and target of the shell's "open". A
 // reserved name, so that the command can never send anybody to a site we do not control.
