@@ -57,12 +57,15 @@ IDM = dict(SHUFFLE=201, FREEZE=202, USAGE_STATISTICS=203, CYCLE_DATE=204, CLOCK_
            DISPLAY_FONT_SIZE=206, CHANGE_NETWORK=207, STAY_ON_TOP=208, EXIT_MENU=209,
            REMOVE_PROGRAM=210, WEB_SITE=211, ABOUT=212, DATA_CAP=213, USAGE_HISTORY=214)
 IDC_STAT_LABEL1, IDC_STAT_STATICTEXT1, IDC_STAT_BITBTN1 = 401, 402, 403
+IDC_HIST_CYCLE, IDC_HIST_DAY, IDC_HIST_EARLIER, IDC_HIST_LATER = 411, 412, 413, 414
+IDC_HIST_EXPORT, IDC_HIST_CLOSE, IDC_HIST_CHART, IDC_HIST_HOURS = 415, 416, 417, 418
 WEB_SITE = "www.pelliton.example"
 STATISTICS_WINDOW = "Zorvane Pelliton Monthly Stats"
 CONNECTION_DIALOG = "Select Appropriate Connection"
 CYCLE_DATE_DIALOG = "Cycle Date Selection"
 DISPLAY_SIZE_DIALOG = "Alter Display Size"
 DATA_CAP_DIALOG = "Monthly Data Cap"
+USAGE_WINDOW = "Usage History"
 # The connection list's lines before it holds the interface table.
 CONNECTION_PLACEHOLDERS = {"No Network Conections found",
                            "Re-Detecting Network Hardware and Conections", "Please Wait....."}
