@@ -117,8 +117,7 @@ void DataCapDialog::OnInitDialog() {
   Child(L"STATIC", kTextStyle, 0, IDC_CAP_LABEL2, kLabel2, L"Warning level in percent (50 to 99):");
   Child(L"EDIT", kEditStyle, WS_EX_CLIENTEDGE, IDC_CAP_EDIT2, kEdit2);
   Child(L"STATIC", kProblemStyle, 0, IDC_CAP_PROBLEM2, kProblem2);
-  Child(L"STATIC", kTextStyle, 0, IDC_CAP_LABEL3, kLabel3,
-        L"Used so far this cycle in GB:");
+  Child(L"STATIC", kTextStyle, 0, IDC_CAP_LABEL3, kLabel3, L"Used so far this cycle in GB:");
   Child(L"EDIT", kEditStyle, WS_EX_CLIENTEDGE, IDC_CAP_EDIT3, kEdit3);
   Child(L"STATIC", kProblemStyle, 0, IDC_CAP_PROBLEM3, kProblem3);
   for (std::size_t i = 0; i < std::size(kLines); ++i)

@@ -55,17 +55,20 @@ std::uint64_t AxisStepKB(std::uint64_t largestKB, int maxSteps) {
   const std::uint64_t steps = static_cast<std::uint64_t>(std::max(maxSteps, 1));
   const std::uint64_t largest = std::clamp<std::uint64_t>(largestKB, 1, kLargestValueKB);
   std::uint64_t step = 0;
+  // A step of KB (or MB) whose lines reach 1024 of them would label some in the next unit
+  // with odd hundredths; a quarter or a half of MB or GB reads round in two decimals.
+  auto fits = [&](std::uint64_t candidate, std::size_t unit) {
+    step = candidate;
+    const std::uint64_t count = (largest + step - 1) / step;
+    const bool last = unit + 1 == std::size(kUnits);
+    return count <= steps && (last || count * step < 1024 * kUnits[unit]);
+  };
   for (std::size_t unit = 0; unit < std::size(kUnits); ++unit) {
     const bool last = unit + 1 == std::size(kUnits);
+    if (unit > 0 && (fits(kUnits[unit] / 4, unit) || fits(kUnits[unit] / 2, unit))) return step;
     for (std::uint64_t power = 1; last || power < 1000; power *= 10) {
-      for (const std::uint64_t mantissa : kMantissas) {
-        step = mantissa * power * kUnits[unit];
-        const std::uint64_t count = (largest + step - 1) / step;
-        // A step of KB (or MB) whose lines reach 1024 of them would label some in the next
-        // unit with odd hundredths.
-        const bool readsRound = last || count * step < 1024 * kUnits[unit];
-        if (count <= steps && readsRound) return step;
-      }
+      for (const std::uint64_t mantissa : kMantissas)
+        if (fits(mantissa * power * kUnits[unit], unit)) return step;
     }
   }
   return step;

@@ -110,7 +110,8 @@ void DrawAxis(HDC dc, const ChartLayout& layout, ChartRect area, int dpi) {
 void DrawBars(HDC dc, const ChartLayout& layout, ChartRect area, std::optional<std::size_t> chosen,
               std::size_t slots, bool focused) {
   if (chosen && slots > 0) {  // the chosen slot's column, behind its bar
-    const int left = area.left + static_cast<int>(*chosen * static_cast<std::size_t>(area.width) / slots);
+    const int left =
+        area.left + static_cast<int>(*chosen * static_cast<std::size_t>(area.width) / slots);
     const int right =
         area.left + static_cast<int>((*chosen + 1) * static_cast<std::size_t>(area.width) / slots);
     RECT column{left, area.top, right, area.Bottom()};
@@ -151,7 +152,8 @@ void Draw(HWND window, HDC dc, RECT client, const Chart& chart) {
   }
   const int below = area.Bottom() + Scaled(3, dpi);
   for (const SlotLabel& label : layout.labels)
-    Text(dc, WidenAnsi(label.text), {label.centre - 40, below, label.centre + 40, below + 20}, DT_CENTER);
+    Text(dc, WidenAnsi(label.text), {label.centre - 40, below, label.centre + 40, below + 20},
+         DT_CENTER);
 }
 
 // Drawn whole into a bitmap, then copied in one go.
@@ -161,8 +163,8 @@ void Paint(HWND window, const Chart& chart) {
   RECT client{};
   GetClientRect(window, &client);
   HDC memory = CreateCompatibleDC(dc);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1),
-                                          std::max<LONG>(client.bottom, 1));
+  HBITMAP bitmap =
+      CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
   if (memory != nullptr && bitmap != nullptr) {
     HGDIOBJ old = SelectObject(memory, bitmap);
     Draw(window, memory, client, chart);

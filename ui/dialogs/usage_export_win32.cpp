@@ -55,12 +55,13 @@ class FileHandle {
 // Writes `file`, reporting a failure under the name the user gave, `path`.
 void WriteAll(const std::wstring& file, const std::wstring& path, std::string_view bytes) {
   FileHandle handle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (handle.Get() == INVALID_HANDLE_VALUE) Fail(path);
   while (!bytes.empty()) {
     const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1 << 20));
     DWORD written = 0;
-    if (!WriteFile(handle.Get(), bytes.data(), chunk, &written, nullptr) || written == 0) Fail(path);
+    if (!WriteFile(handle.Get(), bytes.data(), chunk, &written, nullptr) || written == 0)
+      Fail(path);
     bytes.remove_prefix(written);
   }
   if (!FlushFileBuffers(handle.Get()) || !handle.Close()) Fail(path);
@@ -78,8 +79,8 @@ std::wstring AskExportFileName(HWND owner) {
   dialog.lpstrFile = name.data();
   dialog.nMaxFile = kLongestPath;
   dialog.lpstrDefExt = L"csv";
-  dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
-                 OFN_NOCHANGEDIR;
+  dialog.Flags =
+      OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   static const auto getSaveFileName =
       SystemFunction<GetSaveFileNameFunction>(L"comdlg32.dll", "GetSaveFileNameW");
   if (getSaveFileName == nullptr) throw std::runtime_error("The Save As dialog is not available");
@@ -91,9 +92,11 @@ std::wstring AskExportFileName(HWND owner) {
 std::wstring CompanionFileName(std::wstring_view path, std::wstring_view suffix) {
   const std::size_t folder = path.find_last_of(L"\\/");
   const std::size_t dot = path.rfind(L'.');
-  const bool hasExtension = dot != std::wstring_view::npos && (folder == std::wstring_view::npos || dot > folder);
+  const bool hasExtension =
+      dot != std::wstring_view::npos && (folder == std::wstring_view::npos || dot > folder);
   const std::size_t stem = hasExtension ? dot : path.size();
-  return std::wstring(path.substr(0, stem)) + std::wstring(suffix) + std::wstring(path.substr(stem));
+  return std::wstring(path.substr(0, stem)) + std::wstring(suffix) +
+         std::wstring(path.substr(stem));
 }
 
 void ReplaceFile(const std::wstring& path, std::string_view bytes) {

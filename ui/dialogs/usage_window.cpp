@@ -161,7 +161,8 @@ std::optional<ChartInput> UsageWindowModel::HourChart() const {
     any = true;
   }
   if (!any) return std::nullopt;
-  for (int hour = 0; hour < kHoursPerDay; ++hour) input.slotLabels.push_back(std::to_string(hour));
+  for (int hour = 0; hour < kHoursPerDay; ++hour)
+    input.slotLabels.push_back(std::to_string(hour));
   return input;
 }
 
@@ -200,7 +201,8 @@ std::string UsageWindowModel::Figures(const UsageStack& usage) const {
                      Quantity(usage.upKB, separators);
   if (usage.correctionKB != 0) {
     const std::int64_t kb = usage.correctionKB;
-    const std::uint64_t size = kb < 0 ? 0 - static_cast<std::uint64_t>(kb) : static_cast<std::uint64_t>(kb);
+    const std::uint64_t size =
+        kb < 0 ? 0 - static_cast<std::uint64_t>(kb) : static_cast<std::uint64_t>(kb);
     text += std::string(", corrected by ") + (kb < 0 ? "-" : "+") + Quantity(size, separators);
   }
   return text + ", total " + Quantity(usage.TotalKB(), separators);

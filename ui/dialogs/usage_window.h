@@ -36,8 +36,8 @@ std::vector<CycleDays> ViewableCycles(CycleDays current, std::u16string_view all
 class UsageWindowModel {
  public:
   // Opens on the first cycle with `today` chosen when it lies in it.
-  UsageWindowModel(std::vector<CycleDays> cycles, UsageRecords records,
-                   std::uint64_t allowanceKB, std::chrono::sys_days today, const Locale& locale);
+  UsageWindowModel(std::vector<CycleDays> cycles, UsageRecords records, std::uint64_t allowanceKB,
+                   std::chrono::sys_days today, const Locale& locale);
 
   bool CanStepBack() const { return cycle_ + 1 < cycles_.size(); }
   bool CanStepForward() const { return cycle_ > 0; }

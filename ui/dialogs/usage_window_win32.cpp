@@ -117,8 +117,8 @@ void UsageWindow::OnInitDialog() {
                                {0, 0, 75, kButtonHeight}, dpi_, font_.Get(), WS_TABSTOP);
   Subclass(close, kKeysProperty, ButtonKeys);
   for (int id : {IDC_HIST_CYCLE, IDC_HIST_DAY}) {
-    CreateChild(dialog_, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, id, {0, 0, 0, 0},
-                dpi_, font_.Get());
+    CreateChild(dialog_, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, id, {0, 0, 0, 0}, dpi_,
+                font_.Get());
   }
   hourChart_ = CreateUsageChart(dialog_, IDC_HIST_HOURS, hours_);
 
@@ -212,7 +212,8 @@ void UsageWindow::Refresh() {
   for (auto [id, enabled] : {std::pair{IDC_HIST_EARLIER, model_->CanStepBack()},
                              std::pair{IDC_HIST_LATER, model_->CanStepForward()}}) {
     HWND button = GetDlgItem(dialog_, id);
-    if (!enabled && focus == button) SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dayChart_), TRUE);
+    if (!enabled && focus == button)
+      SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dayChart_), TRUE);
     EnableWindow(button, enabled);
   }
   Layout();

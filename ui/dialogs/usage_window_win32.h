@@ -9,7 +9,6 @@ namespace pelliton {
 
 // "Usage History": a new resizable window owned by `owner`, centred over the meter, shown
 // modally and destroyed when it closes; the meter is raised as Stay On Top says then.
-void ShowUsageHistoryWindow(HWND owner, HWND meter, const DialogPorts& ports,
-                            const Locale& locale);
+void ShowUsageHistoryWindow(HWND owner, HWND meter, const DialogPorts& ports, const Locale& locale);
 
 }  // namespace pelliton

@@ -73,7 +73,8 @@ void Win32MeterWindow::OpenPopupMenu(ScreenPoint at) {
 // Menu commands come with notification code 0 and no control handle.
 bool Win32MeterWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
   const UINT id = LOWORD(wParam);
-  if (HIWORD(wParam) != 0 || lParam != 0 || id < IDM_SHUFFLE || id > IDM_USAGE_HISTORY) return false;
+  if (HIWORD(wParam) != 0 || lParam != 0 || id < IDM_SHUFFLE || id > IDM_USAGE_HISTORY)
+    return false;
   const auto item = static_cast<MenuItem>(id - IDM_SHUFFLE);
   Notify([item](MeterEvents& events) { events.MenuCommand(item); });
   return true;

@@ -26,8 +26,8 @@ TEST(DataCapForm, UsedSoFarSetsTheCycleTotal) {
     const char* used;
     const char* totalAfter;
     bool closes;
-  } cases[] = {{"", "1000", true},    {" ", "1000", true},     {"1.5", "1572864", true},
-               {"0", "0", true},      {"1.5x", "1000", false}, {"5000", "1000", false}};
+  } cases[] = {{"", "1000", true}, {" ", "1000", true},     {"1.5", "1572864", true},
+               {"0", "0", true},   {"1.5x", "1000", false}, {"5000", "1000", false}};
   for (const auto& c : cases) {
     FakeDialogPorts ports;
     ports.store.Set("TotalData", "1000");

