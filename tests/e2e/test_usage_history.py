@@ -7,10 +7,12 @@ import csv
 import datetime
 import os
 import re
+import shutil
 import unittest
 
 from harness import (IDC_HIST_CHART, IDC_HIST_CYCLE, IDC_HIST_DAY, IDC_HIST_EARLIER,
-                     IDC_HIST_EXPORT, IDC_HIST_LATER, USAGE_WINDOW, date_text, loopback_traffic)
+                     IDC_HIST_EXPORT, IDC_HIST_LATER, IDOK, USAGE_WINDOW, date_text,
+                     loopback_traffic)
 from scenario import Scenario, this_month
 
 DOWNLOAD, UPLOAD = (0x2E, 0x75, 0xB6), (0xED, 0x7D, 0x31)
@@ -93,15 +95,28 @@ class UsageHistory(Scenario):
         self.wait_until(lambda: self.texts(window)[IDC_HIST_DAY]["text"].startswith(line[1]), 5,
                         "\">\" back on today")
 
-        self.export(window, earlier)
+        self.folder = os.path.join(env.dir, "export")  # the files of this run alone
+        shutil.rmtree(self.folder, ignore_errors=True)
+        os.mkdir(self.folder)
+        self.export(window, earlier, "usage.csv")
+        # A companion that cannot take the name (a folder stands there): the error box, and
+        # nothing half-written left behind.
+        os.mkdir(os.path.join(self.folder, "blocked-hours.csv"))
+        box = self.export(window, earlier, "blocked.csv")
+        self.assertTrue(box["text"].startswith("Cannot write '") and
+                        "blocked-hours.csv" in box["text"] and box["icon"], box["text"])
+        drv.do("click", box["hwnd"], IDOK)
+        self.assertTrue(drv.gone(box["hwnd"], 5))
+        self.assertEqual([n for n in os.listdir(self.folder) if n.endswith(".partial")], [])
         env.xdotool("key", "Escape")
         self.assertTrue(drv.gone(window, 10))
         self.assert_meter_raised()
 
-    def export(self, window, earlier):
-        """Export..., a name typed into the Save As dialog, Enter: three CSV files."""
+    def export(self, window, earlier, name):
+        """Export..., a name typed into the Save As dialog, Enter: three CSV files read back;
+        for a name that cannot be written, the error box instead."""
         env, drv = self.env, self.drv
-        path = os.path.join(env.dir, "usage.csv")
+        path = os.path.join(self.folder, name)
         names = [path, path[:-4] + "-hours.csv", path[:-4] + "-cycles.csv"]
         for _ in range(5):  # Tab from the chart to Export..., over the buttons that are off
             if drv.do("focus", window)["id"] == IDC_HIST_EXPORT:
@@ -114,6 +129,8 @@ class UsageHistory(Scenario):
         env.xdotool("type", env.windows_path(path))
         env.xdotool("key", "Return")
         self.assertTrue(drv.gone(save, 10))
+        if name.startswith("blocked"):
+            return drv.msgbox("Pelliton", 10)
         self.wait_until(lambda: all(os.path.exists(n) for n in names), 10, "the three files")
         high = int(env.value("TotalData"))
         days, hours, cycles = [self.read_csv(n) for n in names]
@@ -127,7 +144,6 @@ class UsageHistory(Scenario):
             self.assertEqual(sum(int(h[field]) for h in hours if h["Date"] == today["Date"]),
                              int(today[field]), field)
         self.assertEqual(cycles, [])  # no cycle has finished
-        self.assertEqual([n for n in os.listdir(env.dir) if n.endswith(".partial")], [])
 
     def read_csv(self, name):
         with open(name, "rb") as f:
