@@ -2,9 +2,11 @@
 // platform calls such a tick cannot avoid: two GetIfTable calls and four value writes, each
 // opening and closing the settings key. Also the cost of the tick's one reading of the
 // 64-bit counters (GetIfEntry2) on its own, and of the two writes of the readings that a
-// later start counts from ("LastDown", "LastUp"), which the tick makes besides the four. Run it in
-// a throwaway Wine prefix or user account: it works in the real settings key and deletes that key
-// at the end.
+// later start counts from ("LastDown", "LastUp"), which the tick makes besides the four. Then
+// the connected tick with growth on every tick (a datagram over loopback before each, not
+// timed), once with an empty usage history and once with a full one (400 days, 168 hours),
+// which must cost the tick nothing more. Run it in a throwaway Wine prefix or user account:
+// it works in the real settings key and deletes that key at the end.
 //
 //   pelliton_tick_bench [ticks]   (500 by default)
 
@@ -21,6 +23,8 @@
 #include "metering/meter_context.h"
 #include "metering/readings.h"
 #include "metering/tick.h"
+#include "metering/usage_history.h"
+#include "metering/usage_text.h"
 #include "platform/if_table.h"
 #include "platform/registry_store.h"
 #include "platform/system_clock.h"
@@ -84,6 +88,63 @@ void BareTick(const std::string& key, int tick) {
   }
 }
 
+// A whole history of closed records in the stored forms, all before `today`.
+struct FullHistory {
+  explicit FullHistory(const LocalDateTime& today) {
+    UsageDate date{static_cast<std::uint16_t>(today.Year - 2), 1, 1};
+    days = DateToken(date);
+    for (std::size_t i = 0; i < kKeptDays; ++i, date = NextDay(date))
+      days += ' ' + DayToken({date, 123456789, 12345678, 0});
+    for (std::size_t i = 0; i < kKeptHours; ++i) {
+      if (i % 24 == 0 && i != 0) date = NextDay(date);
+      const HourUsage hour{date, static_cast<std::uint8_t>(i % 24), 1234567, 123456};
+      hours += (i == 0 ? "" : " ") + HourToken(hour);
+    }
+  }
+  std::string days, hours;
+};
+
+// Loopback traffic for the next tick to count, a datagram to a port nobody listens on.
+class Traffic {
+ public:
+  Traffic() {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    socket_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    address_.sin_family = AF_INET;
+    address_.sin_port = htons(9);
+    address_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  }
+  ~Traffic() {
+    closesocket(socket_);
+    WSACleanup();
+  }
+  void Send() const {
+    static const std::vector<char> payload(8192, 'x');
+    sendto(socket_, payload.data(), static_cast<int>(payload.size()), 0,
+           reinterpret_cast<const sockaddr*>(&address_), sizeof address_);
+  }
+
+ private:
+  SOCKET socket_ = INVALID_SOCKET;
+  sockaddr_in address_{};
+};
+
+// Connected ticks with growth, after loading the history that the store holds: only the
+// ticks themselves are timed.
+LONGLONG HistoryTicks(MeterContext& meter, const Traffic& traffic, int count) {
+  meter.state.History = UsageHistory{};
+  ReadUsageHistory(meter.state, meter.store);
+  LONGLONG spent = 0;
+  for (int i = 0; i < count; ++i) {
+    traffic.Send();
+    const LONGLONG start = Stopwatch::Now();
+    Timer1Timer(meter);
+    spent += Stopwatch::Now() - start;
+  }
+  return spent;
+}
+
 int Run(int ticks) {
   RegistryStore store;
   IpHelperInterfaceTable table;
@@ -126,6 +187,10 @@ int Run(int ticks) {
   LONGLONG bareTicks = 0;
   LONGLONG wideTicks = 0;
   LONGLONG keepTicks = 0;
+  LONGLONG emptyTicks = 0;
+  LONGLONG fullTicks = 0;
+  const FullHistory full(clock.Now());
+  const Traffic traffic;
   for (int round = 0; round < kRounds; ++round) {
     const LONGLONG start = Stopwatch::Now();
     for (int i = 0; i < perRound; ++i)
@@ -143,9 +208,21 @@ int Run(int ticks) {
     bareTicks += bareEnd - middle;
     wideTicks += wideEnd - bareEnd;
     keepTicks += Stopwatch::Now() - wideEnd;
+    // Which of the two goes first alternates, as drift does not.
+    for (const bool whole : {round % 2 == 0, round % 2 != 0}) {
+      for (const StoredValue& value : {stored::UsageDays, stored::UsageHours, stored::UsageOpen})
+        store.DeleteValue(RootKey::CurrentUser, kSettingsKey, value.name);
+      if (whole) {
+        WriteValueText(store, stored::UsageDays, full.days);
+        WriteValueText(store, stored::UsageHours, full.hours);
+      }
+      (whole ? fullTicks : emptyTicks) += HistoryTicks(meter, traffic, perRound);
+    }
   }
+  const std::size_t fullDays = state.History.Days().size();
+  const std::size_t fullHours = state.History.Hours().size();  // the last round's, a full one
   const int measured = perRound * kRounds;
-  const int connected = (ConnectedSeconds(state) - startSeconds) / 2;
+  const int connected = (ConnectedSeconds(state) - startSeconds) / 2 - 2 * measured;
   store.DeleteRegistry(RootKey::CurrentUser, kSettingsKey);
   RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Zorvane");  // only when nothing else is in it
 
@@ -161,6 +238,11 @@ int Run(int ticks) {
   const double keepUs = stopwatch.Microseconds(keepTicks) / measured;
   std::printf("readings kept:   %8.1f us (%.1f%% of the tick; 2 of its 6 writes)\n", keepUs,
               100 * keepUs / tickUs);
+  const double emptyUs = stopwatch.Microseconds(emptyTicks) / measured;
+  const double fullUs = stopwatch.Microseconds(fullTicks) / measured;
+  std::printf("with growth, empty history:  %8.1f us\n", emptyUs);
+  std::printf("with growth, full history:   %8.1f us (%zu days, %zu hours; %+.1f%%)\n", fullUs,
+              fullDays, fullHours, 100 * (fullUs - emptyUs) / emptyUs);
   return connected == measured ? 0 : 1;
 }
 

@@ -96,6 +96,22 @@ class Restart(Scenario):
         self.assertEqual(values["NetworkType"], "lo")
         return int(values["TotalData"])
 
+    def day_records_sum(self):
+        """The KB of every day record, read as a start reads them: the closed days, and the
+        open day less what its last write added when "TotalData" lacks that."""
+        values = self.env.values()
+        closed = [d for d in (values.get("UsageDays") or "").split() if "," in d]
+        _, open_day, seal = ((values.get("UsageOpen") or "") + " - - -").split()[:3]
+        kb = lambda record: sum(map(int, record.split(",")[1:]))
+        held = sum(map(kb, closed))
+        if open_day != "-" and (not closed or open_day[:8] > closed[-1][:8]):
+            held += kb(open_day)
+            sealed, *last = map(int, seal.split(","))
+            stored = int(values["TotalData"])
+            if stored != sealed and stored + sum(last) == sealed:
+                held -= sum(last)
+        return held
+
     def no_error_box(self, when):
         box = self.drv.call("msgbox", "", 0)
         self.assertFalse(box["ok"], f"a message box {when}: {box.get('text')}")
@@ -103,7 +119,8 @@ class Restart(Scenario):
     def test_kills(self):
         """kill -9 at seeded random moments (half of them just as a tick has stored the
         total) while traffic flows, each followed by a new start. A stored "Seconds" of
-        65534 carries when loaded instead of stopping the first tick."""
+        65534 carries when loaded instead of stopping the first tick. After the kills the
+        day records of the run hold exactly the growth of the total."""
         env = self.env
         month = this_month()
         env.install(LastMonth=month, TotalData="1000", Hours="7", Minutes="30",
@@ -138,6 +155,7 @@ class Restart(Scenario):
             total = now
         stop.set()
         traffic.join()
+        held_by_days = self.day_records_sum()  # the history began empty, at 1000 KB
         env.start_pelliton()  # counts what passed since the last kill, and still counts on
         self.wait_meter()
         self.wait_tick(10)
@@ -152,9 +170,11 @@ class Restart(Scenario):
         counted, lost = total - first, kernel_kb - (total - first)
         print(f"\n{KILLS} kills: lo moved {kernel_kb:.0f} KB ({rate:.0f} KB/s), the meter "
               f"counted {counted} KB, lost {lost:.0f} KB, {lost / KILLS:.1f} KB or "
-              f"{lost / KILLS / rate:.3f} s of traffic a kill")
+              f"{lost / KILLS / rate:.3f} s of traffic a kill; the day records hold "
+              f"{held_by_days} KB of the {now - 1000} KB that the kills left stored")
         self.assertLessEqual(lost, 64 * KILLS, "lost more than 64 KB a kill")
         self.assertLessEqual(counted, kernel_kb + 64, "counted more than lo moved")
+        self.assertEqual(held_by_days, now - 1000, "the day records against the total")
         loopback_traffic(TRAFFIC)  # and it still counts, with the carried time
         self.wait_tick()
         self.assertGreater(self.stored_whole(HISTORY), total)
