@@ -70,8 +70,9 @@ class UsageHistory(Scenario):
         self.assert_near(line[4], (before + after) / 2, (after - before) / 2, "the day's total")
         for part in line[2], line[3]:
             self.assert_near(part, (least + most) / 2, (most - least) / 2 + SLACK_KB, part)
-        self.assertTrue(texts[IDC_HIST_CYCLE]["text"].startswith(
-            date_text(datetime.date.today().replace(day=1)) + " - "), texts[IDC_HIST_CYCLE])
+        first = datetime.date.today().replace(day=1)
+        self.assertTrue(texts[IDC_HIST_CYCLE]["text"].startswith(date_text(first) + " - "),
+                        texts[IDC_HIST_CYCLE])
         self.assertTrue(texts[IDC_HIST_EARLIER]["enabled"])
         self.assertFalse(texts[IDC_HIST_LATER]["enabled"])
         env.screenshot("usage_history")
@@ -94,6 +95,10 @@ class UsageHistory(Scenario):
         drv.do("click", window, IDC_HIST_LATER)
         self.wait_until(lambda: self.texts(window)[IDC_HIST_DAY]["text"].startswith(line[1]), 5,
                         "\">\" back on today")
+        for key, cycle_start in ("Prior", earlier.replace(day=1)), ("Next", first):
+            env.xdotool("key", key)  # Page Up and Page Down, wherever the focus is
+            self.wait_until(lambda: self.texts(window)[IDC_HIST_CYCLE]["text"].startswith(
+                date_text(cycle_start) + " - "), 5, key)
 
         self.folder = os.path.join(env.dir, "export")  # the files of this run alone
         shutil.rmtree(self.folder, ignore_errors=True)
