@@ -135,7 +135,7 @@ std::string UsedLine(const MeterState& state, const Allowance& allowance, const 
   std::string line = "Used " + Quantity(state.TotalDataKB, separators);
   if (allowance.capMB != 0) {
     line += " of " + FormatAllowanceGB(allowance.capMB, separators.decimal) + " GB (" +
-            std::to_string(state.TotalDataKB * std::uint64_t{100} / CapKB(allowance)) + " %)";
+            std::to_string(*UsedPercent(state.TotalDataKB, allowance)) + " %)";
   }
   return line + ", day " + std::to_string(span.Day()) + " of " + std::to_string(span.Length()) +
          " of this cycle.";
@@ -243,6 +243,21 @@ std::vector<std::string> CycleLines(const MeterState& state, const Allowance& al
       DateText(span->end, locale) + ".");
   lines.push_back(WithinLine(state.TotalDataKB, CapKB(allowance), span->Left(), separators));
   return lines;
+}
+
+std::optional<std::uint64_t> UsedPercent(std::uint32_t totalKB, const Allowance& allowance) {
+  if (allowance.capMB == 0) return std::nullopt;
+  return totalKB * std::uint64_t{100} / CapKB(allowance);
+}
+
+std::string AllowanceSummary(const MeterState& state, const Allowance& allowance,
+                             const LocalDateTime& now, const Locale& locale) {
+  const std::optional<std::uint64_t> percent = UsedPercent(state.TotalDataKB, allowance);
+  const std::optional<CycleSpan> span = SpanOf(state, now, locale);
+  if (!percent || !span) return {};
+  return std::to_string(*percent) + " % of " +
+         FormatAllowanceGB(allowance.capMB, locale.NumberSeparators().decimal) + " GB, " +
+         Days(std::max(span->Left(), 0)) + " left";
 }
 
 void WatchAllowance(MeterContext& meter, const LocalDateTime& now) noexcept {

@@ -56,6 +56,13 @@ WarningEntry ParseWarningPercent(std::string_view text);
 std::vector<std::string> CycleLines(const MeterState& state, const Allowance& allowance,
                                     const LocalDateTime& now, const Locale& locale);
 
+// How much of the allowance the cycle's total has used, in whole percent (more than 100 when
+// over it); nothing without an allowance.
+std::optional<std::uint64_t> UsedPercent(std::uint32_t totalKB, const Allowance& allowance);
+// The allowance in one short line, "24 % of 50 GB, 22 days left"; empty without an allowance.
+std::string AllowanceSummary(const MeterState& state, const Allowance& allowance,
+                             const LocalDateTime& now, const Locale& locale);
+
 // The tick's look at the allowance after the accounting step: a warning whose threshold the
 // total has reached is marked given in the store and handed to the view to show. Never fails:
 // a store that cannot be read or written only costs the warning.

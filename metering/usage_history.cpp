@@ -45,15 +45,14 @@ bool HasTraffic(const HourUsage& hour) {
   return hour.downKB != 0 || hour.upKB != 0;
 }
 
+std::string Token(const DayUsage& day) { return DayToken(day); }
+std::string Token(const HourUsage& hour) { return HourToken(hour); }
+
 template <class Records>
 std::string Joined(const Records& records, std::string text) {
   for (const auto& record : records) {
     if (!text.empty()) text += ' ';
-    if constexpr (std::is_same_v<typename Records::value_type, DayUsage>) {
-      text += DayToken(record);
-    } else {
-      text += HourToken(record);
-    }
+    text += Token(record);
   }
   return text;
 }
@@ -125,7 +124,10 @@ void UsageHistory::LoadOpen(std::string_view text, std::optional<std::uint32_t> 
     openHour_ = hour;
   }
   const std::optional<UsageSeal> seal = ParseSealToken(part(2));
-  if (!seal) return;
+  if (!seal) {
+    if (storedTotal) seal_.total = *storedTotal;
+    return;
+  }
   seal_ = *seal;
   if (!storedTotal || *storedTotal == seal->total) return;
   const bool heldBefore =

@@ -98,6 +98,9 @@ inline constexpr auto DataCap = NumberValue("DataCap", TextForm::Signed, 0, 4194
 inline constexpr auto CapWarning = NumberValue("CapWarning", TextForm::Signed, 50, 99, 80);
 inline constexpr auto CapWarned = NumberValue("CapWarned", TextForm::Signed, 0, 3, 0);
 
+// Whether the floating meter shows; the notification-area icon shows either way.
+inline constexpr auto ShowMeter = FlagValue("ShowMeter", TextForm::FlagOn);
+
 // The bound connection's readings at the last counted tick, so that the next start counts
 // what passed while the meter was not running. Decimal texts: the interface index, 64 or
 // 32 (the counters' width), the received and sent readings in KB, and the boot they belong

@@ -27,6 +27,7 @@
 #define IDM_ABOUT 212
 #define IDM_DATA_CAP 213
 #define IDM_USAGE_HISTORY 214
+#define IDM_SHOW_METER 215
 
 // Connection selection dialog ("Select Appropriate Connection").
 #define IDC_CONN_LABEL1 301

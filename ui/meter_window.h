@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "metering/meter_context.h"
+#include "ui/tray_status.h"
 
 namespace pelliton {
 
@@ -25,6 +26,7 @@ enum class MenuItem {
   About1,
   DataCap1,
   UsageHistory1,
+  ShowMeter1,
 };
 
 enum class MouseButton { Left, Right, Middle };
@@ -32,6 +34,15 @@ enum class MouseButton { Left, Right, Middle };
 struct ScreenPoint {
   std::int32_t x = 0;
   std::int32_t y = 0;
+};
+
+// A rectangle of the desktop in pixels, right and bottom excluded.
+struct ScreenRect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;
+  std::int32_t bottom = 0;
+  bool operator==(const ScreenRect&) const = default;
 };
 
 // The meter window as its handlers see it. Label tops are in pixels of the 96-DPI layout
@@ -60,6 +71,11 @@ class MeterWindow : public MeterView {
   virtual void BringToTop() = 0;
   // Hides the application's own top-level window, which carries the taskbar button.
   virtual void HideTaskbarButton() = 0;
+  // "Show Meter": shows or hides the floating meter; its icon in the notification area stays
+  // either way. Without that icon (no notification area) the meter stays shown.
+  virtual void SetMeterShown(bool shown) = 0;
+  // The icon's tip (the three texts as shown, and `status`) and its picture.
+  virtual void ShowTrayStatus(const TrayStatus& status) = 0;
 
   // ColorDialog1: the system colour dialog, owned by this window (which it disables while
   // up), with its custom-colour part open and any colour allowed, opening with `initial`
@@ -80,6 +96,8 @@ class Application {
   virtual ~Application() = default;
   virtual std::int32_t ScreenWidth() const = 0;  // primary screen, read afresh each call
   virtual std::int32_t ScreenHeight() const = 0;
+  // The monitor that holds the most of `window`, or the nearest one when none holds any.
+  virtual ScreenRect MonitorOf(const ScreenRect& window) const = 0;
   // The running executable's full path, whatever characters its folders' names hold.
   virtual std::u16string ExePath() const = 0;
   // OK box captioned with the application title "Pelliton", no icon.

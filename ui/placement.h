@@ -17,18 +17,25 @@ struct WindowPosition {
 // margin (tighter in the top strip, where the window starts). The margins are plain pixels.
 WindowPosition ClampOnRelease(WindowPosition position, std::int32_t screenWidth,
                               std::int32_t screenHeight, bool leftButton);
+// The same margins on one monitor of the desktop, relative to its rectangle.
+WindowPosition ClampOnRelease(WindowPosition position, const ScreenRect& monitor,
+                              bool leftButton);
 
 // Whether a window of the given size at `position` has no pixel on a screen of the given size.
 bool OffScreen(WindowPosition position, std::int32_t width, std::int32_t height,
                std::int32_t screenWidth, std::int32_t screenHeight);
+// Whether it has no pixel on `monitor`.
+bool OffScreen(WindowPosition position, std::int32_t width, std::int32_t height,
+               const ScreenRect& monitor);
 
-// Moves the meter window where ClampOnRelease puts it on the primary screen, the left edge
-// first; a coordinate that stays is not set again. Nothing is stored.
+// Moves the meter window where ClampOnRelease puts it on the monitor it is on (the nearest
+// one when it is on none), the left edge first; a coordinate that stays is not set again.
+// Nothing is stored.
 void ClampWindow(MeterWindow& window, const Application& app, bool leftButton);
 
-// At start-up: a window that its stored position leaves wholly off the primary screen (after
-// a monitor was unplugged or the resolution dropped) is placed as a left-button release there
-// would place it; one partly on the screen stays where it is.
+// At start-up: a window that its stored position leaves wholly off every monitor (one
+// unplugged, a lower resolution) is placed as a left-button release on the nearest monitor
+// would place it; one partly on a monitor stays where it is.
 void BringBackOnScreen(MeterWindow& window, const Application& app);
 
 // Vertical positions of the small labels for a big-figure size in points.

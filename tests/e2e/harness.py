@@ -55,7 +55,8 @@ IDC_CAP_EDIT1, IDC_CAP_PROBLEM1, IDC_CAP_EDIT2, IDC_CAP_PROBLEM2 = 331, 332, 333
 IDC_CAP_LINE1 = 335
 IDM = dict(SHUFFLE=201, FREEZE=202, USAGE_STATISTICS=203, CYCLE_DATE=204, CLOCK_COLOR=205,
            DISPLAY_FONT_SIZE=206, CHANGE_NETWORK=207, STAY_ON_TOP=208, EXIT_MENU=209,
-           REMOVE_PROGRAM=210, WEB_SITE=211, ABOUT=212, DATA_CAP=213, USAGE_HISTORY=214)
+           REMOVE_PROGRAM=210, WEB_SITE=211, ABOUT=212, DATA_CAP=213, USAGE_HISTORY=214,
+           SHOW_METER=215)
 IDC_STAT_LABEL1, IDC_STAT_STATICTEXT1, IDC_STAT_BITBTN1 = 401, 402, 403
 IDC_HIST_CYCLE, IDC_HIST_DAY, IDC_HIST_EARLIER, IDC_HIST_LATER = 411, 412, 413, 414
 IDC_HIST_EXPORT, IDC_HIST_CLOSE, IDC_HIST_CHART, IDC_HIST_HOURS = 415, 416, 417, 418
@@ -329,10 +330,12 @@ _open_envs = []
 
 
 class Env:
-    """Display, prefix, driver and program of one scenario."""
+    """Display, prefix, driver and program of one scenario, on `screens` screens of SCREEN's
+    size (more than one: one desktop through Xinerama)."""
 
-    def __init__(self, name):
+    def __init__(self, name, screens=1):
         self.name = name
+        self.screens = screens
         self.dir = os.path.join(work_dir(), name)
         self.prefix = os.path.join(self.dir, "prefix")
         self.wine_prefix = os.path.join(setting("PELLITON_SOURCE_DIR"), "scripts", "wine-prefix")
@@ -352,6 +355,9 @@ class Env:
         self._start_display()
         template = ensure_template(self.display)
         run([self.wine_prefix, "clone", template, self.prefix], timeout=120)
+        self._start_wine()
+
+    def _start_wine(self):
         # Server and services first, detached from our pipes, with this display's driver.
         env = self.wine_env()
         run([WINESERVER, "-p30"], env=env, timeout=30, check=False, stdout=subprocess.DEVNULL)
@@ -359,11 +365,25 @@ class Env:
         self.driver = Driver(env, self._log("driver"))
         self.screen = self.driver.desktop()
 
+    def restart_display(self, screens):
+        """The prefix's server, driver and program ended, and the server and driver started
+        again with the same prefix on a new display of `screens` screens (a monitor gone)."""
+        self.kill_pelliton()
+        self.driver.close()
+        for flag in ("-k", "-w"):
+            run([WINESERVER, flag], env=self.wine_env(), timeout=30, check=False)
+        self._stop_display()
+        self.screens = screens
+        self._start_display()
+        self._start_wine()
+
     def _start_display(self):
         read_fd, write_fd = os.pipe()
+        screens = [a for n in range(self.screens) for a in ("-screen", str(n), "%dx%dx24" % SCREEN)]
+        screens += ["+xinerama"] * (self.screens > 1)
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24",
-             "-nolisten", "tcp"], pass_fds=(write_fd,), stdin=subprocess.DEVNULL,
+            ["Xvfb", "-displayfd", str(write_fd), *screens, "-nolisten", "tcp"],
+            pass_fds=(write_fd,), stdin=subprocess.DEVNULL,
             stdout=subprocess.DEVNULL, stderr=self._log("xvfb"), preexec_fn=_die_with_parent)
         os.close(write_fd)
         number = b""

@@ -30,6 +30,7 @@ class Scenario(unittest.TestCase):
     test leaves a screenshot in the artefact folder, named after the test."""
 
     budget = 90  # seconds for set-up, test and teardown; CTest's limit is a little larger
+    screens = 1  # of the virtual display
 
     def __init__(self, methodName="runTest"):
         super().__init__(methodName)
@@ -58,7 +59,7 @@ class Scenario(unittest.TestCase):
         signal.signal(signal.SIGALRM, _time_is_up)
         signal.signal(signal.SIGTERM, _time_is_up)
         signal.alarm(budget)
-        self.env = Env(self._testMethodName.removeprefix("test_"))
+        self.env = Env(self._testMethodName.removeprefix("test_"), self.screens)
         self.addCleanup(self.env.close)
         self.addCleanup(signal.alarm, 0)  # cleanups run last-in first-out
         self.env.start()

@@ -7,11 +7,11 @@ from scenario import Scenario
 
 MENU = ["Shuffle", "Freeze", "Monthly Statistics", "Change Cycle Date", "Change The Color",
         "Change The Size", "Change Network", "Stay On Top", "Exit This Menu",
-        "Remove This Program", WEB_SITE, "About", "Monthly Data Cap",
-        "Usage History"]
+        "Remove This Program", WEB_SITE, "About", "Monthly Data Cap", "Usage History",
+        "Show Meter"]
 MENU_IDS = ["SHUFFLE", "FREEZE", "USAGE_STATISTICS", "CYCLE_DATE", "CLOCK_COLOR",
             "DISPLAY_FONT_SIZE", "CHANGE_NETWORK", "STAY_ON_TOP", "EXIT_MENU", "REMOVE_PROGRAM",
-            "WEB_SITE", "ABOUT", "DATA_CAP", "USAGE_HISTORY"]
+            "WEB_SITE", "ABOUT", "DATA_CAP", "USAGE_HISTORY", "SHOW_METER"]
 
 
 class Drag(Scenario):
@@ -52,7 +52,8 @@ class Drag(Scenario):
         items = menu["menu"]["items"]
         self.assertEqual([item["text"] for item in items], MENU)
         self.assertEqual([item["id"] for item in items], [IDM[name] for name in MENU_IDS])
-        self.assertEqual([item["text"] for item in items if item["checked"]], ["Stay On Top"])
+        self.assertEqual([item["text"] for item in items if item["checked"]],
+                         ["Stay On Top", "Show Meter"])
         self.assertEqual([item["text"] for item in items if item["default"]], [WEB_SITE])
         self.assertTrue(all(item["enabled"] and not item["separator"] and not item["submenu"]
                             for item in items))

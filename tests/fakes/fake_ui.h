@@ -59,6 +59,11 @@ class FakeMeterWindow : public MeterWindow {
   }
   void BringToTop() override { journal.Note("top"); }
   void HideTaskbarButton() override { onTaskbar = false; }
+  void SetMeterShown(bool shown) override {
+    meterShown = shown;
+    journal.Note(shown ? "shown 1" : "shown 0");
+  }
+  void ShowTrayStatus(const TrayStatus& status) override { trayStatuses.push_back(status); }
   // The colour dialog gives the next of `colorAnswers` (nothing: cancelled).
   std::optional<std::int32_t> ExecuteColorDialog1(std::int32_t initial) override {
     colorDialogOpenedWith.push_back(initial);
@@ -82,7 +87,9 @@ class FakeMeterWindow : public MeterWindow {
   bool topmost = false;
   std::vector<bool> topmostCalls;
   bool onTaskbar = true;
-  CallJournal journal;  // timer, topmost, top and marks, in order
+  bool meterShown = true;
+  std::vector<TrayStatus> trayStatuses;
+  CallJournal journal;  // timer, topmost, top, shown and marks, in order
   std::vector<std::optional<std::int32_t>> colorAnswers;
   std::vector<std::int32_t> colorDialogOpenedWith;
   std::vector<std::string> shellOpened;
@@ -97,6 +104,9 @@ class FakeApplication : public Application {
 
   std::int32_t ScreenWidth() const override { return screenWidth; }
   std::int32_t ScreenHeight() const override { return screenHeight; }
+  ScreenRect MonitorOf(const ScreenRect&) const override {  // one screen
+    return {0, 0, screenWidth, screenHeight};
+  }
   std::u16string ExePath() const override { return exePath; }
   void ShowMessage(std::string_view text) override {
     boxes.push_back({std::string(text), "Pelliton", "message"});

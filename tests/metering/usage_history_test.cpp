@@ -140,7 +140,7 @@ TEST(UsageHistory, WhatTotalDataLacksIsTakenBackAtTheNextStart) {
       {"115", 10, 30},  // the tick's "TotalData" was written
       {"110", 7, 27},   // killed before: its growth taken back
       {"0", 10, 30},    // written since by a restart of the cycle
-      {"", 10, 30},     // unreadable
+      {"x", 10, 30},    // unreadable
   };
   for (const auto& c : cases) {
     testing::FakeStore store;

@@ -31,7 +31,7 @@ std::vector<DWORD> EmptyDialogTemplate(DWORD style, DWORD exStyle, std::wstring_
   return aligned;
 }
 
-void PlaceCentred(HWND dialog, HWND over, int clientWidth, int clientHeight) {
+void PlaceCentred(HWND dialog, HWND over, int clientWidth, int clientHeight, HWND screenOf) {
   RECT frame{0, 0, clientWidth, clientHeight};
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongW(dialog, GWL_EXSTYLE)));
@@ -40,8 +40,8 @@ void PlaceCentred(HWND dialog, HWND over, int clientWidth, int clientHeight) {
 
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  GetMonitorInfoW(MonitorFromWindow(over != nullptr ? over : dialog, MONITOR_DEFAULTTOPRIMARY),
-                  &monitor);
+  HWND on = over != nullptr ? over : (screenOf != nullptr ? screenOf : dialog);
+  GetMonitorInfoW(MonitorFromWindow(on, MONITOR_DEFAULTTONEAREST), &monitor);
   const RECT work = monitor.rcWork;
   RECT centre = work;
   if (over != nullptr) GetWindowRect(over, &centre);

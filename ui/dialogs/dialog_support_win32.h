@@ -23,9 +23,12 @@ struct LayoutRect {
 // and size 0: the dialog places itself. DWORD-aligned, as DialogBoxIndirectParam wants it.
 std::vector<DWORD> EmptyDialogTemplate(DWORD style, DWORD exStyle, std::wstring_view caption);
 
-// Gives `dialog` a client area of the given pixels and centres it over `over` (or over its
-// monitor's work area without one), kept inside that work area so the caption stays reachable.
-void PlaceCentred(HWND dialog, HWND over, int clientWidth, int clientHeight);
+// Gives `dialog` a client area of the given pixels and centres it over `over` (or, without
+// one, over the work area of the monitor that `screenOf` is on, or that the dialog is on),
+// kept inside the work area of that monitor (the nearest one to a window on none), so the
+// caption stays reachable.
+void PlaceCentred(HWND dialog, HWND over, int clientWidth, int clientHeight,
+                  HWND screenOf = nullptr);
 
 // A child control at a layout rectangle scaled to `dpi`, with `font`. Throws when the
 // system refuses to create it.

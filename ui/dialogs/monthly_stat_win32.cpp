@@ -69,8 +69,8 @@ struct Label1View final : StatisticsView {
 // runs while the window is built, FormDestroy as it is destroyed.
 class StatisticsWindow final : public ModalDialog {
  public:
-  explicit StatisticsWindow(const DialogPorts& ports)
-      : ModalDialog(ScreenDpi()), form_(ports.state, ports.window, view_) {}
+  StatisticsWindow(HWND meter, const DialogPorts& ports)
+      : ModalDialog(ScreenDpi()), meter_(meter), form_(ports.state, ports.window, view_) {}
 
  private:
   void OnInitDialog() override;
@@ -79,6 +79,7 @@ class StatisticsWindow final : public ModalDialog {
   void WidenToLine(HWND label) const;
   FontHandle NoteFont(const std::wstring& note) const;
 
+  HWND meter_;  // the window opens on the meter's monitor
   FontHandle formFont_, label1Font_, noteFont_;
   HWND label1_ = nullptr;
   HWND staticText1_ = nullptr;
@@ -104,7 +105,7 @@ void StatisticsWindow::OnInitDialog() {
   view_.label = label1_;
   form_.FormActivate();
 
-  PlaceCentred(dialog_, nullptr, Scaled(kClientWidth, dpi_), Scaled(kClientHeight, dpi_));
+  PlaceCentred(dialog_, nullptr, Scaled(kClientWidth, dpi_), Scaled(kClientHeight, dpi_), meter_);
   SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(bitBtn1_), TRUE);
 }
 
@@ -157,8 +158,8 @@ FontHandle StatisticsWindow::NoteFont(const std::wstring& note) const {
 
 }  // namespace
 
-void ShowStatisticsWindow(HWND owner, HWND, const DialogPorts& ports) {
-  StatisticsWindow window(ports);
+void ShowStatisticsWindow(HWND owner, HWND meter, const DialogPorts& ports) {
+  StatisticsWindow window(meter, ports);
   window.ShowModal(owner, kCaption, kDialogExStyle);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/meter/about_picture_win32.h"
 
 #include "ui/ids.h"
+#include "ui/meter/dib_win32.h"
 
 namespace pelliton {
 
@@ -81,15 +82,8 @@ void Paint(HDC dc) {
 }  // namespace
 
 HBITMAP DrawAboutPicture() {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = kAboutPictureWidth;
-  info.bmiHeader.biHeight = -kAboutPictureHeight;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP picture = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP picture = CreateTopDownDib(kAboutPictureWidth, kAboutPictureHeight, 24, &bits);
   if (picture == nullptr) return nullptr;
   HDC dc = CreateCompatibleDC(nullptr);
   if (dc == nullptr) {

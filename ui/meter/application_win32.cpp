@@ -101,6 +101,18 @@ std::int32_t Win32Application::ScreenHeight() const {
   return GetSystemMetrics(SM_CYSCREEN);
 }
 
+// A system that cannot say (no monitor information) has the primary screen alone.
+ScreenRect Win32Application::MonitorOf(const ScreenRect& window) const {
+  const RECT rect{window.left, window.top, window.right, window.bottom};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    return {0, 0, ScreenWidth(), ScreenHeight()};
+  }
+  const RECT& area = monitor.rcMonitor;
+  return {area.left, area.top, area.right, area.bottom};
+}
+
 std::u16string Win32Application::ExePath() const {
   std::vector<wchar_t> path(MAX_PATH);
   for (;;) {

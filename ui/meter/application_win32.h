@@ -29,6 +29,7 @@ class Win32Application final : public Application {
 
   std::int32_t ScreenWidth() const override;
   std::int32_t ScreenHeight() const override;
+  ScreenRect MonitorOf(const ScreenRect& window) const override;
   std::u16string ExePath() const override;
   void ShowMessage(std::string_view text) override;
   void ShowBox(std::string_view text, std::string_view caption) override;

@@ -32,9 +32,12 @@ constexpr MenuResource kMenu[] = {
     {IDM_ABOUT, L"About"},
     {IDM_DATA_CAP, L"Monthly Data Cap"},
     {IDM_USAGE_HISTORY, L"Usage History"},
+    {IDM_SHOW_METER, L"Show Meter"},
 };
-static_assert(std::size(kMenu) == static_cast<std::size_t>(MenuItem::UsageHistory1) + 1);
-static_assert(IDM_USAGE_HISTORY - IDM_SHUFFLE == static_cast<int>(MenuItem::UsageHistory1));
+constexpr MenuItem kLastItem = MenuItem::ShowMeter1;
+constexpr UINT kLastId = IDM_SHOW_METER;
+static_assert(std::size(kMenu) == static_cast<std::size_t>(kLastItem) + 1);
+static_assert(kLastId - IDM_SHUFFLE == static_cast<int>(kLastItem));
 
 UINT CommandId(MenuItem item) {
   return IDM_SHUFFLE + static_cast<UINT>(item);
@@ -48,6 +51,7 @@ void Win32MeterWindow::CreatePopupMenu1() {
   for (const MenuResource& entry : kMenu)
     AppendMenuW(menu_, MF_STRING, entry.id, entry.caption);
   SetMenuChecked(MenuItem::StayOnTop1, true);
+  SetMenuChecked(MenuItem::ShowMeter1, true);
   SetMenuDefaultItem(menu_, IDM_WEB_SITE, FALSE);
 }
 
@@ -73,8 +77,7 @@ void Win32MeterWindow::OpenPopupMenu(ScreenPoint at) {
 // Menu commands come with notification code 0 and no control handle.
 bool Win32MeterWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
   const UINT id = LOWORD(wParam);
-  if (HIWORD(wParam) != 0 || lParam != 0 || id < IDM_SHUFFLE || id > IDM_USAGE_HISTORY)
-    return false;
+  if (HIWORD(wParam) != 0 || lParam != 0 || id < IDM_SHUFFLE || id > kLastId) return false;
   const auto item = static_cast<MenuItem>(id - IDM_SHUFFLE);
   Notify([item](MeterEvents& events) { events.MenuCommand(item); });
   return true;

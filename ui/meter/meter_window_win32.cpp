@@ -80,6 +80,7 @@ void Win32MeterWindow::Create(HWND owner) {
 }
 
 void Win32MeterWindow::Release() noexcept {
+  tray_.Remove();
   if (hint_ != nullptr && IsWindow(hint_)) DestroyWindow(hint_);
   if (window_ != nullptr) DestroyWindow(window_);
   if (menu_ != nullptr) DestroyMenu(menu_);
@@ -111,6 +112,10 @@ LRESULT CALLBACK Win32MeterWindow::WindowProc(HWND window, UINT message, WPARAM 
 LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == ShowMeterMessage() && message != 0) {
     ShowForAMoment();
+    return 0;
+  }
+  if (message == TaskbarCreatedMessage() && message != 0) {
+    AddTrayIcon();  // the shell started again and knows no icon
     return 0;
   }
   switch (message) {
@@ -149,6 +154,9 @@ LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case kShowNotices:
       ShowNotices();
       return 0;
+    case kTrayIconMessage:
+      OnTrayMessage(lParam);
+      return 0;
     case WM_CLOSE:
       app_.Terminate();
       return 0;
@@ -181,6 +189,7 @@ void Win32MeterWindow::OnTimer1() {
 // The window is painted at once: a posted message goes before WM_PAINT, and the start-up
 // sequence behind the first activation would otherwise keep the screen empty until it ends.
 void Win32MeterWindow::ShowAndActivate() {
+  AddTrayIcon();
   ShowWindow(window_, SW_SHOWNORMAL);
   RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   SetForegroundWindow(window_);
@@ -188,7 +197,8 @@ void Win32MeterWindow::ShowAndActivate() {
 }
 
 // Another start asked for the meter: above every window for a moment, then back in the band
-// that Stay On Top gives it. A dialog open over the meter comes to the front with it.
+// that Stay On Top gives it, and hidden again when "Show Meter" is off. A dialog open over the
+// meter comes to the front with it.
 void Win32MeterWindow::ShowForAMoment() {
   SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
   SetForegroundWindow(GetLastActivePopup(window_));
@@ -198,6 +208,7 @@ void Win32MeterWindow::ShowForAMoment() {
 void Win32MeterWindow::EndShowing() {
   KillTimer(window_, kShowingTimer);
   if (!MenuChecked(MenuItem::StayOnTop1)) SetTopmost(false);
+  ApplyMeterShown();
 }
 
 void Win32MeterWindow::SetTimer1Enabled(bool enabled) {
@@ -252,20 +263,21 @@ void Win32MeterWindow::SetTop(std::int32_t top) {
   SetWindowPos(window_, nullptr, Left(), top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// A meter that "Show Meter" hides stays hidden.
 void Win32MeterWindow::SetTopmost(bool topmost) {
-  constexpr UINT kFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW;
-  SetWindowPos(window_, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, kFlags);
+  const UINT flags = SWP_NOSIZE | SWP_NOMOVE | ShowFlag();
+  SetWindowPos(window_, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, flags);
   if (topmost || (GetWindowLongPtrW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0) return;
   // Wine keeps an owned window that lies right above its owner in the topmost band; freed
   // from its owner for a moment, it leaves the band. Windows never gets here.
   const auto owner = GetWindowLongPtrW(window_, GWLP_HWNDPARENT);
   SetWindowLongPtrW(window_, GWLP_HWNDPARENT, 0);
-  SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, kFlags);
+  SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
   SetWindowLongPtrW(window_, GWLP_HWNDPARENT, owner);
 }
 
 void Win32MeterWindow::BringToTop() {
-  SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+  SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | ShowFlag());
 }
 
 void Win32MeterWindow::HideTaskbarButton() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "ui/meter/tray_icon_win32.h"
 #include "ui/meter_window.h"
 
 namespace pelliton {
@@ -77,6 +78,8 @@ class Win32MeterWindow final : public MeterWindow {
   void SetTopmost(bool topmost) override;
   void BringToTop() override;
   void HideTaskbarButton() override;
+  void SetMeterShown(bool shown) override;
+  void ShowTrayStatus(const TrayStatus& status) override;
   std::optional<std::int32_t> ExecuteColorDialog1(std::int32_t initial) override;
   void ShellOpen(std::string_view target) override;
 
@@ -109,6 +112,13 @@ class Win32MeterWindow final : public MeterWindow {
   bool OnCommand(WPARAM wParam, LPARAM lParam);
   void OnContextMenu(LPARAM lParam);
 
+  // The notification-area icon (meter_tray_win32.cpp).
+  void AddTrayIcon();
+  void OnTrayMessage(LPARAM lParam);
+  void ApplyMeterShown();
+  bool MeterVisible() const { return meterWanted_ || !tray_.Shown(); }
+  UINT ShowFlag() const { return MeterVisible() ? SWP_SHOWWINDOW : 0; }
+
   // Mouse (meter_mouse_win32.cpp).
   void CreateDragCursor();
   void CreateHint();
@@ -133,6 +143,9 @@ class Win32MeterWindow final : public MeterWindow {
   UINT timerInterval_ = 2000;
   std::deque<std::wstring> notices_;  // waiting to be shown, oldest first
   bool noticeUp_ = false;
+  TrayIcon tray_;
+  TrayStatus trayStatus_;
+  bool meterWanted_ = true;  // "Show Meter"
 };
 
 }  // namespace pelliton

@@ -1,5 +1,5 @@
 // The window option commands of the popup menu: Stay On Top, Freeze, Shuffle, the text
-// colour, the web site and About.
+// colour, the web site, About and Show Meter.
 #include "store/catalogue.h"
 #include "ui/ids.h"
 #include "ui/meter/clock_color.h"
@@ -56,6 +56,13 @@ void TPellitonForm::WebSite1Click() {
 
 void TPellitonForm::About1Click() {
   ports_.dialogs.ShowAboutBox();
+}
+
+// The icon in the notification area stays, so the meter can always be had back.
+void TPellitonForm::ShowMeter1Click() {
+  MeterWindow& window = ports_.window;
+  Toggle(window, ports_.store, MenuItem::ShowMeter1, stored::ShowMeter,
+         [&window](bool on) { window.SetMeterShown(on); });
 }
 
 }  // namespace pelliton

@@ -1,6 +1,7 @@
 #include "ui/meter/pelliton_unit.h"
 
 #include "metering/accounting.h"
+#include "metering/allowance.h"
 #include "metering/loader.h"
 #include "metering/readings.h"
 #include "metering/tick.h"
@@ -37,11 +38,29 @@ bool TPellitonForm::FormCreate(std::uint32_t platformId) {
 void TPellitonForm::FormActivate() {
   if (activated_) return;
   activated_ = true;
-  RunStartUp(state_, ports_);
+  try {
+    RunStartUp(state_, ports_);
+  } catch (...) {  // a bad stored value: the sequence has run to its end all the same
+    ShowTrayStatus();
+    throw;
+  }
+  ShowTrayStatus();
 }
 
+// A tick that fails has set what it could; the icon shows that too.
 void TPellitonForm::Timer1Timer() {
-  pelliton::Timer1Timer(meter_);
+  try {
+    pelliton::Timer1Timer(meter_);
+  } catch (...) {
+    ShowTrayStatus();
+    throw;
+  }
+  ShowTrayStatus();
+}
+
+void TPellitonForm::ShowTrayStatus() {
+  if (!state_.DataCap) state_.DataCap = ReadAllowance(ports_.store);
+  ports_.window.ShowTrayStatus(TrayStatusOf(state_, ports_.clock.Now(), ports_.locale));
 }
 
 std::uint8_t TPellitonForm::GetConnectedState() {
@@ -124,6 +143,8 @@ void TPellitonForm::MenuCommand(MenuItem item) {
       return DataCap1Click();
     case MenuItem::UsageHistory1:
       return UsageHistory1Click();
+    case MenuItem::ShowMeter1:
+      return ShowMeter1Click();
   }
 }
 

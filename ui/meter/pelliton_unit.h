@@ -55,6 +55,7 @@ class TPellitonForm {
   void ClockColor1Click();
   void WebSite1Click();
   void About1Click();
+  void ShowMeter1Click();
 
   // Removal (removal.cpp).
   void RemoveThisProgram1Click();
@@ -63,6 +64,9 @@ class TPellitonForm {
   MeterState& State() { return state_; }
 
  private:
+  // The notification-area icon follows the texts and the allowance in memory.
+  void ShowTrayStatus();
+
   MeterState& state_;
   FormPorts ports_;
   MeterContext meter_;

@@ -111,6 +111,9 @@ void RunStartUp(MeterState& state, const FormPorts& ports) {
   const bool stayOnTop = ReadValueFlag(ports.store, stored::StayTop, failures);
   ports.window.SetTopmost(stayOnTop);
   ports.window.SetMenuChecked(MenuItem::StayOnTop1, stayOnTop);
+  const bool showMeter = ReadValueFlag(ports.store, stored::ShowMeter, failures);
+  ports.window.SetMenuChecked(MenuItem::ShowMeter1, showMeter);
+  ports.window.SetMeterShown(showMeter);
   failures.RaiseFirst();
 }
 

@@ -4,7 +4,8 @@
 // in the request, and every message sent to the program gives up after two seconds, so a
 // hung program cannot hang the driver. Requests:
 //
-//   screen                          primary screen size
+//   screen                          primary screen size, and the whole desktop's width
+//   tray                            the notification area's icons: window, place, last tip
 //   windows                         every top-level window (for diagnostics)
 //   wait CLASS TITLE MS             a visible top-level window (empty field: any)
 //   gone HWND MS                    until HWND is no window or is hidden
@@ -106,7 +107,9 @@ std::string Run(const std::vector<std::string>& f) {
         .Add("ok", "true")
         .Add("width", Num(GetSystemMetrics(SM_CXSCREEN)))
         .Add("height", Num(GetSystemMetrics(SM_CYSCREEN)))
+        .Add("desktop_width", Num(GetSystemMetrics(SM_CXVIRTUALSCREEN)))
         .Str();
+  if (cmd == "tray") return TrayReport();
   if (cmd == "windows") {
     std::vector<std::string> all;
     for (HWND hwnd : TopLevelWindows())

@@ -51,6 +51,9 @@ auto WaitFor(DWORD timeoutMs, Probe probe) {
   }
 }
 
+// The notification area's icons (shell.cpp).
+std::string TrayReport();
+
 // The in-process probe and the figures it gives (probe_client.cpp).
 std::string Resources();
 std::string Ticks(int count);

@@ -29,6 +29,10 @@ class OptionTest : public FormTest {
   Journal journal;
 };
 
+std::string Mark(MenuItem item, bool on) {
+  return "mark " + std::to_string(static_cast<int>(item)) + (on ? "=1" : "=0");
+}
+
 // Item, its stored value, its flag, and the journal of a toggle on and off.
 struct ToggleCase {
   MenuItem item;
@@ -54,6 +58,11 @@ const ToggleCase kToggles[] = {
      &MeterState::ShuffleOn,
      {"store ShuffleOn=1", "mark 0=1"},
      {"store ShuffleOn=0", "mark 0=0"}},
+    {MenuItem::ShowMeter1,
+     "ShowMeter",
+     nullptr,
+     {"store ShowMeter=1", "shown 1", Mark(MenuItem::ShowMeter1, true)},
+     {"store ShowMeter=0", "shown 0", Mark(MenuItem::ShowMeter1, false)}},
 };
 
 TEST_F(OptionTest, TogglesStoreThenChangeThenMark) {

@@ -55,6 +55,23 @@ TEST(OffScreen, OnlyAWindowWithNoPixelOnTheScreenIsOff) {
   }
 }
 
+// The same margins on a monitor right of the first and on one above left of it; off both.
+TEST(ClampOnRelease, KeepsTheMarginsOfTheMonitorItIsOn) {
+  constexpr ScreenRect kRight{W, 0, 2 * W, H}, kLeft{-W, -200, 0, H - 200};
+  const struct {
+    ScreenRect monitor;
+    WindowPosition before, after;
+  } cases[] = {
+      {kRight, {W + 100, 100}, {W + 100, 100}},      {kRight, {2 * W - 200, 300}, {2 * W - 260, 300}},
+      {kRight, {2 * W - 300, 16}, {2 * W - 310, 16}}, {kRight, {W - 15, 900}, {W, H - 60}},
+      {kLeft, {-200, -300}, {-310, -200}},           {kLeft, {2147483647, 0}, {-260, 0}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ClampOnRelease(c.before, c.monitor, true), c.after) << c.before.left;
+  EXPECT_TRUE(OffScreen({W - 241, 100}, 241, 38, kRight));
+  EXPECT_FALSE(OffScreen({W - 240, 100}, 241, 38, kRight));
+}
+
 TEST(LabelTopsFor, FollowTheBigFigureSize) {
   const struct {
     std::uint8_t size;

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "store/errors.h"
@@ -155,6 +156,18 @@ TEST_F(StartUpTest, StayOnTopIsOnForAnythingButExactlyZero) {
     f.FormActivate();
     EXPECT_EQ(w.topmost, c.on) << c.text;
     EXPECT_EQ(w.MenuChecked(MenuItem::StayOnTop1), c.on) << c.text;
+  }
+}
+
+TEST_F(StartUpTest, ShowMeterIsOnForAnythingButExactlyZero) {
+  for (const auto& [text, on] : {std::pair{"0", false}, {"1", true}, {"", true}, {"x", true}}) {
+    MeterState s;
+    FakeMeterWindow w;
+    store.Set("ShowMeter", text);
+    SetInstalled();
+    TPellitonForm{s, FormPorts{store, table, clock, locale, w, app, dialogs}}.FormActivate();
+    EXPECT_EQ(std::tuple(w.meterShown, w.MenuChecked(MenuItem::ShowMeter1)), std::tuple(on, on));
+    EXPECT_EQ(w.trayStatuses.size(), 1u) << "the icon is told at start-up";
   }
 }
 

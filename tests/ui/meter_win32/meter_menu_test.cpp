@@ -24,12 +24,13 @@ constexpr MenuEntry kExpectedMenu[] = {
     {IDM_ABOUT, L"About"},
     {IDM_DATA_CAP, L"Monthly Data Cap"},
     {IDM_USAGE_HISTORY, L"Usage History"},
+    {IDM_SHOW_METER, L"Show Meter"},
 };
 constexpr int kItems = static_cast<int>(std::size(kExpectedMenu));
 
 using MeterMenuTest = MeterWindowTest;
 
-TEST_F(MeterMenuTest, HasTheFourteenItemsInOrderWithoutSeparatorsOrSubmenus) {
+TEST_F(MeterMenuTest, HasItsItemsInOrderWithoutSeparatorsOrSubmenus) {
   HMENU menu = meter.PopupMenu1();
   ASSERT_EQ(GetMenuItemCount(menu), kItems);
   for (int index = 0; index < kItems; ++index) {
@@ -47,10 +48,11 @@ TEST_F(MeterMenuTest, WebSiteIsTheDefaultItem) {
   EXPECT_EQ(GetMenuDefaultItem(meter.PopupMenu1(), FALSE, 0), static_cast<UINT>(IDM_WEB_SITE));
 }
 
-TEST_F(MeterMenuTest, OnlyStayOnTopIsCheckedAtFirst) {
+TEST_F(MeterMenuTest, OnlyStayOnTopAndShowMeterAreCheckedAtFirst) {
   for (int index = 0; index < kItems; ++index) {
     const auto item = static_cast<MenuItem>(index);
-    EXPECT_EQ(meter.MenuChecked(item), item == MenuItem::StayOnTop1) << index;
+    EXPECT_EQ(meter.MenuChecked(item), item == MenuItem::StayOnTop1 || item == MenuItem::ShowMeter1)
+        << index;
   }
 }
 
@@ -77,7 +79,7 @@ TEST_F(MeterMenuTest, EachCommandReachesTheFormAsItsItem) {
 TEST_F(MeterMenuTest, ALabelClickNotificationIsNoCommand) {
   SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(IDC_LABEL1, STN_CLICKED),
                reinterpret_cast<LPARAM>(Label(IDC_LABEL1)));
-  SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(IDM_USAGE_HISTORY + 1, 0), 0);
+  SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(IDM_SHOW_METER + 1, 0), 0);
   EXPECT_TRUE(events.calls.empty());
 }
 

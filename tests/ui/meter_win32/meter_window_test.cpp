@@ -127,6 +127,14 @@ TEST_F(MeterWindowTest, SetTopmostSetsAndClearsTheTopmostBandAndShows) {
   EXPECT_TRUE(ExStyle(Window()) & WS_EX_TOPMOST);
 }
 
+// Here no shell takes the icon: the meter stays shown, so that there is a way in.
+TEST_F(MeterWindowTest, ShowMeterOffWithoutAnIconLeavesTheMeterShown) {
+  meter.SetTopmost(true);
+  meter.SetMeterShown(false);
+  meter.ShowTrayStatus({"24 % of 50 GB, 22 days left", 24});
+  EXPECT_TRUE(IsWindowVisible(Window()));
+}
+
 TEST_F(MeterWindowTest, HideTaskbarButtonHidesTheApplicationWindowOnly) {
   app.ShowTaskbarButton();
   meter.SetTopmost(true);

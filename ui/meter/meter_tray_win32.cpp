@@ -1,0 +1,60 @@
+// The meter's side of its notification-area icon: what it shows, and what a press on it does.
+#include <string>
+
+#include "ui/ansi_text_win32.h"
+#include "ui/meter/meter_window_win32.h"
+
+namespace pelliton {
+
+namespace {
+
+std::string LabelText(HWND label) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(label, text.data(), static_cast<int>(text.size()))));
+  return NarrowAnsi(text);
+}
+
+}  // namespace
+
+// An icon that cannot be added (no notification area yet) leaves the meter shown; the shell
+// says when it has started, and the icon is added then.
+void Win32MeterWindow::AddTrayIcon() {
+  ShowTrayStatus(trayStatus_);
+  tray_.Add(window_, kTrayIconMessage);
+  ApplyMeterShown();
+}
+
+void Win32MeterWindow::ShowTrayStatus(const TrayStatus& status) {
+  trayStatus_ = status;
+  const std::string tip = TrayTip(LabelText(labels_[0]), LabelText(labels_[1]),
+                                  LabelText(labels_[2]), status.allowanceLine);
+  tray_.Update(WidenAnsi(tip),
+               TrayPictureOf(status, static_cast<std::int32_t>(textColor_), TrayIcon::GaugeRows()));
+}
+
+void Win32MeterWindow::SetMeterShown(bool shown) {
+  meterWanted_ = shown;
+  ApplyMeterShown();
+}
+
+void Win32MeterWindow::ApplyMeterShown() {
+  if (MeterVisible() == (IsWindowVisible(window_) != FALSE)) return;
+  ShowWindow(window_, MeterVisible() ? SW_SHOWNA : SW_HIDE);
+}
+
+// A left click shows the meter as another start does; a right click opens the popup menu
+// where the mouse is. While a dialog is up the meter takes no input, and neither does its
+// icon but to bring it forward.
+void Win32MeterWindow::OnTrayMessage(LPARAM lParam) {
+  const auto mouse = static_cast<UINT>(lParam);
+  if (mouse == WM_LBUTTONUP || (mouse == WM_RBUTTONUP && !IsWindowEnabled(window_))) {
+    ShowForAMoment();
+  } else if (mouse == WM_RBUTTONUP) {
+    POINT at{};
+    GetCursorPos(&at);
+    OpenPopupMenu({at.x, at.y});
+  }
+}
+
+}  // namespace pelliton

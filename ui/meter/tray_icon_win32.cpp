@@ -1,0 +1,97 @@
+#include "ui/meter/tray_icon_win32.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "ui/meter/tray_gauge_win32.h"
+#include "ui/system_function_win32.h"
+
+namespace pelliton {
+
+namespace {
+
+constexpr UINT kIconId = 1;
+using NotifyIconFunction = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
+
+// The shell's own function; null where the system has no shell.
+NotifyIconFunction ShellNotifyIcon() {
+  static const auto function =
+      SystemFunction<NotifyIconFunction>(L"shell32.dll", "Shell_NotifyIconW");
+  return function;
+}
+
+}  // namespace
+
+TrayIcon::~TrayIcon() {
+  Remove();
+}
+
+int TrayIcon::Size() {
+  const int size = GetSystemMetrics(SM_CXSMICON);
+  return size > 0 ? size : 16;
+}
+
+int TrayIcon::GaugeRows() {
+  return TrayGaugeRows(Size());
+}
+
+bool TrayIcon::Add(HWND window, UINT message) {
+  window_ = window;
+  message_ = message;
+  if (icon_ == nullptr && picture_) icon_ = DrawTrayIcon(*picture_, Size());
+  // A shell that still has it (the message also comes when only the screen changed) refuses
+  // a second add, and takes it as a change.
+  constexpr UINT kAll = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  shown_ = Notify(NIM_ADD, kAll) || Notify(NIM_MODIFY, kAll);
+  return shown_;
+}
+
+void TrayIcon::Update(const std::wstring& tip, const TrayPicture& picture) {
+  UINT changed = 0;
+  if (tip != tip_) {
+    tip_ = tip;
+    changed |= NIF_TIP;
+  }
+  if (!picture_ || picture != *picture_) {
+    HICON icon = DrawTrayIcon(picture, Size());
+    if (icon != nullptr) {  // otherwise the old picture stays and is tried again next time
+      if (icon_ != nullptr) DestroyIcon(icon_);
+      icon_ = icon;
+      picture_ = picture;
+      changed |= NIF_ICON;
+    }
+  }
+  if (shown_ && changed != 0) Notify(NIM_MODIFY, changed);
+}
+
+void TrayIcon::Remove() noexcept {
+  if (shown_) Notify(NIM_DELETE, 0);
+  shown_ = false;
+  if (icon_ != nullptr) DestroyIcon(icon_);
+  icon_ = nullptr;
+  picture_.reset();
+}
+
+// The structure as Windows 2000 and later know it: a 128-character tip, no balloon icon.
+bool TrayIcon::Notify(DWORD action, UINT flags) {
+  const NotifyIconFunction notify = ShellNotifyIcon();
+  if (notify == nullptr || window_ == nullptr) return false;
+  NOTIFYICONDATAW data{};
+  data.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  data.hWnd = window_;
+  data.uID = kIconId;
+  data.uFlags = flags;
+  data.uCallbackMessage = message_;
+  data.hIcon = icon_;
+  const std::size_t length = std::min(tip_.size(), std::size(data.szTip) - 1);
+  std::copy_n(tip_.begin(), length, data.szTip);
+  return notify(action, &data) != FALSE;
+}
+
+UINT TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  return message;
+}
+
+}  // namespace pelliton

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "ui/tray_status.h"
+
+namespace pelliton {
+
+// The message that the icon sends its window.
+inline constexpr UINT kTrayIconMessage = WM_APP + 3;
+
+// The meter's icon in the notification area: the picture that the program draws, a tip, and
+// mouse messages sent to the window as `message` (lParam: the mouse message). The shell is
+// reached through shell32 loaded when first needed; without it, or without a notification
+// area, Add fails and the icon is not shown.
+class TrayIcon {
+ public:
+  TrayIcon() = default;
+  ~TrayIcon();
+  TrayIcon(const TrayIcon&) = delete;
+  TrayIcon& operator=(const TrayIcon&) = delete;
+
+  // Adds the icon, or adds it again after the shell restarted; whether it is shown now.
+  bool Add(HWND window, UINT message);
+  // Changes what the icon shows; the picture is drawn again only when it changes, and the
+  // shell is told only of what changed.
+  void Update(const std::wstring& tip, const TrayPicture& picture);
+  void Remove() noexcept;
+  bool Shown() const { return shown_; }
+  // The picture's size in pixels and the rows of its gauge.
+  static int Size();
+  static int GaugeRows();
+
+ private:
+  bool Notify(DWORD action, UINT flags);
+
+  HWND window_ = nullptr;
+  UINT message_ = 0;
+  bool shown_ = false;
+  std::wstring tip_;
+  std::optional<TrayPicture> picture_;
+  HICON icon_ = nullptr;
+};
+
+// The message the shell sends every top-level window when it has started again.
+UINT TaskbarCreatedMessage();
+
+}  // namespace pelliton

@@ -1,0 +1,43 @@
+#include "ui/tray_status.h"
+
+#include <algorithm>
+
+#include "metering/allowance.h"
+
+namespace pelliton {
+
+namespace {
+
+constexpr std::string_view kBetweenTexts = " | ";
+constexpr std::string_view kCut = "...";
+
+}  // namespace
+
+TrayStatus TrayStatusOf(const MeterState& state, const LocalDateTime& now, const Locale& locale) {
+  if (!state.DataCap || state.DataCap->capMB == 0) return {};
+  return {AllowanceSummary(state, *state.DataCap, now, locale),
+          UsedPercent(state.TotalDataKB, *state.DataCap)};
+}
+
+std::string TrayTip(std::string_view label1, std::string_view label2, std::string_view label3,
+                    std::string_view allowanceLine, std::size_t limit) {
+  std::string tip;
+  tip.append(label1).append(kBetweenTexts).append(label2).append(kBetweenTexts).append(label3);
+  if (tip.size() > limit) {
+    if (limit < kCut.size()) return std::string(kCut.substr(0, limit));
+    return tip.substr(0, limit - kCut.size()).append(kCut);
+  }
+  if (!allowanceLine.empty() && tip.size() + 1 + allowanceLine.size() <= limit) {
+    tip.append("\n").append(allowanceLine);
+  }
+  return tip;
+}
+
+TrayPicture TrayPictureOf(const TrayStatus& status, std::int32_t color, int rows) {
+  if (!status.usedPercent) return {.color = color};
+  const std::uint64_t percent = std::min<std::uint64_t>(*status.usedPercent, 100);
+  const int filled = static_cast<int>(percent * static_cast<std::uint64_t>(std::max(rows, 0)) / 100);
+  return {.gauge = true, .filledRows = filled, .full = *status.usedPercent >= 100, .color = color};
+}
+
+}  // namespace pelliton
