@@ -26,7 +26,8 @@
 #define IDM_WEB_SITE 211
 #define IDM_ABOUT 212
 #define IDM_DATA_CAP 213
-#define IDM_SHOW_METER 214
+#define IDM_USAGE_HISTORY 214
+#define IDM_SHOW_METER 215
 
 // Connection selection dialog ("Select Appropriate Connection").
 #define IDC_CONN_LABEL1 301
@@ -51,6 +52,10 @@
 #define IDC_CAP_LINE3 337
 #define IDC_CAP_LABEL1 338
 #define IDC_CAP_LABEL2 339
+// The cycle's total corrected to the provider's figure: "Used so far this cycle".
+#define IDC_CAP_LABEL3 340
+#define IDC_CAP_EDIT3 341
+#define IDC_CAP_PROBLEM3 342
 
 // The maker's web site: caption of the menu item and target of the shell's "open". A
 // reserved name, so that the command can never send anybody to a site we do not control.
@@ -61,3 +66,14 @@
 #define IDC_STAT_LABEL1 401
 #define IDC_STAT_STATICTEXT1 402
 #define IDC_STAT_BITBTN1 403
+
+// Usage history window ("Usage History"): the cycle's line above the chart, the chosen day's
+// line under it, the buttons, the day chart (it takes the focus) and the hour chart.
+#define IDC_HIST_CYCLE 411
+#define IDC_HIST_DAY 412
+#define IDC_HIST_EARLIER 413
+#define IDC_HIST_LATER 414
+#define IDC_HIST_EXPORT 415
+#define IDC_HIST_CLOSE 416
+#define IDC_HIST_CHART 417
+#define IDC_HIST_HOURS 418

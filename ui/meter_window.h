@@ -25,6 +25,7 @@ enum class MenuItem {
   WebSite1,
   About1,
   DataCap1,
+  UsageHistory1,
   ShowMeter1,
 };
 
@@ -123,6 +124,7 @@ class Dialogs {
   virtual void ShowDisplaySizeDialog() = 0;
   virtual void ShowStatisticsWindow() = 0;
   virtual void ShowDataCapDialog() = 0;
+  virtual void ShowUsageHistoryWindow() = 0;
 };
 
 // Everything the meter window's handlers work with besides MeterState.

@@ -152,6 +152,7 @@ class FakeDialogs : public Dialogs {
   void ShowDisplaySizeDialog() override { shown.push_back("DisplaySize"); }
   void ShowStatisticsWindow() override { shown.push_back("Statistics"); }
   void ShowDataCapDialog() override { shown.push_back("DataCap"); }
+  void ShowUsageHistoryWindow() override { shown.push_back("UsageHistory"); }
   int connectionShowings = 0;
   std::function<void()> onConnectionDialog;
   std::vector<std::string> shown;  // every other window shown, in order

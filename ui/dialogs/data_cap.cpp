@@ -1,22 +1,44 @@
 #include "ui/dialogs/data_cap.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "metering/allowance.h"
+#include "metering/usage_history.h"
 
 namespace pelliton {
 
 namespace {
 
+// The cycle's total as the user enters it, in GB as the allowance is; nothing when empty.
+struct UsedEntry {
+  std::optional<std::uint32_t> totalKB;
+  std::string problem;
+};
+
+UsedEntry ParseUsedGB(std::string_view text, char decimal) {
+  if (text.find_first_not_of(" \t") == std::string_view::npos) return {};
+  const AllowanceEntry entry = ParseAllowanceGB(text, decimal);
+  if (!entry.problem.empty()) return {std::nullopt, entry.problem};
+  const std::uint64_t kilobytes = std::uint64_t{entry.capMB} * 1024;
+  return {static_cast<std::uint32_t>(std::min<std::uint64_t>(kilobytes, UINT32_MAX)), {}};
+}
+
 struct Entries {
   AllowanceEntry allowance;
   WarningEntry warning;
-  bool Good() const { return allowance.problem.empty() && warning.problem.empty(); }
+  UsedEntry used;
+  bool Good() const {
+    return allowance.problem.empty() && warning.problem.empty() && used.problem.empty();
+  }
 };
 
 Entries Read(const DataCapDialogView& view, const Locale& locale) {
-  return {ParseAllowanceGB(view.AllowanceText(), locale.NumberSeparators().decimal),
-          ParseWarningPercent(view.WarningText())};
+  const char decimal = locale.NumberSeparators().decimal;
+  return {ParseAllowanceGB(view.AllowanceText(), decimal), ParseWarningPercent(view.WarningText()),
+          ParseUsedGB(view.UsedText(), decimal)};
 }
 
 }  // namespace
@@ -35,6 +57,7 @@ void TDataCapForm::FormActivate() {
 void TDataCapForm::EditChange() {
   const Entries entries = Read(view_, locale_);
   view_.SetProblems(entries.allowance.problem, entries.warning.problem);
+  view_.SetUsedProblem(entries.used.problem);
   view_.SetOkEnabled(entries.Good());
 }
 
@@ -45,6 +68,9 @@ bool TDataCapForm::BitBtn1Click() {
                                              locale_.NumberSeparators().decimal);
   if (entered.capMB != shown_.capMB || entered.warningPercent != shown_.warningPercent)
     StoreAllowance(ports_.state, ports_.store, entered.capMB, entered.warningPercent);
+  if (entries.used.totalKB) {
+    CorrectCycleTotal(ports_.state, ports_.store, ports_.clock.Now(), *entries.used.totalKB);
+  }
   return true;
 }
 

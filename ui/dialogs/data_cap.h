@@ -22,6 +22,9 @@ class DataCapDialogView {
   virtual void SetProblems(std::string_view allowance, std::string_view warning) = 0;
   virtual void SetCycleLines(const std::vector<std::string>& lines) = 0;
   virtual void SetOkEnabled(bool enabled) = 0;
+  // "Used so far this cycle" in GB; empty leaves the cycle's total as it is.
+  virtual std::string UsedText() const = 0;
+  virtual void SetUsedProblem(std::string_view problem) = 0;
 };
 
 // The handlers of the data cap dialog. A new instance goes with every showing; nothing is
@@ -34,8 +37,9 @@ class TDataCapForm {
   void FormActivate();
   // An entry changed: OK only while both are good.
   void EditChange();
-  // Stores both entries when they are good; false leaves the dialog open. An entry left as
-  // it was shown keeps the stored value; with both left so, nothing is stored.
+  // Stores both entries when they are good (an entry left as it was shown keeps the stored
+  // value; with both left so, nothing is stored), then sets the cycle's total to a used amount
+  // given (CorrectCycleTotal); false leaves the dialog open.
   bool BitBtn1Click();
   // Raises the meter as Stay On Top says (RaiseMeter) once the dialog is gone.
   void FormDestroy();

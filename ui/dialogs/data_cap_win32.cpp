@@ -19,16 +19,19 @@ constexpr wchar_t kCaption[] = L"Monthly Data Cap";
 // The layout, in pixels at 96 DPI: the entries and the cycle's lines framed on the left, the
 // buttons on the right.
 constexpr int kClientWidth = 481;
-constexpr int kClientHeight = 169;
-constexpr LayoutRect kBevel2{8, 8, 377, 153};
-constexpr LayoutRect kBevel4{392, 8, 81, 153};
+constexpr int kClientHeight = 209;
+constexpr LayoutRect kBevel2{8, 8, 377, 193};
+constexpr LayoutRect kBevel4{392, 8, 81, 193};
 constexpr LayoutRect kLabel1{16, 20, 240, 13};
 constexpr LayoutRect kEdit1{264, 16, 105, 21};
 constexpr LayoutRect kProblem1{16, 38, 353, 13};
 constexpr LayoutRect kLabel2{16, 60, 240, 13};
 constexpr LayoutRect kEdit2{264, 56, 105, 21};
 constexpr LayoutRect kProblem2{16, 78, 353, 13};
-constexpr LayoutRect kLines[] = {{16, 100, 361, 13}, {16, 118, 361, 13}, {16, 136, 361, 13}};
+constexpr LayoutRect kLabel3{16, 100, 240, 13};
+constexpr LayoutRect kEdit3{264, 96, 105, 21};
+constexpr LayoutRect kProblem3{16, 118, 353, 13};
+constexpr LayoutRect kLines[] = {{16, 140, 361, 13}, {16, 158, 361, 13}, {16, 176, 361, 13}};
 constexpr LayoutRect kBitBtn1{400, 24, 65, 25};
 constexpr LayoutRect kBitBtn2{400, 56, 65, 25};
 constexpr wchar_t kFontFace[] = L"MS Sans Serif";
@@ -57,6 +60,8 @@ class DataCapView final : public DataCapDialogView {
       SetText(IDC_CAP_LINE1 + static_cast<int>(i), i < lines.size() ? lines[i] : "");
   }
   void SetOkEnabled(bool enabled) override { EnableWindow(GetDlgItem(dialog_, IDOK), enabled); }
+  std::string UsedText() const override { return Text(IDC_CAP_EDIT3); }
+  void SetUsedProblem(std::string_view problem) override { SetText(IDC_CAP_PROBLEM3, problem); }
 
  private:
   std::string Text(int id) const {
@@ -104,7 +109,7 @@ class DataCapDialog final : public ModalDialog {
 void DataCapDialog::OnInitDialog() {
   formFont_ = CreateDialogFont(kFontFace, kFormFontHeight, dpi_);
   constexpr DWORD kEditStyle = WS_TABSTOP | ES_AUTOHSCROLL;
-  // Creation order is the tab order: Edit1, Edit2, BitBtn1, BitBtn2.
+  // Creation order is the tab order: Edit1, Edit2, Edit3, BitBtn1, BitBtn2.
   Child(L"STATIC", kTextStyle, 0, IDC_CAP_LABEL1, kLabel1,
         L"Allowance per cycle in GB (0 for none):");
   HWND edit1 = Child(L"EDIT", kEditStyle | WS_GROUP, WS_EX_CLIENTEDGE, IDC_CAP_EDIT1, kEdit1);
@@ -112,6 +117,9 @@ void DataCapDialog::OnInitDialog() {
   Child(L"STATIC", kTextStyle, 0, IDC_CAP_LABEL2, kLabel2, L"Warning level in percent (50 to 99):");
   Child(L"EDIT", kEditStyle, WS_EX_CLIENTEDGE, IDC_CAP_EDIT2, kEdit2);
   Child(L"STATIC", kProblemStyle, 0, IDC_CAP_PROBLEM2, kProblem2);
+  Child(L"STATIC", kTextStyle, 0, IDC_CAP_LABEL3, kLabel3, L"Used so far this cycle in GB:");
+  Child(L"EDIT", kEditStyle, WS_EX_CLIENTEDGE, IDC_CAP_EDIT3, kEdit3);
+  Child(L"STATIC", kProblemStyle, 0, IDC_CAP_PROBLEM3, kProblem3);
   for (std::size_t i = 0; i < std::size(kLines); ++i)
     Child(L"STATIC", kTextStyle, 0, IDC_CAP_LINE1 + static_cast<int>(i), kLines[i]);
   CreateBitButton(dialog_, IDOK, L"OK", ButtonGlyph::Ok, kBitBtn1, dpi_, formFont_.Get(),
@@ -132,7 +140,7 @@ INT_PTR DataCapDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return OnCommand(wParam);
     case WM_CTLCOLORSTATIC: {
       const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-      if (id != IDC_CAP_PROBLEM1 && id != IDC_CAP_PROBLEM2) return FALSE;
+      if (id != IDC_CAP_PROBLEM1 && id != IDC_CAP_PROBLEM2 && id != IDC_CAP_PROBLEM3) return FALSE;
       return ControlColours(reinterpret_cast<HDC>(wParam), kProblemColor);
     }
     case WM_PAINT:
@@ -145,7 +153,8 @@ INT_PTR DataCapDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // OK closes only with good entries: Enter reaches it also while it is disabled.
 INT_PTR DataCapDialog::OnCommand(WPARAM wParam) {
   const int id = LOWORD(wParam);
-  if ((id == IDC_CAP_EDIT1 || id == IDC_CAP_EDIT2) && HIWORD(wParam) == EN_CHANGE) {
+  const bool entry = id == IDC_CAP_EDIT1 || id == IDC_CAP_EDIT2 || id == IDC_CAP_EDIT3;
+  if (entry && HIWORD(wParam) == EN_CHANGE) {
     form_->EditChange();
   } else if (id == IDOK) {
     if (form_->BitBtn1Click()) EndDialog(dialog_, IDOK);

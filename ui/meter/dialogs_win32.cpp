@@ -5,6 +5,7 @@
 #include "ui/dialogs/data_cap_win32.h"
 #include "ui/dialogs/display_size_win32.h"
 #include "ui/dialogs/monthly_stat_win32.h"
+#include "ui/dialogs/usage_window_win32.h"
 #include "ui/meter/about_win32.h"
 #include "ui/meter/modal_scope_win32.h"
 
@@ -39,6 +40,11 @@ void Win32Dialogs::ShowStatisticsWindow() {
 void Win32Dialogs::ShowDataCapDialog() {
   const MeterModalScope modal(meter_);
   pelliton::ShowDataCapDialog(owner_, meter_, ports_, locale_);
+}
+
+void Win32Dialogs::ShowUsageHistoryWindow() {
+  const MeterModalScope modal(meter_);
+  pelliton::ShowUsageHistoryWindow(owner_, meter_, ports_, locale_);
 }
 
 }  // namespace pelliton

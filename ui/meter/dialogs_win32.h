@@ -20,6 +20,7 @@ class Win32Dialogs final : public Dialogs {
   void ShowDisplaySizeDialog() override;
   void ShowStatisticsWindow() override;
   void ShowDataCapDialog() override;
+  void ShowUsageHistoryWindow() override;
 
  private:
   HWND owner_;

@@ -31,6 +31,7 @@ constexpr MenuResource kMenu[] = {
     {IDM_WEB_SITE, L"" PELLITON_WEB_SITE},
     {IDM_ABOUT, L"About"},
     {IDM_DATA_CAP, L"Monthly Data Cap"},
+    {IDM_USAGE_HISTORY, L"Usage History"},
     {IDM_SHOW_METER, L"Show Meter"},
 };
 constexpr MenuItem kLastItem = MenuItem::ShowMeter1;

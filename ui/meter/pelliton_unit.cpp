@@ -143,6 +143,8 @@ void TPellitonForm::MenuCommand(MenuItem item) {
       return About1Click();
     case MenuItem::DataCap1:
       return DataCap1Click();
+    case MenuItem::UsageHistory1:
+      return UsageHistory1Click();
     case MenuItem::ShowMeter1:
       return ShowMeter1Click();
   }
@@ -162,6 +164,10 @@ void TPellitonForm::DisplayFontSize1Click() {
 
 void TPellitonForm::DataCap1Click() {
   ports_.dialogs.ShowDataCapDialog();
+}
+
+void TPellitonForm::UsageHistory1Click() {
+  ports_.dialogs.ShowUsageHistoryWindow();
 }
 
 void TPellitonForm::ChangeNetworkAdaptor1Click() {

@@ -51,6 +51,7 @@ class TPellitonForm {
   void CycleDate1Click();
   void DisplayFontSize1Click();
   void DataCap1Click();
+  void UsageHistory1Click();
 
   // The window option commands (option_commands.cpp).
   void StayOnTop1Click();

@@ -23,6 +23,7 @@ constexpr MenuEntry kExpectedMenu[] = {
     {IDM_WEB_SITE, L"" PELLITON_WEB_SITE},
     {IDM_ABOUT, L"About"},
     {IDM_DATA_CAP, L"Monthly Data Cap"},
+    {IDM_USAGE_HISTORY, L"Usage History"},
     {IDM_SHOW_METER, L"Show Meter"},
 };
 constexpr int kItems = static_cast<int>(std::size(kExpectedMenu));
