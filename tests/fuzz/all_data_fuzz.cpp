@@ -106,15 +106,22 @@ void CheckRollOver(FuzzedDataProvider& input) {
   state.TodayMonth = today.Month;
   state.AllData = Text(input, 1000);
 
+  const std::u16string before = state.AllData;
   RollOver(meter, today);
-  Check(state.AllData.size() <= kAllDataMaxLength);
-  Check(store.Get("AllData") == locale.Narrow(state.AllData));
-  const std::u16string date = FormatCycleDate(today, locale);
-  Check(state.AllData.compare(0, date.size(), date) == 0);
+  std::vector<std::string> restart{"TotalData", "Seconds", "Minutes", "Hours", "CycleStart",
+                                   "LastMonth"};
+  if (state.AllData == before && store.WrittenNames() == restart) {
+    // The head already stands in this cycle: the cycle was recorded by a rollover cut short.
+  } else {
+    Check(state.AllData.size() <= kAllDataMaxLength);
+    Check(store.Get("AllData") == locale.Narrow(state.AllData));
+    const std::u16string date = FormatCycleDate(today, locale);
+    Check(state.AllData.compare(0, date.size(), date) == 0);
+    restart.insert(restart.begin(), "AllData");
+    Check(store.WrittenNames() == restart);
+  }
   Check(state.TotalDataKB == 0 && state.Seconds == 0 && state.Minutes == 0 && state.Hours == 0);
   Check(state.LastMonth == today.Month);
-  Check(store.WrittenNames() == std::vector<std::string>{"AllData", "TotalData", "LastMonth",
-                                                         "Seconds", "Minutes", "Hours"});
 }
 
 std::string Narrow(FuzzedDataProvider& input, std::size_t maxLength) {
