@@ -237,8 +237,6 @@ TEST(StartUpEnded, AStartWithoutAConnectionNameAsksForOne) {
 }
 
 TEST_F(FormTest, TheUsageHistoryIsReadWhenStartUpHasEnded) {
-  SetInstalled();
-  store.Set("NetworkType", "eth0");
   store.Set("UsageDays", "20261201 20261201,5,5");
   form.StartUpEnded();
   EXPECT_EQ(state.History.Days().size(), 1u);
