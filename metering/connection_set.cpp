@@ -122,6 +122,8 @@ void AdoptSet(MeterState& state, const std::vector<ConnectionId>& set) {
   state.NetworkType = set.front().description;
   state.Connections = set;
   state.SetUnsaved = false;
+  // The first one's row is kept 8-bit; one counting further down is found afresh.
+  if (links.front().row > 255) links.front().bound = false;
   if (!links.front().bound) state.AdapterRow = kUnlocatedRow;
   SetLinks(state, links);
 }
