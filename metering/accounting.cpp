@@ -102,6 +102,20 @@ Traffic CountGrowth(LinkState& link, const SourceReading& reading) {
   return growth;
 }
 
+// A row that reads 0 received and 0 sent while the link holds readings of both gives none:
+// the system reads so a row it keeps under a name that is gone (a renamed link, until the
+// table is read afresh). Taking it as the base would count the link's whole counters again
+// once the real row is back, so the link keeps its readings and counts nothing until the row
+// reads again. A counter that really started again reads above zero at a later tick and
+// counts from there.
+bool GivesNoReading(const LinkState& link, const SourceReading& reading) {
+  const bool zeros = reading.downOctets32 == 0 && reading.upOctets32 == 0 &&
+                     (!reading.wide || (reading.downOctets == 0 && reading.upOctets == 0));
+  const bool holds = (link.prevDownKB != 0 && link.prevUpKB != 0) ||
+                     (link.prevDownKB64 != 0 && link.prevUpKB64 != 0);
+  return zeros && holds;
+}
+
 Readings LinkReadings(const LinkState& link) {
   if (link.has64) return {link.index64, true, link.prevDownKB64, link.prevUpKB64};
   return {link.index64, false, link.prevDownKB, link.prevUpKB};
@@ -161,7 +175,7 @@ void CountBoundLinks(MeterContext& meter, SetTick& tick, const std::vector<Sourc
       link.bound = false;
       continue;
     }
-    Add(tick.growth, CountGrowth(link, rows[link.row]));
+    if (!GivesNoReading(link, rows[link.row])) Add(tick.growth, CountGrowth(link, rows[link.row]));
     tick.counted = true;
     if (i == 0) {
       meter.state.CurDownKB = link.prevDownKB;
@@ -177,6 +191,13 @@ void BindLink(MeterContext& meter, SetTick& tick, LinkState& link, const SourceR
               std::size_t at) {
   if (!tick.counted && !tick.bound)
     LoadDataValuesFromRegistry(meter.state, meter.store, meter.locale);
+  if (GivesNoReading(link, row)) {  // bound again on the readings it holds
+    link.bound = true;
+    link.row = static_cast<std::uint32_t>(at);
+    tick.bound = true;
+    tick.boundUp = tick.boundUp || row.connected;
+    return;
+  }
   const bool fresh = link.fresh;
   link = {.bound = true,
           .row = static_cast<std::uint32_t>(at),

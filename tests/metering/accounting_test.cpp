@@ -586,6 +586,26 @@ TEST_F(Connections, AKillBetweenWritesLosesAtMostOneTickOfEach) {
   }
 }
 
+// A renamed link that the system still lists under its old name, with counters of zero (up
+// or down), until the table is read afresh under the new name: its traffic counts once.
+TEST_F(Connections, ARowReadingZerosKeepsTheLinksReadings) {
+  Grow(1, 50, 5);
+  GetConnectedState(meter);
+  const IfRow real = table.rows[1];
+  for (std::uint32_t status : {kUp, 2u, kUp}) {
+    table.rows[1].dwInOctets = table.rows[1].dwOutOctets = 0;
+    table.rows[1].dwOperStatus = status;
+    GetConnectedState(meter);
+  }
+  EXPECT_EQ(state.TotalDataKB, 100u);
+  EXPECT_EQ(store.Get("LastDown"), "50");  // a later start counts from the readings it had
+  table.rows[1] = real;
+  std::memcpy(table.rows[1].bDescr, "eth1", 4);
+  Grow(1, 7, 1);
+  GetConnectedState(meter);
+  EXPECT_EQ(state.TotalDataKB, 108u);
+}
+
 TEST_F(Connections, AStartCountsWhatPassedOnEachSinceTheStoredReadings) {
   const std::pair<const char*, std::uint32_t> cases[] = {{"3 32 70 7", 33}, {"3 32 95 7", 103},
                                                          {"3 48 70 7", 11}, {"3 32 70", 11},
