@@ -4,6 +4,7 @@
 
 #include "metering/accounting.h"
 #include "metering/allowance.h"
+#include "metering/connection_set.h"
 #include "metering/loader.h"
 #include "metering/readings.h"
 #include "metering/tick.h"
@@ -186,6 +187,7 @@ void TPellitonForm::ChangeNetworkAdaptor1Click() {
   ports_.dialogs.ShowConnectionDialog();
   if (state_.DialogAccepted) {
     ForgetReadings(state_, ports_.store);
+    MeterNetworkTypeAlone(state_, ports_.store);
     RestartCycle(meter_, ports_.clock.Now());
     state_.AdapterRow = kUnlocatedRow;
     state_.NetworkType = ReadValueText(ports_.store, stored::NetworkType);
@@ -202,6 +204,7 @@ void TPellitonForm::StartUpEnded() {
   if (!state_.DialogAccepted) return;
   // Nothing was counted without a connection: the readings of an earlier one go.
   ForgetReadings(state_, ports_.store);
+  MeterNetworkTypeAlone(state_, ports_.store);
   state_.NetworkType = ReadValueText(ports_.store, stored::NetworkType);
   state_.AdapterRow = kUnlocatedRow;
   state_.AdapterBound = false;
