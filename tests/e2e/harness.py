@@ -258,6 +258,16 @@ class Links:
              f"TCP-LISTEN:{ECHO_PORT},fork,reuseaddr", "PIPE"],
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             start_new_session=True, preexec_fn=_die_with_parent)
+        deadline = time.monotonic() + 10
+        for address in self.addresses:  # the server answers on every link
+            while True:
+                try:
+                    socket.create_connection((address, ECHO_PORT), timeout=2).close()
+                    break
+                except OSError:
+                    if time.monotonic() > deadline or self.echo.poll() is not None:
+                        raise
+                    time.sleep(0.05)
 
     def _in_namespace(self, *args):
         run(["ip", "netns", "exec", self.namespace, *args], timeout=20)
@@ -279,25 +289,25 @@ class Links:
         found = {}
         with open("/proc/net/dev") as f:
             for line in f:
-                name, _, rest = line.partition(":")
-                fields = rest.split()
-                found[name.strip()] = int(fields[0]), int(fields[8])
+                name, colon, rest = line.partition(":")
+                if colon:
+                    fields = rest.split()
+                    found[name.strip()] = int(fields[0]), int(fields[8])
         return [found[name] for name in self.names]
 
     def traffic(self, i, nbytes, timeout=10):
-        """nbytes to the echo server over link i and back again."""
+        """nbytes to the echo server over link i and back again, 64 KB at a time (each back
+        before the next goes: few bytes in flight on a busy machine)."""
+        block = b"\x5a" * (1 << 16)
         with socket.create_connection((self.addresses[i], ECHO_PORT), timeout=timeout) as conn:
-            sender = threading.Thread(target=conn.sendall, args=(b"\x5a" * nbytes,), daemon=True)
-            sender.start()
-            got = 0
-            while got < nbytes:
-                chunk = conn.recv(1 << 20)
-                if not chunk:
-                    break
-                got += len(chunk)
-            sender.join(timeout)
-        if got != nbytes:
-            raise RuntimeError(f"link {i} echoed {got} of {nbytes} bytes")
+            for _ in range(nbytes // len(block)):
+                conn.sendall(block)
+                got = 0
+                while got < len(block):
+                    chunk = conn.recv(len(block) - got)
+                    if not chunk:
+                        raise RuntimeError(f"link {i}: the echo server hung up")
+                    got += len(chunk)
 
     def keep_busy(self, stop, links, nbytes=1 << 19, pause=0.25):
         """Moves nbytes over each of `links` every `pause` seconds until `stop` is set."""
@@ -510,14 +520,23 @@ class Env:
     def restart_display(self, screens):
         """The prefix's server, driver and program ended, and the server and driver started
         again with the same prefix on a new display of `screens` screens (a monitor gone)."""
-        self.kill_pelliton()
-        self.driver.close()
-        for flag in ("-k", "-w"):
-            run([WINESERVER, flag], env=self.wine_env(), timeout=30, check=False)
+        self._stop_wine()
         self._stop_display()
         self.screens = screens
         self._start_display()
         self._start_wine()
+
+    def restart_wine(self):
+        """The prefix's server, driver and program ended, and the server and driver started
+        again: what Wine keeps of the network interfaces is read afresh."""
+        self._stop_wine()
+        self._start_wine()
+
+    def _stop_wine(self):
+        self.kill_pelliton()
+        self.driver.close()
+        for flag in ("-k", "-w"):
+            run([WINESERVER, flag], env=self.wine_env(), timeout=30, check=False)
 
     def _start_display(self):
         read_fd, write_fd = os.pipe()
