@@ -149,6 +149,7 @@ LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case kFirstActivation:
       if (!activated_) {
         activated_ = true;
+        Guarded([this] { AddTrayIcon(); });
         Guarded([this] { Notify([](MeterEvents& events) { events.FormActivate(); }); });
         Notify([](MeterEvents& events) { events.StartUpEnded(); });
       }
@@ -208,9 +209,10 @@ void Win32MeterWindow::OnTimer1() {
   tickOrItsErrorUp_ = false;
 }
 
-// The picture is up to date from creation on: the window shows it at once.
+// The picture is up to date from creation on: the window shows it at once. The icon in the
+// notification area (the shell's library loaded, the shell asked) waits for the first
+// activation, after the window has been painted.
 void Win32MeterWindow::ShowAndActivate() {
-  AddTrayIcon();
   ShowWindow(window_, SW_SHOWNORMAL);
   SetForegroundWindow(window_);
   PostMessageW(window_, kFirstActivation, 0, 0);

@@ -56,7 +56,8 @@ class Win32MeterWindow final : public MeterWindow {
   int Dpi() const { return dpi_; }
 
   void SetEvents(MeterEvents* events) { events_ = events; }
-  // Shows the window in the foreground and posts its first activation.
+  // Shows the window in the foreground and posts its first activation, which adds the icon
+  // in the notification area.
   void ShowAndActivate();
   // Tests only: how many times the picture has been made and shown.
   int RepaintsForTesting() const { return repaints_; }
