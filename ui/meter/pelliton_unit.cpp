@@ -147,6 +147,8 @@ void TPellitonForm::MenuCommand(MenuItem item) {
       return DataCap1Click();
     case MenuItem::UsageHistory1:
       return UsageHistory1Click();
+    case MenuItem::MeteredConnections1:
+      return MeteredConnections1Click();
     case MenuItem::ShowMeter1:
       return ShowMeter1Click();
   }
@@ -170,6 +172,10 @@ void TPellitonForm::DataCap1Click() {
 
 void TPellitonForm::UsageHistory1Click() {
   ports_.dialogs.ShowUsageHistoryWindow();
+}
+
+void TPellitonForm::MeteredConnections1Click() {
+  ports_.dialogs.ShowMeteredConnectionsDialog();
 }
 
 void TPellitonForm::ChangeNetworkAdaptor1Click() {
