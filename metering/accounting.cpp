@@ -8,6 +8,7 @@
 #include "metering/data_quantity.h"
 #include "metering/loader.h"
 #include "metering/readings.h"
+#include "metering/router_meter.h"
 #include "metering/usage_history.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
@@ -101,29 +102,8 @@ void CountGrowth(MeterContext& meter, const IfRow& row) {
 }
 
 std::uint8_t CountConnectedTick(MeterContext& meter, const IfRow& row) {
-  MeterState& state = meter.state;
   CountGrowth(meter, row);
-  // More than 4,294,967,295 KB in a cycle: the total stays there and the time goes on.
-  state.TotalDataKB =
-      SaturatedAdd(SaturatedAdd(state.TotalDataKB, state.DownDeltaKB), state.UpDeltaKB);
-  CarryConnectedTime(state);
-
-  // The readings go first: a kill before "TotalData" loses this tick's growth, and the next
-  // start counts on from these readings, so nothing is counted twice. The usage history
-  // comes between the two and takes the tick back when "TotalData" lacks it.
-  KeepReadings(meter);
-  RecordUsage(meter, state.DownDeltaKB, state.UpDeltaKB);
-  WriteValueNumber(meter.store, stored::TotalData, state.TotalDataKB);
-  WriteValueNumber(meter.store, stored::Seconds, state.Seconds);
-  WriteValueNumber(meter.store, stored::Minutes, state.Minutes);
-  WriteValueNumber(meter.store, stored::Hours, state.Hours);
-
-  const std::string total = TotalText(meter);
-  const std::string speed = SpeedText(state);
-  meter.view.SetLabel1(state.ShuffleOn ? speed : total);
-  meter.view.SetLabel2(state.ShuffleOn ? total : speed);
-  meter.view.SetLabel3(TimeText(state));
-  return 1;
+  return AddCountedTick(meter, meter.state.DownDeltaKB, meter.state.UpDeltaKB, KeepReadings);
 }
 
 std::uint8_t AccountKnownRow(MeterContext& meter, const Snapshot& snapshot) {
@@ -179,15 +159,48 @@ std::uint8_t SearchRow(MeterContext& meter, const Snapshot& snapshot) {
 
 }  // namespace
 
+std::uint8_t AddCountedTick(MeterContext& meter, std::uint64_t downKB, std::uint64_t upKB,
+                            void (*keep)(MeterContext&)) {
+  MeterState& state = meter.state;
+  // More than 4,294,967,295 KB in a cycle: the total stays there and the time goes on.
+  state.TotalDataKB = SaturatedAdd(SaturatedAdd(state.TotalDataKB, downKB), upKB);
+  CarryConnectedTime(state);
+
+  // The readings go first: a kill before "TotalData" loses this tick's growth, and the next
+  // start counts on from these readings, so nothing is counted twice. The usage history
+  // comes between the two and takes the tick back when "TotalData" lacks it.
+  keep(meter);
+  RecordUsage(meter, downKB, upKB);
+  WriteValueNumber(meter.store, stored::TotalData, state.TotalDataKB);
+  WriteValueNumber(meter.store, stored::Seconds, state.Seconds);
+  WriteValueNumber(meter.store, stored::Minutes, state.Minutes);
+  WriteValueNumber(meter.store, stored::Hours, state.Hours);
+
+  const std::string total = TotalText(meter);
+  const std::string speed = SpeedText(state);
+  meter.view.SetLabel1(state.ShuffleOn ? speed : total);
+  meter.view.SetLabel2(state.ShuffleOn ? total : speed);
+  meter.view.SetLabel3(TimeText(state));
+  return 1;
+}
+
+std::uint8_t ShowDisconnected(MeterContext& meter) {
+  return Disconnected(meter);
+}
+
 std::uint8_t GetConnectedState(MeterContext& meter) {
   if (meter.state.FreezeOn) {
     // What passes while frozen is never counted, not even by a later start.
-    if (meter.state.Kept != MeterState::Keeping::Nothing) ForgetReadings(meter.state, meter.store);
+    if (meter.state.Kept != MeterState::Keeping::Nothing || meter.state.Router.Base()) {
+      ForgetReadings(meter.state, meter.store);
+      ForgetRouterReadings(meter.state, meter.store);
+    }
     meter.state.AdapterBound = false;
     ShowCode(meter, "FR");
     return 0;
   }
   try {
+    if (meter.router && !meter.state.NetworkRouter.empty()) return CountRouterTick(meter);
     Snapshot snapshot;
     Get_IfTableMIB(meter.table, snapshot);
     if (snapshot.empty()) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "metering/clock.h"
+#include "metering/router_counters.h"
 #include "metering/usage_history.h"
 
 namespace pelliton {
@@ -63,6 +64,14 @@ struct MeterState {
   std::uint8_t AdapterRow = 0;
 
   std::string NetworkType;  // description text of the chosen connection (system code page)
+
+  // The household's router when it is metered instead of this PC's connections: its UDN as
+  // "NetworkRouter" holds it (empty: not metered), and the counting of its counters.
+  std::string NetworkRouter;
+  RouterCounting Router;
+  std::uint64_t RouterDownOctets = 0;  // counted octets not yet a whole KB
+  std::uint64_t RouterUpOctets = 0;
+  std::string RouterNote;  // the tip's line while a counter of the router is stuck
 
   // History: a 12-character head date, then up to twelve 40-character records.
   std::u16string AllData;
