@@ -47,8 +47,8 @@ int RunProgram() {
   Win32Application app;
   Win32MeterWindow meter(app.Handle(), app);
   app.SetMeterWindow(meter.Handle());
-  Win32Dialogs dialogs(app.Handle(), meter.Handle(), {state, store, table, clock, app, meter},
-                       locale);
+  Win32Dialogs dialogs(app.Handle(), meter.Handle(),
+                       {state, store, table, clock, app, meter, &router}, locale);
   TPellitonForm form(state, {store, table, clock, locale, meter, app, dialogs, &router});
 
   bool supported = false;

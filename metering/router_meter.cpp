@@ -92,7 +92,7 @@ void ChooseRouter(MeterContext& meter, const std::string& udn) {
   ForgetRouterReadings(state, meter.store);
   ForgetReadings(state, meter.store);
   state.NetworkRouter = udn;
-  state.AdapterBound = false;
+  UnbindAll(state);  // every connection found afresh, from its present readings
 }
 
 std::string LoadNetworkRouter(SettingsStore& store) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_router.h"
 #include "metering/meter_fixture.h"
 #include "metering/router_counters.h"
 #include "metering/router_meter.h"
@@ -126,19 +127,6 @@ TEST(KeptRouter, RoundTripsAndRefusesDamage) {
                            "uuid:1 64 1 2 3 4", "uuid:1 64 1 -2 3", "uuid:1  64 1 2 3"})
     EXPECT_EQ(ParseKeptRouter(text), std::nullopt) << text;
 }
-
-// The router a tick reads, as the worker would have it.
-struct FakeRouter : RouterSource {
-  std::vector<RouterSighting> Found() override { return {}; }
-  void Follow(const std::string& udn) override { followed = udn; }
-  std::optional<RouterSighting> Latest() override { return latest; }
-  void Answer(std::uint64_t downKB, std::uint64_t upKB, std::uint64_t uptime, bool up = true) {
-    latest = RouterSighting{"uuid:1", "Home", "192.168.77.1",
-                            up,       0,      RouterSample{downKB * kKB, upKB * kKB, uptime, up}};
-  }
-  std::string followed;
-  std::optional<RouterSighting> latest;
-};
 
 class RouterMeterTest : public MeterTest {
  protected:
