@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fakes/fake_router.h"
+#include "metering/accounting.h"
 #include "metering/meter_fixture.h"
 #include "metering/router_counters.h"
 #include "metering/router_meter.h"
