@@ -2,10 +2,13 @@
 // CreateProcess to the moment the program's window is visible, and to the moment it has been
 // painted (visible, and neither it nor any child has a region waiting for WM_PAINT), by
 // polling from this process every millisecond with QueryPerformanceCounter. Each start is
-// ended with TerminateProcess once painted. The two programs alternate; one start of each
-// comes first and is not counted (it fills the file cache). Figures only.
+// ended with TerminateProcess once painted. The starts go in rounds: in each the two programs
+// take turns, the one that goes first alternating from round to round, and the round's ratio
+// is that of its two medians, so that a moment of load hits both sides of a ratio alike. One
+// start of each comes first and is not counted (it fills the file cache). Prints the medians
+// with their spread, each round's ratio and the median of those. Figures only.
 //
-//   pelliton_startup_bench RUNS PELLITON_EXE BARE_EXE
+//   pelliton_startup_bench RUNS PELLITON_EXE BARE_EXE   (RUNS starts of each)
 //
 // Pelliton must start without its first-run dialog (an installed store).
 
@@ -24,6 +27,7 @@ namespace {
 
 constexpr DWORD kStartLimitMs = 20000;
 constexpr DWORD kExitLimitMs = 10000;
+constexpr int kRounds = 5;
 
 struct Start {
   double visibleMs = -1;
@@ -113,10 +117,11 @@ double Median(std::vector<double> values) {
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-double MedianPainted(const Program& program) {
+// The median painted time of the starts from `first` on.
+double MedianPainted(const Program& program, std::size_t first = 0) {
   std::vector<double> painted;
-  for (const Start& start : program.starts)
-    painted.push_back(start.paintedMs);
+  for (std::size_t i = first; i < program.starts.size(); ++i)
+    painted.push_back(program.starts[i].paintedMs);
   return Median(painted);
 }
 
@@ -143,19 +148,34 @@ int wmain(int argc, wchar_t** argv) {
   const int runs = std::max(1, _wtoi(argv[1]));
   Program programs[] = {{"Pelliton.exe", argv[2], PELLITON_METER_CLASS, {}},
                         {"bare window", argv[3], PELLITON_BARE_CLASS, {}}};
-  for (int run = 0; run <= runs; ++run) {
-    for (Program& program : programs) {
-      if (!StartOnce(program)) return 1;
-      if (run == 0) program.starts.clear();  // the warm-up start
-    }
+  for (Program& program : programs) {  // the warm-up start
+    if (!StartOnce(program)) return 1;
+    program.starts.clear();
   }
-  std::printf("Start-up, CreateProcess to the first painted window (ms; %d starts each,\n", runs);
-  std::printf("alternating, after one uncounted start each):\n");
+  const int perRound = std::max(1, runs / kRounds);
+  std::vector<double> ratios;
+  for (int round = 0; round < kRounds; ++round) {
+    const std::size_t first = programs[0].starts.size();
+    for (int start = 0; start < perRound; ++start) {
+      for (int turn = 0; turn < 2; ++turn) {
+        if (!StartOnce(programs[(turn + round) % 2])) return 1;
+      }
+    }
+    ratios.push_back(MedianPainted(programs[0], first) / MedianPainted(programs[1], first));
+  }
+  std::printf("Start-up, CreateProcess to the first painted window (ms; %d rounds of %d starts\n",
+              kRounds, perRound);
+  std::printf("each, taking turns, after one uncounted start each):\n");
   std::printf("  %-14s %8s %8s %8s %10s %11s\n", "program", "median", "min", "max", "visible at",
               "seen unpainted");
   for (const Program& program : programs)
     Report(program);
   std::printf("  Pelliton.exe / bare window, median painted: %.2fx\n",
               MedianPainted(programs[0]) / MedianPainted(programs[1]));
+  std::printf("  by round:");
+  for (const double ratio : ratios)
+    std::printf(" %.2fx", ratio);
+  const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
+  std::printf("; median %.2fx (%.2fx to %.2fx)\n", Median(ratios), *low, *high);
   return 0;
 }

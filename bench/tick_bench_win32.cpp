@@ -2,29 +2,35 @@
 // platform calls such a tick cannot avoid: two GetIfTable calls and four value writes, each
 // opening and closing the settings key. Also the cost of the tick's one reading of the
 // 64-bit counters (GetIfEntry2) on its own, and of the two writes of the readings that a
-// later start counts from ("LastDown", "LastUp"), which the tick makes besides the four. Then
-// the connected tick with growth on every tick (a datagram over loopback before each, not
-// timed), once with an empty usage history and once with a full one (400 days, 168 hours),
-// which must cost the tick nothing more. Run it in a throwaway Wine prefix or user account:
-// it works in the real settings key and deletes that key at the end.
+// later start counts from ("LastDown", "LastUp"), which the tick makes besides the four.
 //
-//   pelliton_tick_bench [ticks]   (500 by default)
+// Then whether the tick's cost grows with the usage history: connected ticks with growth on
+// every tick (a datagram over loopback before each, not timed), in samples of many ticks
+// with an empty and a full history (400 days, 168 hours) taking turns, the one that goes
+// first alternating. Each run gives the median of its rounds' full/empty ratios and their
+// spread; three runs and the median of their ratios are printed. The write of the open
+// records alone is timed the same way, in a key with and without the full history, as is a
+// whole load of the full history. Run it in a throwaway Wine prefix or user account: it
+// works in the real settings key and deletes that key at the end.
+//
+//   pelliton_tick_bench [ticks] [history ticks]   (500 and 100 by default)
 
 #include <iphlpapi.h>
 #include <windows.h>
 #include <winsock2.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "bench/full_history.h"
 #include "metering/meter_context.h"
 #include "metering/readings.h"
 #include "metering/tick.h"
 #include "metering/usage_history.h"
-#include "metering/usage_text.h"
 #include "platform/if_table.h"
 #include "platform/registry_store.h"
 #include "platform/system_clock.h"
@@ -88,22 +94,6 @@ void BareTick(const std::string& key, int tick) {
   }
 }
 
-// A whole history of closed records in the stored forms, all before `today`.
-struct FullHistory {
-  explicit FullHistory(const LocalDateTime& today) {
-    UsageDate date{static_cast<std::uint16_t>(today.Year - 2), 1, 1};
-    days = DateToken(date);
-    for (std::size_t i = 0; i < kKeptDays; ++i, date = NextDay(date))
-      days += ' ' + DayToken({date, 123456789, 12345678, 0});
-    for (std::size_t i = 0; i < kKeptHours; ++i) {
-      if (i % 24 == 0 && i != 0) date = NextDay(date);
-      const HourUsage hour{date, static_cast<std::uint8_t>(i % 24), 1234567, 123456};
-      hours += (i == 0 ? "" : " ") + HourToken(hour);
-    }
-  }
-  std::string days, hours;
-};
-
 // Loopback traffic for the next tick to count, a datagram to a port nobody listens on.
 class Traffic {
  public:
@@ -130,11 +120,49 @@ class Traffic {
   sockaddr_in address_{};
 };
 
-// Connected ticks with growth, after loading the history that the store holds: only the
-// ticks themselves are timed.
-LONGLONG HistoryTicks(MeterContext& meter, const Traffic& traffic, int count) {
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// The median of a figure's rounds, and how far apart they lie.
+struct Rounds {
+  std::vector<double> empty, full, ratios;
+  void Add(double emptyUs, double fullUs) {
+    empty.push_back(emptyUs);
+    full.push_back(fullUs);
+    ratios.push_back(fullUs / emptyUs);
+  }
+  double Ratio() const { return Median(ratios); }
+  void Print(const char* what, int count) const {
+    const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
+    std::printf(
+        "  %-13s empty %8.1f us, full %8.1f us (medians of %zu rounds of %d); "
+        "full/empty %.3f (rounds %.3f to %.3f)\n",
+        what, Median(empty), Median(full), ratios.size(), count, Ratio(), *low, *high);
+  }
+};
+
+// Leaves the store with no history, or with the full one.
+void StoreHistory(SettingsStore& store, const FullHistory* full) {
+  for (const StoredValue& value : {stored::UsageDays, stored::UsageHours, stored::UsageOpen})
+    store.DeleteValue(RootKey::CurrentUser, kSettingsKey, value.name);
+  if (full == nullptr) return;
+  WriteValueText(store, stored::UsageDays, full->days);
+  WriteValueText(store, stored::UsageHours, full->hours);
+}
+
+// Connected ticks with growth, with the history that the store holds loaded as the first
+// tick after start loads it. One tick goes first, untimed: it opens the present hour and day
+// and takes the history over to the meter's "TotalData" (the bare calls wrote their own).
+// Returns a tick's time in us.
+double HistoryTicks(MeterContext& meter, const Traffic& traffic, const Stopwatch& stopwatch,
+                    int count) {
   meter.state.History = UsageHistory{};
   ReadUsageHistory(meter.state, meter.store);
+  traffic.Send();
+  Timer1Timer(meter);
   LONGLONG spent = 0;
   for (int i = 0; i < count; ++i) {
     traffic.Send();
@@ -142,10 +170,76 @@ LONGLONG HistoryTicks(MeterContext& meter, const Traffic& traffic, int count) {
     Timer1Timer(meter);
     spent += Stopwatch::Now() - start;
   }
-  return spent;
+  return stopwatch.Microseconds(spent) / count;
 }
 
-int Run(int ticks) {
+// The tick's one write of the history, alone: the open records, `count` times.
+double OpenWrites(SettingsStore& store, const Stopwatch& stopwatch, int count) {
+  const std::string open = UsageHistory{}.OpenText();
+  const LONGLONG start = Stopwatch::Now();
+  for (int i = 0; i < count; ++i)
+    WriteValueText(store, stored::UsageOpen, open);
+  return stopwatch.Microseconds(Stopwatch::Now() - start) / count;
+}
+
+constexpr int kHistoryRuns = 3;
+constexpr int kHistoryRounds = 5;  // an empty and a full sample each, the first alternating
+
+// Returns the run's median full/empty ratio of a tick.
+double HistoryRun(MeterContext& meter, const FullHistory& full, const Stopwatch& stopwatch,
+                  int count, int run) {
+  static const Traffic traffic;
+  Rounds ticks, writes;
+  for (int round = 0; round < kHistoryRounds; ++round) {
+    double tickUs[2], writeUs[2];
+    for (const bool whole : {round % 2 == 0, round % 2 != 0}) {
+      StoreHistory(meter.store, whole ? &full : nullptr);
+      writeUs[whole] = OpenWrites(meter.store, stopwatch, count);
+      tickUs[whole] = HistoryTicks(meter, traffic, stopwatch, count);
+    }
+    ticks.Add(tickUs[0], tickUs[1]);
+    writes.Add(writeUs[0], writeUs[1]);
+  }
+  std::printf("run %d:\n", run);
+  ticks.Print("tick", count);
+  writes.Print("open write", count);
+  return ticks.Ratio();
+}
+
+// What the tick would pay if it parsed the whole history: a load of the full one.
+void PrintFullLoad(SettingsStore& store, const FullHistory& full, const Stopwatch& stopwatch) {
+  StoreHistory(store, &full);
+  std::vector<double> loads;
+  UsageHistory history;
+  for (int i = 0; i < 20; ++i) {
+    const LONGLONG start = Stopwatch::Now();
+    history.Load(store);
+    loads.push_back(stopwatch.Microseconds(Stopwatch::Now() - start));
+  }
+  std::printf(
+      "a load of the full history: %.1f us (median of 20; %zu days, %zu hours), paid\n"
+      "once after start, and again only after a write that failed\n",
+      Median(loads), history.Days().size(), history.Hours().size());
+}
+
+// Returns the ticks made, each connected.
+int PrintHistoryRatios(MeterContext& meter, const Stopwatch& stopwatch, int count) {
+  const FullHistory full(meter.clock.Now());
+  std::printf("with growth, the history empty and full (%zu days, %zu hours) taking turns:\n",
+              kKeptDays, kKeptHours);
+  std::vector<double> ratios;
+  for (int run = 1; run <= kHistoryRuns; ++run)
+    ratios.push_back(HistoryRun(meter, full, stopwatch, count, run));
+  std::printf("full/empty of the %d runs:", kHistoryRuns);
+  for (const double ratio : ratios)
+    std::printf(" %.3f", ratio);
+  const double median = Median(ratios);
+  std::printf("; median %.3f (%+.1f%%)\n", median, 100 * (median - 1));
+  PrintFullLoad(meter.store, full, stopwatch);
+  return kHistoryRuns * kHistoryRounds * 2 * (count + 1);
+}
+
+int Run(int ticks, int historyTicks) {
   RegistryStore store;
   IpHelperInterfaceTable table;
   SystemClock clock;
@@ -187,10 +281,6 @@ int Run(int ticks) {
   LONGLONG bareTicks = 0;
   LONGLONG wideTicks = 0;
   LONGLONG keepTicks = 0;
-  LONGLONG emptyTicks = 0;
-  LONGLONG fullTicks = 0;
-  const FullHistory full(clock.Now());
-  const Traffic traffic;
   for (int round = 0; round < kRounds; ++round) {
     const LONGLONG start = Stopwatch::Now();
     for (int i = 0; i < perRound; ++i)
@@ -208,23 +298,9 @@ int Run(int ticks) {
     bareTicks += bareEnd - middle;
     wideTicks += wideEnd - bareEnd;
     keepTicks += Stopwatch::Now() - wideEnd;
-    // Which of the two goes first alternates, as drift does not.
-    for (const bool whole : {round % 2 == 0, round % 2 != 0}) {
-      for (const StoredValue& value : {stored::UsageDays, stored::UsageHours, stored::UsageOpen})
-        store.DeleteValue(RootKey::CurrentUser, kSettingsKey, value.name);
-      if (whole) {
-        WriteValueText(store, stored::UsageDays, full.days);
-        WriteValueText(store, stored::UsageHours, full.hours);
-      }
-      (whole ? fullTicks : emptyTicks) += HistoryTicks(meter, traffic, perRound);
-    }
   }
-  const std::size_t fullDays = state.History.Days().size();
-  const std::size_t fullHours = state.History.Hours().size();  // the last round's, a full one
   const int measured = perRound * kRounds;
-  const int connected = (ConnectedSeconds(state) - startSeconds) / 2 - 2 * measured;
-  store.DeleteRegistry(RootKey::CurrentUser, kSettingsKey);
-  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Zorvane");  // only when nothing else is in it
+  const int connected = (ConnectedSeconds(state) - startSeconds) / 2;
 
   const double tickUs = stopwatch.Microseconds(realTicks) / measured;
   const double bareUs = stopwatch.Microseconds(bareTicks) / measured;
@@ -238,12 +314,13 @@ int Run(int ticks) {
   const double keepUs = stopwatch.Microseconds(keepTicks) / measured;
   std::printf("readings kept:   %8.1f us (%.1f%% of the tick; 2 of its 6 writes)\n", keepUs,
               100 * keepUs / tickUs);
-  const double emptyUs = stopwatch.Microseconds(emptyTicks) / measured;
-  const double fullUs = stopwatch.Microseconds(fullTicks) / measured;
-  std::printf("with growth, empty history:  %8.1f us\n", emptyUs);
-  std::printf("with growth, full history:   %8.1f us (%zu days, %zu hours; %+.1f%%)\n", fullUs,
-              fullDays, fullHours, 100 * (fullUs - emptyUs) / emptyUs);
-  return connected == measured ? 0 : 1;
+  const int historySeconds = ConnectedSeconds(state);
+  const int history = PrintHistoryRatios(meter, stopwatch, historyTicks);
+  const int historyConnected = (ConnectedSeconds(state) - historySeconds) / 2;
+  std::printf("history ticks: %d (%d connected)\n", history, historyConnected);
+  store.DeleteRegistry(RootKey::CurrentUser, kSettingsKey);
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Zorvane");  // only when nothing else is in it
+  return connected == measured && historyConnected == history ? 0 : 1;
 }
 
 }  // namespace
@@ -251,5 +328,6 @@ int Run(int ticks) {
 
 int main(int argc, char** argv) {
   const int ticks = argc > 1 ? std::atoi(argv[1]) : 500;
-  return pelliton::Run(ticks > 0 ? ticks : 500);
+  const int historyTicks = argc > 2 ? std::atoi(argv[2]) : 100;
+  return pelliton::Run(ticks > 0 ? ticks : 500, historyTicks > 0 ? historyTicks : 100);
 }

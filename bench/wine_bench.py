@@ -39,7 +39,7 @@ from harness import (CONNECTION_DIALOG, CYCLE_DATE_DIALOG, DISPLAY_SIZE_DIALOG, 
                      run, setting)
 
 BUDGET = 420  # seconds for everything, teardown included
-STARTS = 20  # starts of each program
+STARTS = 50  # starts of each program, in 5 rounds
 MEMORY_TICKS = 100
 SOAK_TICKS = (500, 500)
 SOAK_DIALOGS = (1, 49, 50)  # a row after each: the first showing fills caches
@@ -110,7 +110,7 @@ class Bench:
         result = run([WINE, os.path.join(self.bin, "pelliton_startup_bench.exe"), str(STARTS),
                       env.windows_path(env.exe),
                       env.windows_path(os.path.join(self.bin, "pelliton_bare_window.exe"))],
-                     env=env.wine_env(), timeout=90)
+                     env=env.wine_env(), timeout=150)
         print(result.stdout.rstrip())
 
     # -- memory --

@@ -110,6 +110,15 @@ void UsageHistory::LoadClosed(std::string_view daysText, std::string_view hoursT
     hours_.pop_front();
 }
 
+// The open records and their seal as the store holds them, the closed ones kept.
+void UsageHistory::ReloadOpen(SettingsStore& store) {
+  openDay_.reset();
+  openHour_.reset();
+  seal_ = {};
+  const std::string open = ReadForgiving(store, stored::UsageOpen);
+  LoadOpen(open, StoredTotal(store));
+}
+
 // The open hour and day, unless closed already (a kill after a close and before the open
 // ones were stored again), and what the last write added to them, taken back when
 // "TotalData" does not hold it (a kill between the two).
@@ -204,15 +213,16 @@ void UsageHistory::StoreOpen(SettingsStore& store) {
 
 void UsageHistory::Record(SettingsStore& store, const LocalDateTime& now, std::uint64_t downKB,
                           std::uint64_t upKB, std::uint32_t totalAfter) {
-  // A total that does not follow from the last one stored (a write that failed after the
-  // open records were stored) sends the history back to what the store holds.
+  // A total that does not follow from the last one stored (a "TotalData" that failed after
+  // the open records were stored, read back since) sends the open records back to what the
+  // store holds. The closed ones in memory are the stored ones: a close whose write failed
+  // has sent the whole history back already.
   const std::uint64_t growth = downKB + upKB;
-  if (loaded_ && totalAfter != kLargestTotal &&
-      (growth > totalAfter || totalAfter - growth != seal_.total)) {
-    loaded_ = false;
-  }
+  const bool unsealed = loaded_ && totalAfter != kLargestTotal &&
+                        (growth > totalAfter || totalAfter - growth != seal_.total);
   try {
     if (!loaded_) Load(store);
+    if (unsealed) ReloadOpen(store);
     Advance(store, now);
     if (growth != 0) {
       openHour_->downKB = std::min(openHour_->downKB + downKB, kLargestRecordKB);

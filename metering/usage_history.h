@@ -132,6 +132,7 @@ class UsageHistory {
 
   void LoadClosed(std::string_view daysText, std::string_view hoursText);
   void LoadOpen(std::string_view text, std::optional<std::uint32_t> storedTotal);
+  void ReloadOpen(SettingsStore& store);
   void TakeBack(const UsageSeal& last);
   void Advance(SettingsStore& store, const LocalDateTime& now);
   void CloseHour(SettingsStore& store);

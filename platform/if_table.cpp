@@ -8,6 +8,8 @@
 #include <netioapi.h>  // GetIfEntry2, left out by iphlpapi.h below Vista's NTDDI_VERSION
 
 #include <cstddef>
+#include <cstdio>
+#include <cstring>
 
 namespace pelliton {
 
@@ -17,6 +19,9 @@ static_assert(offsetof(IfRow, dwIndex) == offsetof(MIB_IFROW, dwIndex));
 static_assert(offsetof(IfRow, dwOperStatus) == offsetof(MIB_IFROW, dwOperStatus));
 static_assert(offsetof(IfRow, dwInOctets) == offsetof(MIB_IFROW, dwInOctets));
 static_assert(offsetof(IfRow, dwOutOctets) == offsetof(MIB_IFROW, dwOutOctets));
+static_assert(offsetof(IfRow, dwPhysAddrLen) == offsetof(MIB_IFROW, dwPhysAddrLen));
+static_assert(offsetof(IfRow, bPhysAddr) == offsetof(MIB_IFROW, bPhysAddr));
+static_assert(offsetof(IfRow, dwSpeed) == offsetof(MIB_IFROW, dwSpeed));
 static_assert(offsetof(IfRow, dwDescrLen) == offsetof(MIB_IFROW, dwDescrLen));
 static_assert(offsetof(IfRow, bDescr) == offsetof(MIB_IFROW, bDescr));
 static_assert(offsetof(MIB_IFTABLE, table) == kIfTableHeaderSize);
@@ -41,6 +46,18 @@ Function IpHelperFunction(const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(IpHelperAddress(name)));
 }
 
+// "{6B29FC40-CA47-1067-B31D-00DD010662DA}"; empty for the all-zero GUID of no identity.
+std::string GuidText(const GUID& guid) {
+  const GUID none{};
+  if (std::memcmp(&guid, &none, sizeof guid) == 0) return {};
+  char text[40];
+  std::snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
+                guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
+                guid.Data4[6], guid.Data4[7]);
+  return text;
+}
+
 }  // namespace
 
 std::uint32_t IpHelperInterfaceTable::GetIfTable(void* table, std::uint32_t* size, bool order) {
@@ -54,12 +71,21 @@ std::uint32_t IpHelperInterfaceTable::GetIfTable(void* table, std::uint32_t* siz
 }
 
 std::optional<Counters64> IpHelperInterfaceTable::ReadCounters64(std::uint32_t interfaceIndex) {
+  return ReadDetails(interfaceIndex).counters64;
+}
+
+std::string IpHelperInterfaceTable::ReadIdentity(std::uint32_t interfaceIndex) {
+  return ReadDetails(interfaceIndex).identity;
+}
+
+// One GetIfEntry2 gives both; where the system lacks it (before Vista) or it fails, neither.
+InterfaceDetails IpHelperInterfaceTable::ReadDetails(std::uint32_t interfaceIndex) {
   static const auto getIfEntry2 = IpHelperFunction<GetIfEntry2Function>("GetIfEntry2");
-  if (getIfEntry2 == nullptr) return std::nullopt;
+  if (getIfEntry2 == nullptr) return {};
   MIB_IF_ROW2 row{};
   row.InterfaceIndex = interfaceIndex;
-  if (getIfEntry2(&row) != NO_ERROR) return std::nullopt;
-  return Counters64{row.InOctets, row.OutOctets};
+  if (getIfEntry2(&row) != NO_ERROR) return {};
+  return {Counters64{row.InOctets, row.OutOctets}, GuidText(row.InterfaceGuid)};
 }
 
 }  // namespace pelliton

@@ -258,6 +258,16 @@ class Links:
              f"TCP-LISTEN:{ECHO_PORT},fork,reuseaddr", "PIPE"],
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             start_new_session=True, preexec_fn=_die_with_parent)
+        deadline = time.monotonic() + 10
+        for address in self.addresses:  # the server answers on every link
+            while True:
+                try:
+                    socket.create_connection((address, ECHO_PORT), timeout=2).close()
+                    break
+                except OSError:
+                    if time.monotonic() > deadline or self.echo.poll() is not None:
+                        raise
+                    time.sleep(0.05)
 
     def _in_namespace(self, *args):
         run(["ip", "netns", "exec", self.namespace, *args], timeout=20)
@@ -279,25 +289,25 @@ class Links:
         found = {}
         with open("/proc/net/dev") as f:
             for line in f:
-                name, _, rest = line.partition(":")
-                fields = rest.split()
-                found[name.strip()] = int(fields[0]), int(fields[8])
+                name, colon, rest = line.partition(":")
+                if colon:
+                    fields = rest.split()
+                    found[name.strip()] = int(fields[0]), int(fields[8])
         return [found[name] for name in self.names]
 
     def traffic(self, i, nbytes, timeout=10):
-        """nbytes to the echo server over link i and back again."""
+        """nbytes to the echo server over link i and back again, 64 KB at a time (each back
+        before the next goes: few bytes in flight on a busy machine)."""
+        block = b"\x5a" * (1 << 16)
         with socket.create_connection((self.addresses[i], ECHO_PORT), timeout=timeout) as conn:
-            sender = threading.Thread(target=conn.sendall, args=(b"\x5a" * nbytes,), daemon=True)
-            sender.start()
-            got = 0
-            while got < nbytes:
-                chunk = conn.recv(1 << 20)
-                if not chunk:
-                    break
-                got += len(chunk)
-            sender.join(timeout)
-        if got != nbytes:
-            raise RuntimeError(f"link {i} echoed {got} of {nbytes} bytes")
+            for _ in range(nbytes // len(block)):
+                conn.sendall(block)
+                got = 0
+                while got < len(block):
+                    chunk = conn.recv(len(block) - got)
+                    if not chunk:
+                        raise RuntimeError(f"link {i}: the echo server hung up")
+                    got += len(chunk)
 
     def keep_busy(self, stop, links, nbytes=1 << 19, pause=0.25):
         """Moves nbytes over each of `links` every `pause` seconds until `stop` is set."""
@@ -472,8 +482,14 @@ _open_envs = []
 
 
 class Env:
-    """Display, prefix, driver and program of one scenario, on `screens` screens of SCREEN's
-    size (more than one: one desktop through Xinerama)."""
+    """Display, prefix, driver and program of one scenario, on `screens` monitors of SCREEN's
+    size side by side.
+
+    More than one: Xvfb stacks its own Xinerama screens at 0,0 and shows Wine's XRandR path a
+    single output, so the display is one screen as wide as all of them, split into monitors by
+    `xrandr --setmonitor` (-noreset keeps the split when xrandr leaves); Xvfb answers Xinerama
+    queries from those monitors, and UseXRandR=N in the prefix makes Wine ask Xinerama. Wine
+    must then report as many monitors as asked for, or the scenario fails."""
 
     def __init__(self, name, screens=1):
         self.name = name
@@ -497,34 +513,59 @@ class Env:
         self._start_display()
         template = ensure_template(self.display)
         run([self.wine_prefix, "clone", template, self.prefix], timeout=120)
+        if self.screens > 1:
+            # Wine reads the monitors when the desktop starts: the server ends after the change.
+            self._start_server()
+            self.reg_add(r"Software\Wine\X11 Driver", "UseXRandR", "N")
+            self._stop_server()
         self._start_wine()
 
-    def _start_wine(self):
-        # Server and services first, detached from our pipes, with this display's driver.
+    def _start_server(self):
+        """Server and services first, detached from our pipes, with this display's driver."""
         env = self.wine_env()
         run([WINESERVER, "-p30"], env=env, timeout=30, check=False, stdout=subprocess.DEVNULL)
         run([WINE, "wineboot", "--init"], env=env, timeout=60, stdout=subprocess.DEVNULL)
-        self.driver = Driver(env, self._log("driver"))
+
+    def _stop_server(self):
+        for flag in ("-k", "-w"):
+            run([WINESERVER, flag], env=self.wine_env(), timeout=30, check=False)
+
+    def _start_wine(self):
+        self._start_server()
+        self.driver = Driver(self.wine_env(), self._log("driver"))
         self.screen = self.driver.desktop()
+        if self.screen["monitor_count"] != self.screens:
+            heads = run(["xrandr", "--listmonitors"], env=self.x_env(), check=False).stdout
+            raise RuntimeError(f"a display of {self.screens} monitors gives Wine "
+                               f"{self.screen['monitor_count']}: {self.screen['monitors']}; "
+                               f"xrandr lists {heads.strip()!r}")
 
     def restart_display(self, screens):
         """The prefix's server, driver and program ended, and the server and driver started
-        again with the same prefix on a new display of `screens` screens (a monitor gone)."""
+        again with the same prefix on a new display of `screens` monitors (one gone)."""
         self.kill_pelliton()
         self.driver.close()
-        for flag in ("-k", "-w"):
-            run([WINESERVER, flag], env=self.wine_env(), timeout=30, check=False)
+        self._stop_server()
         self._stop_display()
         self.screens = screens
         self._start_display()
         self._start_wine()
 
+    def restart_wine(self):
+        """The prefix's server, driver and program ended, and the server and driver started
+        again: what Wine keeps of the network interfaces is read afresh."""
+        self.kill_pelliton()
+        self.driver.close()
+        self._stop_server()
+        self._start_wine()
+
     def _start_display(self):
         read_fd, write_fd = os.pipe()
-        screens = [a for n in range(self.screens) for a in ("-screen", str(n), "%dx%dx24" % SCREEN)]
-        screens += ["+xinerama"] * (self.screens > 1)
+        width, height = SCREEN
+        screen = ["-screen", "0", f"{width * self.screens}x{height}x24"]
+        screen += ["-noreset"] * (self.screens > 1)
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), *screens, "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_fd), *screen, "-nolisten", "tcp"],
             pass_fds=(write_fd,), stdin=subprocess.DEVNULL,
             stdout=subprocess.DEVNULL, stderr=self._log("xvfb"), preexec_fn=_die_with_parent)
         os.close(write_fd)
@@ -542,9 +583,21 @@ class Env:
             number += chunk
         os.close(read_fd)
         self.display = ":" + number.decode().strip()
+        if self.screens > 1:
+            self._split_display()
         colour = "#%02x%02x%02x" % ROOT_RGB
         run(["display", "-window", "root", "-size", "8x8", "xc:" + colour], timeout=20,
             check=False, env=self.x_env())
+
+    def _split_display(self):
+        """The wide screen as `screens` monitors side by side, the first one the primary: it
+        takes Xvfb's one output, so the server drops its own whole-screen monitor."""
+        width, height = SCREEN
+        mm = [(n * 254 + 480) // 960 for n in SCREEN]  # 96 dpi
+        for i in range(self.screens):
+            name, output = (f"*M{i}", "screen") if i == 0 else (f"M{i}", "none")
+            geometry = f"{width}/{mm[0]}x{height}/{mm[1]}+{i * width}+0"
+            run(["xrandr", "--setmonitor", name, geometry, output], env=self.x_env(), timeout=20)
 
     def close(self):
         """Ends everything this scenario started. Safe to call more than once."""

@@ -6,6 +6,7 @@
 #include <map>
 #include <new>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -24,6 +25,21 @@ inline IfRow MakeRow(std::string_view descr, std::uint32_t operStatus, std::uint
   row.dwOperStatus = operStatus;
   row.dwInOctets = inOctets;
   row.dwOutOctets = outOctets;
+  return row;
+}
+
+// A row with a hardware address ("00-1A-2B-3C-4D-5E": six bytes), an interface index and
+// a speed in bits per second.
+inline IfRow MakeLink(std::string_view descr, std::string_view address, std::uint32_t index,
+                      std::uint32_t operStatus = 5, std::uint32_t speed = 0) {
+  IfRow row = MakeRow(descr, operStatus, 0, 0);
+  for (std::size_t i = 0; i * 3 + 1 < address.size() && i < 8; ++i) {
+    const std::string pair(address.substr(i * 3, 2));
+    row.bPhysAddr[i] = static_cast<std::uint8_t>(std::stoul(pair, nullptr, 16));
+    row.dwPhysAddrLen = static_cast<std::uint32_t>(i + 1);
+  }
+  row.dwIndex = index;
+  row.dwSpeed = speed;
   return row;
 }
 
@@ -59,6 +75,11 @@ class FakeInterfaceTable : public InterfaceTable {
     return found->second;
   }
 
+  std::string ReadIdentity(std::uint32_t interfaceIndex) override {
+    const auto found = identities.find(interfaceIndex);
+    return found == identities.end() ? std::string() : found->second;
+  }
+
   std::uint32_t Needed() const {
     return static_cast<std::uint32_t>(kIfTableHeaderSize + rows.size() * sizeof(IfRow));
   }
@@ -72,6 +93,7 @@ class FakeInterfaceTable : public InterfaceTable {
   std::size_t growBeforeSecondCall = 0;            // rows added once, right after a size query
   std::map<std::uint32_t, Counters64> counters64;  // by interface index; others have none
   int reads64 = 0;
+  std::map<std::uint32_t, std::string> identities;  // by interface index; others have none
 };
 
 }  // namespace pelliton::testing

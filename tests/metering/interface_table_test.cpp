@@ -2,9 +2,12 @@
 
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "fakes/fake_interface_table.h"
+#include "metering/connection_set.h"
 #include "metering/interface_table.h"
 #include "store/errors.h"
 
@@ -157,6 +160,94 @@ TEST(GetIfTableMIB, AReportedSizeBelowTheHeaderIsAFailure) {
   Get_IfTableMIB(table, snapshot);
   EXPECT_TRUE(snapshot.empty());
   EXPECT_EQ(table.sizes.size(), 1u);
+}
+
+// The connections of a set, and rows as a source reads them: description, hardware
+// address, identity.
+using Ids = std::vector<ConnectionId>;
+using Found = std::vector<std::optional<std::size_t>>;
+
+std::vector<SourceReading> Rows(const Ids& ids) {
+  std::vector<SourceReading> rows(ids.size());
+  for (std::size_t i = 0; i < ids.size(); ++i)
+    rows[i].id = ids[i];
+  return rows;
+}
+
+constexpr const char* kA = "00-1A-2B-3C-4D-5E";
+constexpr const char* kB = "00-1A-2B-3C-4D-5F";
+constexpr const char* kZero = "00-00-00-00-00-00";
+const std::string kNic = "Intel(R) Ethernet I219-V";
+const std::string kWfp = kNic + "-WFP Native MAC Layer LightWeight Filter-0000";
+const std::string kQos = kNic + "-QoS Packet Scheduler-0000";
+const std::string kVSwitch = "Hyper-V Virtual Ethernet Adapter";
+
+TEST(MatchConnections, FindsEachConnectionOnceAndEachHardwareAddressOnce) {
+  struct {
+    const char* name;
+    Ids set, rows;
+    Found found;
+  } const cases[] = {
+      {"identity first", {{"eth0", kA, "{1}"}}, {{"eth0", kB, "{2}"}, {"wlan0", kB, "{1}"}}, {1}},
+      {"renamed, same address", {{"eth0", kA, ""}}, {{"eth1", kB, ""}, {"eth9", kA, ""}}, {1}},
+      {"description", {{"eth0", "", ""}}, {{"lo", "", ""}, {"eth0", kB, ""}}, {1}},
+      {"first of two alike", {{"eth0", "", ""}}, {{"eth0", "", ""}, {"eth0", "", ""}}, {0}},
+      {"instance suffix", {{"Modem #2", "", ""}}, {{"Modem", "", ""}}, {0}},
+      {"another suffix", {{"Modem", "", ""}}, {{"Mode", "", ""}, {"Modem #13", "", ""}}, {1}},
+      {"not a suffix", {{"Modem", "", ""}}, {{"Modem#2", "", ""}, {"Modem #", "", ""}}, {{}}},
+      {"exact before suffix",
+       {{"Modem #2", "", ""}},
+       {{"Modem", "", ""}, {"Modem #2", "", ""}},
+       {1}},
+      {"filter rows: the plain row",
+       {{kNic, kA, ""}},
+       {{kWfp, kA, ""}, {kNic, kA, ""}, {kQos, kA, ""}},
+       {1}},
+      {"renamed among filter rows", {{"old", kA, ""}}, {{kQos, kA, ""}, {kNic, kA, ""}}, {1}},
+      {"a filter row checked alone", {{kQos, kA, ""}}, {{kNic, kA, ""}, {kQos, kA, ""}}, {1}},
+      {"a row and its filter row",
+       {{kNic, kA, ""}, {kQos, kA, ""}},
+       {{kNic, kA, ""}, {kQos, kA, ""}},
+       {0, {}}},
+      {"a virtual switch",
+       {{kVSwitch, kA, ""}, {kNic, kA, ""}},
+       {{kNic, kA, ""}, {kVSwitch, kA, ""}},
+       {1, {}}},
+      {"identity wins the address",
+       {{kNic, kA, ""}, {kVSwitch, "", "{7}"}},
+       {{kNic, kA, ""}, {kVSwitch, kA, "{7}"}},
+       {{}, 1}},
+      {"zero address: description only",
+       {{"lo", kZero, ""}},
+       {{"tun0", kZero, ""}, {"lo", kZero, ""}},
+       {1}},
+      {"one row, asked twice", {{"eth0", "", ""}, {"eth0", "", ""}}, {{"eth0", "", ""}}, {0, {}}},
+      {"gone", {{"eth0", kA, "{1}"}}, {{"eth1", kB, "{2}"}}, {{}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(MatchConnections(c.set, Rows(c.rows)), c.found);
+  }
+  const auto standIns =
+      SameTrafficRows(Rows({{kWfp, kA, ""}, {"lo", kZero, ""}, {kNic, kA, ""}, {"x", kB, ""}}));
+  EXPECT_EQ(standIns, (std::vector<std::size_t>{2, 1, 2, 3}));
+}
+
+TEST(NetworkSet, ReadsBackWhatItWroteAndNothingElse) {
+  const Ids set{{"a;b,c:d", kA, "{1}"}, {std::string("nul\0x", 6), "", ""}, {"", "", ""}};
+  EXPECT_EQ(FormatNetworkSet({{"eth0", kA, ""}}), "4:eth0,17:00-1A-2B-3C-4D-5E,0:");
+  EXPECT_EQ(ParseNetworkSet(FormatNetworkSet(set)), set);
+  const std::string eth0 = "4:eth0,0:,0:";
+  std::string many = eth0;
+  for (int i = 0; i < 32; ++i)
+    many += ";" + eth0;
+  for (const std::string& bad : std::vector<std::string>{
+           std::string(), "4:eth0,0:", "5:eth0,0:,0:", "4:eth0,0:,0:;", "+4:eth0,0:,0:",
+           "4:eth0;0:;0:", "4:eth0,0:,0:x", "257:" + std::string(257, 'x') + ",0:,0:",
+           "4:eth0,24:" + std::string(24, '1') + ",0:", many, "99999999999999999999:"}) {
+    SCOPED_TRACE(bad);
+    EXPECT_FALSE(ParseNetworkSet(bad));
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "fakes/fake_platform.h"
 #include "fakes/fake_store.h"
+#include "metering/connection_set.h"
 #include "store/outcome.h"
 
 namespace pelliton {
@@ -263,6 +264,33 @@ TEST_F(LoaderTest, ABadValueLoadsAsAbsentAndTheRestLoads) {
     EXPECT_EQ(state.Hours, 1000);
     EXPECT_EQ(state.FreezeOn, c.what != "first step");
     EXPECT_TRUE(state.ShuffleOn);
+  }
+}
+
+// A set that cannot be read, or that does not begin with "NetworkType", reads as
+// "NetworkType" alone and never raises.
+TEST(LoadNetworkSet, ABadSetReadsAsNetworkTypeAlone) {
+  const std::vector<ConnectionId> alone{{"eth0", "", ""}};
+  const std::vector<ConnectionId> two{{"eth0", "00-1A-2B-3C-4D-5E", ""}, {"wlan0", "", "{9}"}};
+  const struct {
+    const char* name;
+    std::string text;
+    bool wrongType;
+    std::vector<ConnectionId> loaded;
+  } cases[] = {
+      {"the set", FormatNetworkSet(two), false, two},
+      {"absent", "", false, alone},
+      {"another first", FormatNetworkSet({two[1], two[0]}), false, alone},
+      {"cut short", FormatNetworkSet(two).substr(0, 40), false, alone},
+      {"huge", std::string(1 << 20, '9'), false, alone},
+      {"of another type", FormatNetworkSet(two), true, alone},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeStore store;
+    store.Set("NetworkSet", c.text);
+    if (c.wrongType) store.wrongType.insert("NetworkSet");
+    EXPECT_EQ(LoadNetworkSet(store, "eth0"), c.loaded);
   }
 }
 

@@ -166,8 +166,11 @@ TEST(UsageHistory, AFailedWriteSendsTheHistoryBackToTheStore) {
   rig.store.failingWrites.insert("TotalData");
   rig.history.Record(rig.store, At(2026, 12, 8, 12, 1), 5, 5, rig.total + 10);  // "TotalData" fails
   rig.store.failingWrites.clear();
+  rig.store.readNames.clear();
   rig.Run({{At(2026, 12, 8, 12, 2), 1, 1}});
   EXPECT_EQ(rig.store.Get("UsageOpen"), "2026120812,5,5 20261208,5,5 10,1,1");
+  // Only the open records are read back: the closed ones in memory are the stored ones.
+  EXPECT_EQ(rig.store.readNames, (std::vector<std::string>{"UsageOpen", "TotalData"}));
 }
 
 TEST(CorrectCycleTotal, TheDifferenceGoesToTodayAndTheWarningsFollow) {

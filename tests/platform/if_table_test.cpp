@@ -9,10 +9,13 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <set>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "metering/counter_source.h"
 #include "store/errors.h"
 
 namespace pelliton {
@@ -132,6 +135,26 @@ TEST(IpHelperInterfaceTable, LoopbackCountersGrowWithLoopbackTraffic) {
   // both sent and received on lo.
   EXPECT_GE(second->dwInOctets - first->dwInOctets, kTraffic);
   EXPECT_GE(second->dwOutOctets - first->dwOutOctets, kTraffic);
+}
+
+// What finds a connection again: one identity per row, read the same each time, and the
+// hardware address as pairs of digits.
+TEST(IpHelperInterfaceTable, EachRowHasItsOwnIdentity) {
+  IpHelperInterfaceTable table;
+  const std::vector<SourceReading> rows = InterfaceRowSource(table).Read();
+  ASSERT_FALSE(rows.empty());
+  std::set<std::string> identities;
+  for (const SourceReading& row : rows) {
+    SCOPED_TRACE(row.id.description);
+    EXPECT_EQ(row.id.identity.size(), 38u);
+    EXPECT_EQ(row.id.identity.front(), '{');
+    EXPECT_EQ(table.ReadIdentity(row.index), row.id.identity);
+    EXPECT_TRUE(row.wide);
+    identities.insert(row.id.identity);
+    EXPECT_EQ(row.id.hardwareAddress.size() % 3, row.id.hardwareAddress.empty() ? 0u : 2u);
+  }
+  EXPECT_EQ(identities.size(), rows.size());
+  EXPECT_TRUE(table.ReadIdentity(0xFFFFFF).empty());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "ui/dialogs/metered_connections_win32.h"
 
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -9,6 +10,7 @@
 #include "ui/dialogs/bit_button_win32.h"
 #include "ui/dialogs/metered_connections.h"
 #include "ui/dialogs/modal_dialog_win32.h"
+#include "ui/dpi_win32.h"
 #include "ui/error_handler_win32.h"
 #include "ui/ids.h"
 
@@ -136,12 +138,14 @@ class MeteredDialog final : public ModalDialog {
     SetTimer(dialog_, kRouterTimer, kRouterTimerMs, nullptr);
   }
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnDpiChanged() override { SizeColumns(); }
   HWND CreateList();
+  void SizeColumns() const;
 
   HWND meter_;
   DialogPorts ports_;
   MeterContext context_;
-  FontHandle formFont_;
+  DialogFont formFont_;
   std::optional<MeteredView> view_;
   std::optional<TMeteredConnectionsForm> form_;
 };
@@ -166,8 +170,16 @@ HWND MeteredDialog::CreateList() {
   return list;
 }
 
+void MeteredDialog::SizeColumns() const {
+  HWND list = GetDlgItem(dialog_, IDC_METERED_LIST);
+  for (int column = 0; column < static_cast<int>(std::size(kColumns)); ++column) {
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                 Scaled(kColumns[column].width, dpi_));
+  }
+}
+
 void MeteredDialog::OnInitDialog() {
-  formFont_ = CreateDialogFont(kFontFace, kFormFontHeight, dpi_);
+  formFont_ = Font(kFontFace, kFormFontHeight);
   // Creation order is the tab order: the list, BitBtn1, BitBtn2.
   HWND list = CreateList();
   CreateChild(dialog_, L"STATIC", nullptr, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, IDC_METERED_NOTE,
@@ -219,7 +231,7 @@ INT_PTR MeteredDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void ShowMeteredConnectionsDialog(HWND owner, HWND meter, const DialogPorts& ports,
                                   const Locale& locale) {
-  ShowMeteredConnectionsDialog(owner, meter, ports, locale, ScreenDpi());
+  ShowMeteredConnectionsDialog(owner, meter, ports, locale, WindowDpi(meter));
 }
 
 void ShowMeteredConnectionsDialog(HWND owner, HWND meter, const DialogPorts& ports,

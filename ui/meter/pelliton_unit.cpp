@@ -9,6 +9,7 @@
 #include "metering/readings.h"
 #include "metering/router_meter.h"
 #include "metering/tick.h"
+#include "metering/usage_history.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
 #include "ui/meter/startup.h"
@@ -198,6 +199,9 @@ void TPellitonForm::ChangeNetworkAdaptor1Click() {
 }
 
 void TPellitonForm::StartUpEnded() {
+  // Read now, after the first paint, rather than by the first tick: no tick parses the
+  // history but after a write of it failed.
+  ReadUsageHistory(state_, ports_.store);
   // A first run has just asked; a cancelled one is ending.
   if (state_.DialogAccepted || ports_.app.Terminated()) return;
   const std::string& name = state_.NetworkType;

@@ -12,8 +12,12 @@ namespace {
 class FakeMeteredView : public MeteredConnectionsView {
  public:
   void AddLine(const ConnectionLine& line) override { lines.push_back(line); }
-  bool LineChecked(int index) const override { return lines.at(index).checked; }
-  void SetLineChecked(int index, bool checked) override { lines.at(index).checked = checked; }
+  bool LineChecked(int index) const override {
+    return lines.at(static_cast<std::size_t>(index)).checked;
+  }
+  void SetLineChecked(int index, bool checked) override {
+    lines.at(static_cast<std::size_t>(index)).checked = checked;
+  }
   void SetNote(std::string_view text) override { note = text; }
   void SetOkEnabled(bool enabled) override { okEnabled = enabled; }
   std::string Checked() const {
@@ -75,7 +79,7 @@ TEST_F(MeteredConnectionsTest, CheckingATwinUnchecksTheOtherAndOkNeedsALine) {
                {3, true, "---x", true},
                {0, true, "x--x", true}};
   for (const auto& step : steps) {
-    view.lines[step.line].checked = step.check;
+    view.SetLineChecked(step.line, step.check);
     form.LineToggled(step.line);
     EXPECT_EQ(view.Checked(), step.after) << step.line;
     EXPECT_EQ(view.okEnabled, step.ok) << step.line;

@@ -236,6 +236,12 @@ TEST(StartUpEnded, AStartWithoutAConnectionNameAsksForOne) {
   EXPECT_EQ(NameAsked().Start("", true, true), "1eth15000");  // a first run asks by itself
 }
 
+TEST_F(FormTest, TheUsageHistoryIsReadWhenStartUpHasEnded) {
+  store.Set("UsageDays", "20261201 20261201,5,5");
+  form.StartUpEnded();
+  EXPECT_EQ(state.History.Days().size(), 1u);
+}
+
 TEST_F(FormTest, ExitThisMenuDoesNothing) {
   form.MenuCommand(MenuItem::ExitMenu1);
   EXPECT_TRUE(store.writes.empty());
