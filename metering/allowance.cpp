@@ -42,6 +42,15 @@ bool Reached(std::uint64_t totalKB, const Allowance& allowance, int percent) {
   return totalKB * 100 >= CapKB(allowance) * static_cast<unsigned>(percent);
 }
 
+// The warnings given that the total bears out: one whose threshold the total is below (a new
+// cycle, a correction downwards, a raised allowance) may come again.
+unsigned BorneOut(std::uint64_t totalKB, const Allowance& allowance) {
+  unsigned warned = allowance.warned;
+  if (!Reached(totalKB, allowance, allowance.warningPercent)) warned &= ~kLevelWarned;
+  if (!Reached(totalKB, allowance, 100)) warned &= ~kWholeWarned;
+  return warned;
+}
+
 std::string Quantity(std::uint64_t kilobytes, Separators separators) {
   constexpr std::uint64_t kLargest = std::numeric_limits<std::uint32_t>::max();
   return FormatDataQuantity(static_cast<std::uint32_t>(std::min(kilobytes, kLargest)), separators);
@@ -151,6 +160,16 @@ void RearmAllowanceWarnings(MeterState& state, SettingsStore& store) noexcept {
   }
 }
 
+void RearmWarningsBelowTotal(MeterState& state, SettingsStore& store) {
+  std::optional<Allowance>& known = state.DataCap;
+  if (!known) known = ReadAllowance(store);
+  if (known->capMB == 0) return;
+  const unsigned warned = BorneOut(state.TotalDataKB, *known);
+  if (warned == known->warned) return;
+  WriteValueNumber(store, stored::CapWarned, warned);
+  known->warned = warned;
+}
+
 std::string FormatAllowanceGB(std::uint32_t capMB, char decimal) {
   const std::uint64_t hundredths = (capMB * std::uint64_t{100} + kKBPerMB / 2) / kKBPerMB;
   std::string text = std::to_string(hundredths / 100);
@@ -238,6 +257,9 @@ void WatchAllowance(MeterContext& meter, const LocalDateTime& now) noexcept {
     std::optional<Allowance>& known = meter.state.DataCap;
     if (!known) known = ReadAllowance(meter.store);
     if (known->capMB == 0) return;
+    // A mark the total does not bear out is left from an earlier cycle (a restart cut short
+    // before it armed the warnings, or its write failed): the warning may come again.
+    RearmWarningsBelowTotal(meter.state, meter.store);
     Allowance allowance = *known;
     const std::uint64_t total = meter.state.TotalDataKB;
     std::vector<unsigned> due;

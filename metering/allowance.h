@@ -36,6 +36,10 @@ void StoreAllowance(MeterState& state, SettingsStore& store, std::uint32_t capMB
 // A new cycle: both warnings may come again. Writes only when one was given; never fails.
 void RearmAllowanceWarnings(MeterState& state, SettingsStore& store) noexcept;
 
+// Arms again each warning whose threshold the cycle's total is below (the total was set lower,
+// or the cycle restarted). Store failures propagate.
+void RearmWarningsBelowTotal(MeterState& state, SettingsStore& store);
+
 // An allowance as the user enters it: GB with at most two decimals after the locale's
 // separator ("50", "0.2").
 std::string FormatAllowanceGB(std::uint32_t capMB, char decimal);

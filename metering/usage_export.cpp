@@ -48,19 +48,23 @@ std::uint64_t Number(std::string_view digits) {
 }
 
 // A record's total as FormatDataQuantity wrote it ("1,234 KB", "1.50 MB", "12.34 GB", with
-// whatever separators the locale had), in KB; the two decimals of MB and GB are what the
-// record keeps. Nothing for any other text.
-std::optional<std::uint64_t> RecordedKB(std::u16string_view text) {
+// whatever separators the locale had), in KB, and how far the cycle's own total may lie from it:
+// the two decimals of MB and GB are what the record keeps. Nothing for any other text.
+struct RecordedTotal {
+  std::uint64_t kb = 0, within = 0;
+};
+
+std::optional<RecordedTotal> RecordedKB(std::u16string_view text) {
   const auto first = text.find_first_not_of(u' ');
   if (first == std::u16string_view::npos || text.size() < first + 4) return std::nullopt;
   text.remove_prefix(first);
   const std::u16string_view unit = text.substr(text.size() - 3);
   const std::string digits = Digits(text.substr(0, text.size() - 3));
   if (digits.empty()) return std::nullopt;
-  if (unit == u" KB") return Number(digits);
+  if (unit == u" KB") return RecordedTotal{Number(digits), 0};
   const std::uint64_t scale = unit == u" MB" ? 1024 : unit == u" GB" ? 1048576 : 0;
   if (scale == 0 || digits.size() < 3) return std::nullopt;
-  return (Number(digits) * scale + 50) / 100;
+  return RecordedTotal{(Number(digits) * scale + 50) / 100, (scale + 199) / 200 + 1};
 }
 
 std::string Iso(const std::optional<LocalDateTime>& date) {
@@ -73,24 +77,45 @@ struct Traffic {
   std::uint64_t downKB = 0, upKB = 0;
 };
 
-// Download and upload of the days from `start` up to the day before `end`, when the day
-// records are complete over them.
+// What a day added to the cycle's total: below zero where a correction took away more than
+// the day's traffic.
+std::int64_t NetKB(const DayUsage& day) {
+  return static_cast<std::int64_t>(day.downKB + day.upKB) + day.correctionKB;
+}
+
+// Download and upload of a finished cycle over the span its total covers: from its start, or
+// from a later day where it restarted (Change Network, a new cycle date), up to the day before
+// its end, found as the span whose days add up to the total. Nothing when no span does (a
+// restart within a day) or the day records are not complete over it.
 std::optional<Traffic> CycleTraffic(const UsageHistory& history,
                                     const std::optional<LocalDateTime>& start,
-                                    const std::optional<LocalDateTime>& end) {
+                                    const std::optional<LocalDateTime>& end,
+                                    const std::optional<RecordedTotal>& total) {
   const std::optional<UsageDate> since = history.CompleteSince();
-  if (!start || !end || !since) return std::nullopt;
+  if (!start || !end || !since || !total) return std::nullopt;
   const UsageDate from = DateOf(*start);
   const UsageDate to = DateOf(*end);
-  if (from < *since || to < from) return std::nullopt;
-  Traffic traffic;
-  for (const DayUsage& day : history.Days()) {
-    if (day.date >= from && day.date < to) {
-      traffic.downKB += day.downKB;
-      traffic.upKB += day.upKB;
+  if (to < from) return std::nullopt;
+  std::vector<DayUsage> days = history.Days();
+  std::erase_if(days, [&](const DayUsage& day) { return day.date < from || day.date >= to; });
+  std::int64_t net = 0;
+  for (const DayUsage& day : days)
+    net += NetKB(day);
+  // From each day with traffic on: the span may begin on it at the latest.
+  for (std::size_t first = 0; first <= days.size(); ++first) {
+    if (first != 0) net -= NetKB(days[first - 1]);
+    const UsageDate latestStart = first == 0 ? from : first < days.size() ? days[first].date : to;
+    const std::int64_t off = net - static_cast<std::int64_t>(total->kb);
+    if (latestStart < *since || static_cast<std::uint64_t>(off < 0 ? -off : off) > total->within)
+      continue;
+    Traffic traffic;
+    for (std::size_t i = first; i < days.size(); ++i) {
+      traffic.downKB += days[i].downKB;
+      traffic.upKB += days[i].upKB;
     }
+    return traffic;
   }
-  return traffic;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -98,8 +123,9 @@ std::optional<Traffic> CycleTraffic(const UsageHistory& history,
 std::string DaysCsv(const UsageHistory& history) {
   std::string text = Header({"Date", "Download", "Upload", "Correction", "Total"}, 1);
   for (const DayUsage& day : history.Days()) {
+    // The rows add up to the cycle's total.
     Row(text, {IsoDate(day.date), std::to_string(day.downKB), std::to_string(day.upKB),
-               std::to_string(day.correctionKB), std::to_string(day.TotalKB())});
+               std::to_string(day.correctionKB), std::to_string(NetKB(day))});
   }
   return text;
 }
@@ -122,11 +148,11 @@ std::string CyclesCsv(const UsageHistory& history, std::u16string_view allData,
     const std::u16string_view record = allData.substr(at, kRecordLength);
     const std::optional<LocalDateTime> start = CycleStartDate(record.substr(0, 12), locale);
     const std::optional<LocalDateTime> end = CycleStartDate(record.substr(12, 12), locale);
-    const std::optional<std::uint64_t> total = RecordedKB(record.substr(24, 11));
+    const std::optional<RecordedTotal> total = RecordedKB(record.substr(24, 11));
     const std::string hours = std::to_string(Number(Digits(record.substr(35, 3))));
     const std::string minutes = Digits(record.substr(38, 2));
-    const std::optional<Traffic> traffic = CycleTraffic(history, start, end);
-    Row(text, {Iso(start), Iso(end), total ? std::to_string(*total) : std::string(),
+    const std::optional<Traffic> traffic = CycleTraffic(history, start, end, total);
+    Row(text, {Iso(start), Iso(end), total ? std::to_string(total->kb) : std::string(),
                minutes.size() == 2 ? hours + ':' + minutes : std::string(),
                traffic ? std::to_string(traffic->downKB) : std::string(),
                traffic ? std::to_string(traffic->upKB) : std::string()});
@@ -140,7 +166,10 @@ void CorrectCycleTotal(MeterState& state, SettingsStore& store, const LocalDateT
   if (correction != 0) {
     state.History.Correct(store, now, correction, totalKB);
     try {
+      // A key that cannot be opened takes no write and says nothing: only reading back tells.
       WriteValueNumber(store, stored::TotalData, totalKB);
+      if (ReadValueNumber(store, stored::TotalData) != totalKB)
+        throw RegistryError::FailedToSetData(stored::TotalData.name);
     } catch (...) {
       state.History = UsageHistory{};  // reloads, and takes the correction back
       throw;
@@ -149,18 +178,7 @@ void CorrectCycleTotal(MeterState& state, SettingsStore& store, const LocalDateT
   }
   // A warning whose threshold the new total is below may come again; one it has reached
   // comes on the next connected tick.
-  std::optional<Allowance>& known = state.DataCap;
-  if (!known) known = ReadAllowance(store);
-  if (known->capMB == 0) return;
-  const std::uint64_t cap = std::uint64_t{known->capMB} * 1024;
-  unsigned warned = known->warned;
-  if (std::uint64_t{totalKB} * 100 < cap * static_cast<unsigned>(known->warningPercent)) {
-    warned &= ~kLevelWarned;
-  }
-  if (totalKB < cap) warned &= ~kWholeWarned;
-  if (warned == known->warned) return;
-  WriteValueNumber(store, stored::CapWarned, warned);
-  known->warned = warned;
+  RearmWarningsBelowTotal(state, store);
 }
 
 }  // namespace pelliton

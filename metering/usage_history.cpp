@@ -1,7 +1,10 @@
 #include "metering/usage_history.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
+#include <type_traits>
+#include <utility>
 
 #include "metering/checked.h"
 #include "metering/meter_context.h"
@@ -37,6 +40,11 @@ std::uint64_t Less(std::uint64_t figure, std::uint64_t taken) {
   return figure > taken ? figure - taken : 0;
 }
 
+// A day's corrections added up, kept within what a day record reads back.
+std::int64_t DayCorrection(std::int64_t sum, std::int64_t correctionKB) {
+  return std::clamp(sum + correctionKB, -kLargestDayCorrectionKB, kLargestDayCorrectionKB);
+}
+
 bool HasTraffic(const DayUsage& day) {
   return day.downKB != 0 || day.upKB != 0 || day.correctionKB != 0;
 }
@@ -45,8 +53,76 @@ bool HasTraffic(const HourUsage& hour) {
   return hour.downKB != 0 || hour.upKB != 0;
 }
 
+// A clock reading more than a day before a record: the record was counted while the clock ran
+// ahead (a mistyped year, a hardware clock kept in UTC).
+constexpr std::int64_t kHoursAhead = 24;
+
+std::int64_t HourNumber(UsageDate date, std::uint8_t hour) {
+  const std::chrono::sys_days day =
+      std::chrono::year{date.year} / std::chrono::month{date.month} / std::chrono::day{date.day};
+  return std::int64_t{day.time_since_epoch().count()} * 24 + hour;
+}
+
 std::string Token(const DayUsage& day) { return DayToken(day); }
 std::string Token(const HourUsage& hour) { return HourToken(hour); }
+
+std::pair<UsageDate, int> Stamp(const DayUsage& day) {
+  return {day.date, -1};
+}
+std::pair<UsageDate, int> Stamp(const HourUsage& hour) {
+  return {hour.date, hour.hour};
+}
+
+// Kept in order, one record a day or hour: one that is there already takes the figures.
+template <class Record>
+void InsertInOrder(std::deque<Record>& records, const Record& record) {
+  const auto place =
+      std::lower_bound(records.begin(), records.end(), record,
+                       [](const Record& a, const Record& b) { return Stamp(a) < Stamp(b); });
+  if (place == records.end() || Stamp(*place) != Stamp(record)) {
+    records.insert(place, record);
+    return;
+  }
+  place->downKB = std::min(place->downKB + record.downKB, kLargestRecordKB);
+  place->upKB = std::min(place->upKB + record.upKB, kLargestRecordKB);
+  if constexpr (std::is_same_v<Record, DayUsage>)
+    place->correctionKB = DayCorrection(place->correctionKB, record.correctionKB);
+}
+
+// The closed record of `open`'s day or hour, taken out to count on in, else `open`.
+template <class Record>
+Record Reopened(std::deque<Record>& records, const Record& open) {
+  const auto found = std::find_if(records.begin(), records.end(),
+                                  [&](const Record& r) { return Stamp(r) == Stamp(open); });
+  if (found == records.end()) return open;
+  const Record record = *found;
+  records.erase(found);
+  return record;
+}
+
+// Whether an open record read back may count on: not one closed already (a kill after its
+// close), unless it is a reopened one holding all that the closed one holds.
+template <class Record>
+bool StillOpen(std::deque<Record>& records, const Record& open) {
+  const auto found = std::find_if(records.begin(), records.end(),
+                                  [&](const Record& r) { return Stamp(r) == Stamp(open); });
+  if (found == records.end()) return true;
+  bool holds = open.downKB >= found->downKB && open.upKB >= found->upKB;
+  if constexpr (std::is_same_v<Record, DayUsage>)
+    holds = holds && open.correctionKB == found->correctionKB;
+  if (holds) records.erase(found);
+  return holds;
+}
+
+// The latest closed record that is not far ahead of the clock.
+template <class Record, class Near>
+const Record* LatestNear(const std::deque<Record>& records, Near near) {
+  for (auto record = records.rbegin(); record != records.rend(); ++record) {
+    if (near({record->date, static_cast<std::uint8_t>(std::max(Stamp(*record).second, 0))}))
+      return &*record;
+  }
+  return nullptr;
+}
 
 template <class Records>
 std::string Joined(const Records& records, std::string text) {
@@ -126,12 +202,10 @@ void UsageHistory::LoadOpen(std::string_view text, std::optional<std::uint32_t> 
   const std::vector<std::string_view> parts = Tokens(text);
   const auto part = [&](std::size_t i) { return i < parts.size() ? parts[i] : std::string_view(); };
   const std::optional<DayUsage> day = ParseDayToken(part(1));
-  if (day && (days_.empty() || day->date > days_.back().date)) openDay_ = day;
+  if (day && StillOpen(days_, *day)) openDay_ = day;
   const std::optional<HourUsage> hour = ParseHourToken(part(0));
-  if (hour && openDay_ && hour->date == openDay_->date &&
-      (hours_.empty() || StampOf(*hour) > StampOf(hours_.back()))) {
+  if (hour && openDay_ && hour->date == openDay_->date && StillOpen(hours_, *hour))
     openHour_ = hour;
-  }
   const std::optional<UsageSeal> seal = ParseSealToken(part(2));
   if (!seal) {
     if (storedTotal) seal_.total = *storedTotal;
@@ -155,34 +229,47 @@ void UsageHistory::TakeBack(const UsageSeal& last) {
   if (openDay_) {
     openDay_->downKB = Less(openDay_->downKB, last.downKB);
     openDay_->upKB = Less(openDay_->upKB, last.upKB);
-    openDay_->correctionKB -= last.correctionKB;
+    openDay_->correctionKB = DayCorrection(openDay_->correctionKB, -last.correctionKB);
   }
 }
 
 // Moves the open hour and day on to the present, or to the latest ones recorded when the
-// clock stands before them: counting never goes back into a closed record.
+// clock stands a little before them: counting never goes back into a closed record. Records
+// more than a day ahead of the clock are left as they stand; the present reopens one it
+// reaches.
 void UsageHistory::Advance(SettingsStore& store, const LocalDateTime& now) {
   const UsageDate today = DateOf(now);
-  HourStamp at = ValidDate(today) && now.Hour <= 23
-                     ? HourStamp{today, static_cast<std::uint8_t>(now.Hour)}
-                     : HourStamp{{1601, 1, 1}, 0};
+  const bool known = ValidDate(today) && now.Hour <= 23;
+  HourStamp at =
+      known ? HourStamp{today, static_cast<std::uint8_t>(now.Hour)} : HourStamp{{1601, 1, 1}, 0};
+  const auto near = [&](HourStamp stamp) {
+    return !known ||
+           HourNumber(stamp.date, stamp.hour) - HourNumber(at.date, at.hour) <= kHoursAhead;
+  };
+  const bool ranAhead =
+      (openHour_ && !near(StampOf(*openHour_))) || (openDay_ && !near({openDay_->date, 0}));
+  if (ranAhead) {
+    // Records that began while the clock ran ahead are complete from the present on.
+    if (known && (!since_ || at.date < *since_)) since_ = at.date;
+    if (openHour_) CloseHour(store);
+    if (openDay_) CloseDay(store);
+  }
   if (openHour_) {
     at = std::max(at, StampOf(*openHour_));
-  } else if (!hours_.empty()) {
-    const HourStamp last = StampOf(hours_.back());
-    at = std::max(at, last.hour < 23
-                          ? HourStamp{last.date, static_cast<std::uint8_t>(last.hour + 1)}
-                          : HourStamp{NextDay(last.date), 0});
+  } else if (const HourUsage* last = LatestNear(hours_, near); last && !ranAhead) {
+    at = std::max(at, last->hour < 23
+                          ? HourStamp{last->date, static_cast<std::uint8_t>(last->hour + 1)}
+                          : HourStamp{NextDay(last->date), 0});
   }
   if (openDay_) {
     at = std::max(at, HourStamp{openDay_->date, 0});
-  } else if (!days_.empty()) {
-    at = std::max(at, HourStamp{NextDay(days_.back().date), 0});
+  } else if (const DayUsage* last = LatestNear(days_, near); last && !ranAhead) {
+    at = std::max(at, HourStamp{NextDay(last->date), 0});
   }
   if (openHour_ && at > StampOf(*openHour_)) CloseHour(store);
   if (openDay_ && at.date > openDay_->date) CloseDay(store);
-  if (!openDay_) openDay_ = DayUsage{.date = at.date};
-  if (!openHour_) openHour_ = HourUsage{.date = at.date, .hour = at.hour};
+  if (!openDay_) openDay_ = Reopened(days_, DayUsage{.date = at.date});
+  if (!openHour_) openHour_ = Reopened(hours_, HourUsage{.date = at.date, .hour = at.hour});
   if (!since_) since_ = at.date;
 }
 
@@ -190,7 +277,7 @@ void UsageHistory::CloseHour(SettingsStore& store) {
   const HourUsage hour = *openHour_;
   openHour_.reset();
   if (!HasTraffic(hour)) return;
-  hours_.push_back(hour);
+  InsertInOrder(hours_, hour);
   if (hours_.size() > kKeptHours) hours_.pop_front();
   WriteValueText(store, stored::UsageHours, HoursText());
 }
@@ -199,7 +286,7 @@ void UsageHistory::CloseDay(SettingsStore& store) {
   const DayUsage day = *openDay_;
   openDay_.reset();
   if (!HasTraffic(day)) return;
-  days_.push_back(day);
+  InsertInOrder(days_, day);
   if (days_.size() > kKeptDays) {
     since_ = NextDay(days_.front().date);
     days_.pop_front();
@@ -244,7 +331,7 @@ void UsageHistory::Correct(SettingsStore& store, const LocalDateTime& now,
   try {
     if (!loaded_) Load(store);
     Advance(store, now);
-    openDay_->correctionKB += correctionKB;
+    openDay_->correctionKB = DayCorrection(openDay_->correctionKB, correctionKB);
     seal_ = {totalAfter, 0, 0, correctionKB};
     StoreOpen(store);
   } catch (...) {
@@ -265,15 +352,15 @@ void UsageHistory::Reseal(SettingsStore& store, std::uint32_t totalAfter) {
 }
 
 std::vector<DayUsage> UsageHistory::Days() const {
-  std::vector<DayUsage> days(days_.begin(), days_.end());
-  if (openDay_ && HasTraffic(*openDay_)) days.push_back(*openDay_);
-  return days;
+  std::deque<DayUsage> days = days_;
+  if (openDay_ && HasTraffic(*openDay_)) InsertInOrder(days, *openDay_);
+  return {days.begin(), days.end()};
 }
 
 std::vector<HourUsage> UsageHistory::Hours() const {
-  std::vector<HourUsage> hours(hours_.begin(), hours_.end());
-  if (openHour_ && HasTraffic(*openHour_)) hours.push_back(*openHour_);
-  return hours;
+  std::deque<HourUsage> hours = hours_;
+  if (openHour_ && HasTraffic(*openHour_)) InsertInOrder(hours, *openHour_);
+  return {hours.begin(), hours.end()};
 }
 
 std::vector<HourUsage> UsageHistory::HoursOf(UsageDate date) const {

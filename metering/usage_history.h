@@ -26,7 +26,10 @@ struct MeterContext;
 // back to an hour or day before the open one (or the repeated hour when daylight saving
 // ends) counts on into the open one, so that records never go out of order and none is
 // written twice; a clock set forward closes the open ones and leaves the skipped hours and
-// days without a record. Hours and days without traffic have no record.
+// days without a record. Records more than a day ahead of the clock (it ran ahead: a mistyped
+// year, a hardware clock kept in UTC) are closed as they stand and counting goes on at the
+// present hour, records kept in date order; the present reopens one it reaches. Hours and days
+// without traffic have no record.
 
 struct UsageDate {
   std::uint16_t year = 0;
@@ -166,15 +169,17 @@ void CorrectCycleTotal(MeterState& state, SettingsStore& store, const LocalDateT
                        std::uint32_t totalKB);
 
 // The export, UTF-8 with CRLF line ends, a header line, dates YYYY-MM-DD and quantities in
-// whole KB of 1024 bytes. Every day record:
+// whole KB of 1024 bytes. Every day record, its total below zero where a correction took away
+// more than the day's traffic, so that the rows add up to the cycle's total:
 //   Date,Download (KB of 1024 bytes),Upload (KB of 1024 bytes),Correction (KB of 1024 bytes),Total (KB of 1024 bytes)
 std::string DaysCsv(const UsageHistory& history);
 // Every hour record: Date,Hour,Download (KB of 1024 bytes),Upload (KB of 1024 bytes),Total (KB of 1024 bytes)
 std::string HoursCsv(const UsageHistory& history);
 // The finished cycles of AllData, newest first: their start and end dates (empty for an
 // unknown start), the total as the record holds it (to its two decimals), the connected
-// time "h:mm", and download and upload from the day records where these cover the whole
-// cycle (its start day up to the day before its end), else empty:
+// time "h:mm", and download and upload from the day records over the span its total covers
+// (from its start, or from the day it restarted, up to the day before its end) where the day
+// records add up to that total, else empty:
 //   Start,End,Total (KB of 1024 bytes),Connected time,Download (KB of 1024 bytes),Upload (KB of 1024 bytes)
 std::string CyclesCsv(const UsageHistory& history, std::u16string_view allData,
                       const Locale& locale);

@@ -33,10 +33,10 @@ std::optional<std::uint64_t> Figure(std::string_view text) {
   return value;
 }
 
-std::optional<std::int64_t> Correction(std::string_view text) {
+std::optional<std::int64_t> Correction(std::string_view text, std::int64_t largest) {
   const bool negative = !text.empty() && text.front() == '-';
   const auto value = Digits(negative ? text.substr(1) : text);
-  if (!value || *value == 0 || *value > std::uint64_t{kLargestCorrectionKB}) return std::nullopt;
+  if (!value || *value == 0 || *value > static_cast<std::uint64_t>(largest)) return std::nullopt;
   const auto magnitude = static_cast<std::int64_t>(*value);
   return negative ? -magnitude : magnitude;
 }
@@ -129,7 +129,8 @@ std::optional<UsageSeal> ParseSealToken(std::string_view text) {
   const auto total = Digits(fields[0]);
   const auto down = Figure(fields[1]);
   const auto up = Figure(fields[2]);
-  const auto correction = fields.size() == 4 ? Correction(fields[3]) : std::int64_t{0};
+  const auto correction =
+      fields.size() == 4 ? Correction(fields[3], kLargestCorrectionKB) : std::int64_t{0};
   if (!total || !std::in_range<std::uint32_t>(*total) || !down || !up || !correction) {
     return std::nullopt;
   }
@@ -146,7 +147,8 @@ std::optional<DayUsage> ParseDayToken(std::string_view text) {
   const auto date = Stamp(fields[0], nullptr);
   const auto down = Figure(fields[1]);
   const auto up = Figure(fields[2]);
-  const auto correction = fields.size() == 4 ? Correction(fields[3]) : std::int64_t{0};
+  const auto correction =
+      fields.size() == 4 ? Correction(fields[3], kLargestDayCorrectionKB) : std::int64_t{0};
   if (!date || !down || !up || !correction) return std::nullopt;
   return DayUsage{*date, *down, *up, *correction};
 }

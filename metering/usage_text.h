@@ -20,7 +20,10 @@ namespace pelliton {
 
 // The largest figure a record may hold: 2^48 KB, far beyond a day of any link.
 inline constexpr std::uint64_t kLargestRecordKB = std::uint64_t{1} << 48;
+// One correction moves the total by less than 2^32 KB; a day's corrections add up to at most
+// the largest figure either way.
 inline constexpr std::int64_t kLargestCorrectionKB = 4294967295;
+inline constexpr auto kLargestDayCorrectionKB = static_cast<std::int64_t>(kLargestRecordKB);
 
 std::string DateToken(UsageDate date);
 std::string DayToken(const DayUsage& day);

@@ -150,8 +150,14 @@ void CheckUsageRecords(FuzzedDataProvider& input) {
     now.Month = input.ConsumeIntegralInRange<std::uint16_t>(0, 13);
     now.Day = input.ConsumeIntegralInRange<std::uint16_t>(0, 32);
     now.Hour = input.ConsumeIntegralInRange<std::uint16_t>(0, 24);
-    history.Record(store, now, input.ConsumeIntegral<std::uint32_t>(),
-                   input.ConsumeIntegral<std::uint32_t>(), input.ConsumeIntegral<std::uint32_t>());
+    if (input.ConsumeBool()) {
+      history.Correct(store, now, input.ConsumeIntegral<std::uint32_t>() - std::int64_t{4294967295},
+                      input.ConsumeIntegral<std::uint32_t>());
+    } else {
+      history.Record(store, now, input.ConsumeIntegral<std::uint32_t>(),
+                     input.ConsumeIntegral<std::uint32_t>(),
+                     input.ConsumeIntegral<std::uint32_t>());
+    }
   }
   const std::vector<DayUsage> days = history.Days();
   const std::vector<HourUsage> hours = history.Hours();
@@ -161,7 +167,7 @@ void CheckUsageRecords(FuzzedDataProvider& input) {
     return a.date < b.date || (a.date == b.date && a.hour < b.hour);
   });
   for (const DayUsage& day : days)
-    Check(day.correctionKB != 0 || ParseDayToken(DayToken(day)) == day);
+    Check(ParseDayToken(DayToken(day)) == day);
   for (const HourUsage& hour : hours)
     Check(ParseHourToken(HourToken(hour)) == hour);
 }

@@ -108,10 +108,15 @@ TEST(WatchAllowance, WarnsOncePerCycleThroughRestartsUntilRolloverOrARaise) {
      [](testing::MeterRig& r) { StoreAllowance(r.state, r.store, 256, 80); },
      209920, {level("0.25", "205.00 MB")}, "1"},
     {"a rollover", [](testing::MeterRig& r) { RollOver(r.meter, r.clock.now); }, 0, {}, "0"},
+
     {"both at once, a bad level read as 80",
      [](testing::MeterRig& r) { r.store.Set("CapWarning", "9x"); r.state.DataCap.reset(); },
      300000,
      {level("0.25", "292.97 MB"), whole("0.25", "292.97 MB")}, "3"},
+    {"a restart cut short before it armed the warnings: armed by the total",
+     [](testing::MeterRig& r) { r.state.DataCap.reset(); }, 0, {}, "0"},
+    {"then the level", nullptr, 210000, {level("0.25", "205.08 MB")}, "1"},
+    {"and the whole", nullptr, 262144, {whole("0.25", "256.00 MB")}, "3"},
   };
   // clang-format on
   for (const auto& step : steps) {
@@ -130,12 +135,21 @@ TEST(WatchAllowance, WarnsOncePerCycleThroughRestartsUntilRolloverOrARaise) {
   EXPECT_EQ(rig.view.notices, Lines{}) << "a warning the store cannot remember";
   rig.store.lockedKeys.clear();
   rig.store.Set("CapWarned", "3");
-  rig.store.wrongType.insert("DataCap");
   rig.store.failingWrites.insert("CapWarned");
-  // A store that fails costs the warnings, never the restart.
+  // A store that fails never costs the restart, and once it takes writes again the new
+  // cycle's warnings come.
   RestartCycle(rig.meter, rig.clock.now);
   WatchAllowance(rig.meter, rig.clock.now);
   EXPECT_EQ(rig.store.Get("TotalData"), "0");
+  rig.store.failingWrites.clear();
+  rig.state.DataCap.reset();
+  rig.view.notices.clear();
+  for (std::uint32_t total : {0u, 300000u}) {
+    rig.state.TotalDataKB = total;
+    WatchAllowance(rig.meter, rig.clock.now);
+  }
+  EXPECT_EQ(rig.view.notices.size(), 2u);
+  EXPECT_EQ(rig.store.Get("CapWarned"), "3");
 }
 
 // A new level or allowance and the warnings given ("1"), 200 MB used of 0.25 GB (78 %); a

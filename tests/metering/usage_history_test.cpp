@@ -74,6 +74,15 @@ TEST(UsageHistory, GrowthGoesToTheHourAndDayTheClockShowsNeverBack) {
       {"year end",
        {{At(2026, 12, 31, 23, 30), 1, 2}, {At(2027, 1, 1, 0, 10), 3, 4}},
        "20261231 20261231,1,2", "2026123123,1,2", "2027010100,3,4 20270101,3,4 10,3,4"},
+      {"a tick a week ahead is left as it stands; the present reopens what it reaches",
+       {{At(2026, 12, 9, 9), 1, 0}, {At(2026, 12, 16, 10), 2, 0}, {At(2026, 12, 9, 10), 3, 0},
+        {At(2026, 12, 10, 11), 4, 0}, {At(2026, 12, 16, 10, 30), 5, 0}},
+       "20261209 20261209,4,0 20261210,4,0 20261216,2,0",
+       "2026120909,1,0 2026120910,3,0 2026121011,4,0 2026121610,2,0",
+       "2026121610,7,0 20261216,7,0 15,5,0"},
+      {"a mistyped year, then the right one",
+       {{At(2062, 12, 9, 10), 1, 1}, {At(2026, 12, 9, 10, 5), 2, 2}},
+       "20261209 20621209,1,1", "2062120910,1,1", "2026120910,2,2 20261209,2,2 6,2,2"},
       {"ticks without growth write nothing and keep no record",
        {{At(2026, 12, 8, 10), 0, 0}, {At(2026, 12, 8, 11), 2, 0}, {At(2026, 12, 8, 12), 0, 0},
         {At(2026, 12, 9, 12), 0, 0}},
@@ -188,6 +197,29 @@ TEST(CorrectCycleTotal, TheDifferenceGoesToTodayAndTheWarningsFollow) {
   EXPECT_EQ(store.Get("CapWarned"), "0");
   EXPECT_EQ(state.History.Days().back().correctionKB, -900);
   EXPECT_EQ(state.History.Days().back().TotalKB(), 0u);
+  // At the top of a 4096 GB allowance the whole one stays given.
+  state.DataCap = Allowance{kLargestAllowanceMB, 80, kLevelWarned | kWholeWarned};
+  state.TotalDataKB = 4294967295;
+  CorrectCycleTotal(state, store, At(2026, 12, 8, 11), 4294967295);
+  EXPECT_EQ(state.DataCap->warned, kLevelWarned | kWholeWarned);
+}
+
+// Corrections of one day past 4,294,967,295 KB still read back.
+TEST(CorrectCycleTotal, ADaysCorrectionsAddUpWithinWhatIsRead) {
+  testing::FakeStore store;
+  MeterState state;
+  const LocalDateTime now = At(2026, 12, 9, 9);
+  state.History.Record(store, now, 5242880, 0, state.TotalDataKB = 5242880);
+  store.Set("TotalData", "5242880");
+  CorrectCycleTotal(state, store, now, 4294967295);
+  ResealUsage(state.History, store, state.TotalDataKB = 0);  // a new cycle date
+  store.Set("TotalData", "0");
+  CorrectCycleTotal(state, store, now, 10485760);
+  EXPECT_EQ(store.Get("UsageOpen"), "2026120909,5242880,0 20261209,5242880,0,4300210175 "
+                                    "10485760,0,0,10485760");
+  UsageHistory reloaded;
+  reloaded.Load(store);
+  EXPECT_EQ(reloaded.Days(), state.History.Days());
 }
 
 TEST(UsageExport, CsvTextsInKBWithIsoDatesAndCrlf) {
@@ -207,6 +239,28 @@ TEST(UsageExport, CsvTextsInKBWithIsoDatesAndCrlf) {
             "Start,End,Total (KB of 1024 bytes),Connected time,Download (KB of 1024 "
             "bytes),Upload (KB of 1024 bytes)\r\n2026-11-15,2026-12-15,1137,12:34,1034,101\r\n"
             ",2026-11-15,512,0:01,,\r\n");
+  // 2 GB a day, then "Used so far" 3 GB: the rows add up to the cycle's total.
+  MeterState state;
+  testing::FakeStore store;
+  for (std::uint16_t day = 1; day <= 3; ++day) {
+    state.TotalDataKB += 2097152;
+    state.History.Record(store, At(2026, 12, day, 9), 2097152, 0, state.TotalDataKB);
+  }
+  CorrectCycleTotal(state, store, At(2026, 12, 3, 10), 3145728);
+  EXPECT_TRUE(DaysCsv(state.History).ends_with("2026-12-03,2097152,0,-3145728,-1048576\r\n"));
+}
+
+// 1 GB a day; the cycle of 15 Nov restarted on 8 Dec (Change Network), or within a day.
+TEST(UsageExport, ACyclesTrafficCoversTheSpanOfItsTotal) {
+  HistoryRig rig;
+  for (UsageDate day{2026, 11, 15}; day < UsageDate{2026, 12, 15}; day = NextDay(day))
+    rig.Run({{At(day.year, day.month, day.day, 12), 1048576, 0}});
+  testing::FakeLocale locale;
+  const std::u16string head = u"15 Dec, 2026" u"15 Nov, 202615 Dec, 2026";
+  EXPECT_TRUE(CyclesCsv(rig.history, head + u"    7.00 GB00000", locale)
+                  .ends_with("2026-11-15,2026-12-15,7340032,0:00,7340032,0\r\n"));
+  EXPECT_TRUE(CyclesCsv(rig.history, head + u"    7.50 GB00000", locale)
+                  .ends_with("2026-11-15,2026-12-15,7864320,0:00,,\r\n"));
 }
 
 }  // namespace

@@ -24,6 +24,15 @@ std::optional<chr::sys_days> DateAt(std::u16string_view allData, std::size_t at,
   return chr::sys_days{chr::year{date->Year} / chr::month{date->Month} / chr::day{date->Day}};
 }
 
+// The date of the rollover that ended a record: its end date, or the head's without records.
+std::optional<chr::sys_days> RolloverBefore(std::u16string_view allData, std::size_t record,
+                                            const Locale& locale) {
+  const std::size_t at = kHeadLength + record * kRecordLength;
+  if (record >= kMaxRecords) return std::nullopt;
+  if (allData.size() >= at + kRecordLength) return DateAt(allData, at + kHeadLength, locale);
+  return record == 0 ? DateAt(allData, 0, locale) : std::nullopt;
+}
+
 // The same day of the month before, or that month's last day.
 chr::sys_days MonthBefore(chr::sys_days day) {
   const chr::year_month_day ymd{day};
@@ -56,13 +65,23 @@ std::vector<CycleDays> ViewableCycles(CycleDays current, std::u16string_view all
                                       const Locale& locale,
                                       std::optional<chr::sys_days> earliestDay) {
   std::vector<CycleDays> cycles{current};
+  const auto sensible = [](chr::sys_days start, chr::sys_days end) {
+    return start < end && (end - start).count() <= kLongestCycleDays;
+  };
   for (std::size_t record = 0; earliestDay && cycles.back().start > *earliestDay; ++record) {
-    const chr::sys_days end = cycles.back().start;
+    chr::sys_days end = cycles.back().start;
     const std::size_t at = kHeadLength + record * kRecordLength;
+    // A restart (Change Network, a new cycle date) leaves the days from the rollover before
+    // it as a cycle of their own.
+    const std::optional<chr::sys_days> ended = RolloverBefore(allData, record, locale);
+    if (ended && sensible(*ended, end)) {
+      cycles.push_back({*ended, end});
+      end = *ended;
+      if (end <= *earliestDay) break;
+    }
     std::optional<chr::sys_days> start =
         record < kMaxRecords ? DateAt(allData, at, locale) : std::nullopt;
-    if (!start || *start >= end || (end - *start).count() > kLongestCycleDays)
-      start = MonthBefore(end);
+    if (!start || !sensible(*start, end)) start = MonthBefore(end);
     cycles.push_back({*start, end});
   }
   return cycles;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "store/catalogue.h"
 #include "ui/dialogs/data_cap.h"
 #include "ui/dialogs/dialog_fakes.h"
 
@@ -26,11 +27,15 @@ TEST(DataCapForm, UsedSoFarSetsTheCycleTotal) {
     const char* used;
     const char* totalAfter;
     bool closes;
-  } cases[] = {{"", "1000", true}, {" ", "1000", true},     {"1.5", "1572864", true},
-               {"0", "0", true},   {"1.5x", "1000", false}, {"5000", "1000", false}};
+    bool locked = false;  // a settings key that cannot be written: the store's error, kept open
+  } cases[] = {{"", "1000", true},          {" ", "1000", true},
+               {"1.5", "1572864", true},    {"0", "0", true},
+               {"1.5x", "1000", false},     {"5000", "1000", false},
+               {"1.5", "1000", false, true}};
   for (const auto& c : cases) {
     FakeDialogPorts ports;
     ports.store.Set("TotalData", "1000");
+    if (c.locked) ports.store.lockedKeys.insert(std::string(kSettingsKey));
     ports.state.TotalDataKB = 1000;
     UsedEntryView view;
     const FakeLocale locale;
@@ -38,8 +43,13 @@ TEST(DataCapForm, UsedSoFarSetsTheCycleTotal) {
     form.FormActivate();
     view.used = c.used;
     form.EditChange();
-    EXPECT_EQ(view.problem.empty(), c.closes) << c.used;
-    EXPECT_EQ(form.BitBtn1Click(), c.closes) << c.used;
+    EXPECT_EQ(view.problem.empty(), c.closes || c.locked) << c.used;
+    if (c.locked) {
+      EXPECT_THROW(form.BitBtn1Click(), RegistryError) << c.used;
+      EXPECT_EQ(ports.state.TotalDataKB, 1000u) << c.used;
+    } else {
+      EXPECT_EQ(form.BitBtn1Click(), c.closes) << c.used;
+    }
     EXPECT_EQ(ports.store.Get("TotalData"), c.totalAfter) << c.used;
   }
 }

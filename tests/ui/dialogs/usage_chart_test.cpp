@@ -91,6 +91,20 @@ TEST(ViewableCycles, StepBackThroughTheHistoryAsFarAsDaysReach) {
   EXPECT_EQ(cycles[2].start, Date(2026, 10, 15));  // an unknown start: a month before its end
   EXPECT_EQ(cycles[4].start, Date(2026, 8, 15));
   EXPECT_EQ(cycles[5].end, Date(2026, 8, 15));
+  // Change Network on 8 Dec: the days since the rollover of 15 Nov are a cycle of their own.
+  const std::vector<CycleDays> restarted = ViewableCycles(
+      {Date(2026, 12, 8), Date(2026, 12, 15)},
+      u"15 Nov, 202615 Oct, 202615 Nov, 2026    5.00 GB00000", locale, Date(2026, 10, 20));
+  ASSERT_EQ(restarted.size(), 3u);
+  EXPECT_EQ(restarted[1].start, Date(2026, 11, 15));
+  EXPECT_EQ(restarted[1].end, Date(2026, 12, 8));
+  EXPECT_EQ(restarted[2].start, Date(2026, 10, 15));
+  EXPECT_EQ(restarted[2].end, Date(2026, 11, 15));
+  EXPECT_EQ(ViewableCycles({Date(2026, 12, 8), Date(2026, 12, 15)}, u"15 Nov, 2026", locale,
+                           Date(2026, 11, 20))
+                .back()
+                .start,
+            Date(2026, 11, 15));
 }
 
 TEST(UsageWindowModel, ChoosesDaysAndStepsThroughCycles) {
