@@ -1,0 +1,155 @@
+"""The household's line: the meter under Wine in the pc namespace of a router of the test's own
+(router_bed.py) meters the router's internet side, chosen in "Metered Connections...". Traffic
+from the phone, which the PC never sees, and from the PC counts as the router counts it; kills,
+a stretch with the meter stopped, the router's WAN made anew, a restarted router and one that
+does not answer for 10 s lose nothing and count nothing twice."""
+
+import os
+import random
+import re
+import time
+import unittest
+
+from harness import IDOK, work_dir
+from router_bed import FRIENDLY_NAME, UUID, RouterBed, end_flow
+from scenario import Scenario, this_month
+
+DIALOG = "Metered Connections"
+ROUTER_LINE = f"Router: {FRIENDLY_NAME} (192.168.77.1)"
+MB = 1000000
+SLACK = 64  # KB
+KILLS = 3
+
+
+class Router(Scenario):
+    budget = 285
+
+    def setUp(self):
+        if os.geteuid():
+            self.skipTest("the router's namespaces need root")
+        self.bed = RouterBed(os.path.join(work_dir(), "router-bed"))
+        self.addCleanup(self.bed.stop)  # after the world: last-in first-out
+        self.moved = {"phone": 0, "pc": 0}
+        super().setUp()
+
+    def prepare_world(self):
+        self.bed.start()
+        self.env.netns = self.bed.ns("pc")
+
+    def total(self):
+        return int(self.env.value("TotalData"))
+
+    def traffic(self, host, *moves):
+        for nbytes, direction in moves:
+            self.moved[host] += self.bed.traffic(nbytes, direction, host)
+
+    def follows(self, base, what, lost=0):
+        """The meter's growth since base (meter KB, router bytes) comes to the router's within
+        SLACK KB (less at most `lost` KB), and stays there."""
+        router = lambda: (self.bed.total() - base[1]) / 1024
+        gap = lambda: router() - (self.total() - base[0])
+        self.wait_until(lambda: -SLACK <= gap() <= SLACK + lost, 12,
+                        f"the meter to follow the router {what} (off by {gap():.0f} KB)")
+        time.sleep(2.5)  # a poll and a tick later: nothing more
+        self.assertLessEqual(-SLACK, gap(), f"counted twice {what}")
+        received, sent = self.bed.counters()
+        self.assertEqual(self.bed.upnp_counters(), (received % 2**32, sent % 2**32))
+        print(f"\n{what}: phone {self.moved['phone'] / 1024:.0f} KB, PC "
+              f"{self.moved['pc'] / 1024:.0f} KB, router {router():.0f} KB (now {received} "
+              f"received, {sent} sent), meter {self.total() - base[0]} KB")
+
+    def choose_router(self):
+        """The router's line checked by Space in "Metered Connections...", the menu opened by a
+        right press and keys; returns the seconds until the router's line showed."""
+        env, drv = self.env, self.drv
+        try:
+            self.choose("Metered Connections...")
+        except ValueError:
+            self.skipTest("the program has no \"Metered Connections...\" item")
+        dialog = drv.wait("#32770", DIALOG, 10)
+        opened = time.monotonic()
+        lines = drv.do("window", dialog)["children"]
+        (list_id,) = [c["id"] for c in lines if c["class"] == "SysListView32"]
+        cells = lambda: [line["cells"][0] for line in drv.do("listview", dialog, list_id)["lines"]]
+        self.assertIn("pc0", cells(), "the PC's connections did not show at once")
+        self.wait_until(lambda: ROUTER_LINE in cells(), 6, f"the line {ROUTER_LINE}")
+        search = time.monotonic() - opened
+        line = drv.do("listview", dialog, list_id)["lines"][cells().index(ROUTER_LINE)]
+        rect = line["rect"]
+        env.xdotool("mousemove", (line["box_x"] + rect["right"]) // 2, line["box_y"], "click", "1")
+        env.xdotool("key", "space")
+        checked = {line["cells"][0]: line["checked"]
+                   for line in drv.do("listview", dialog, list_id)["lines"]}
+        self.assertTrue(checked.pop(ROUTER_LINE), "Space left the router's box unchecked")
+        self.assertFalse(any(checked.values()), "the PC's connections stayed checked")
+        drv.do("click", dialog, IDOK)
+        self.assertTrue(drv.gone(dialog, 10))
+        self.wait_until(lambda: any(UUID in (v or "") for v in env.values().values()), 5,
+                        "the router stored by its unique device name")
+        return search
+
+    def test_router(self):
+        env, bed = self.env, self.bed
+        env.install(network="pc0", LastMonth=this_month(), TotalData="1000", StayTop="0")
+        env.start_pelliton()
+        self.wait_meter()
+        # First the PC's own link, as before: the phone's traffic never reaches it.
+        self.wait_tick(10)  # pc0 counted from here on
+        pc0, start = sum(bed.counters("pc", "pc0")), self.total()
+        self.traffic("pc", (2 * MB, "up"))
+        self.traffic("phone", (2 * MB, "up"))
+        grew = lambda: (self.total() - start) * 1024
+        self.wait_until(lambda: grew() >= 2 * MB, 10, "the PC's traffic counted on pc0")
+        time.sleep(2.5)
+        self.assertLessEqual(grew(), sum(bed.counters("pc", "pc0")) - pc0 + SLACK * 1024,
+                             "the phone's traffic counted on pc0")
+
+        search = self.choose_router()
+        base = self.total(), bed.total()
+        self.traffic("phone", (4 * MB, "up"), (3 * MB, "down"))
+        self.traffic("pc", (2 * MB, "up"), (1 * MB, "down"))
+        self.follows(base, "phone and PC")
+
+        rng = random.Random(20261209)
+        flow = bed.flow("up", "phone", 1 << 20)
+        try:
+            for _ in range(KILLS):
+                time.sleep(rng.uniform(0.5, 5))
+                env.kill_pelliton()
+                time.sleep(rng.uniform(1, 4))  # stopped while the phone moves data
+                env.start_pelliton()
+                self.wait_meter()
+        finally:
+            self.moved["phone"] += end_flow(flow)
+        self.follows(base, f"{KILLS} kills", lost=SLACK * KILLS)
+
+        self.traffic("phone", (2 * MB, "down"))
+        bed.renew()  # counters from zero, the daemon's uptime goes on
+        self.traffic("phone", (3 * MB, "up"))
+        self.follows(base, "a WAN renewed")
+        bed.reboot()
+        self.traffic("pc", (2 * MB, "down"))
+        self.follows(base, "a restart")
+
+        bed.hold()
+        try:
+            held = time.monotonic()
+            self.wait_until(lambda: self.label_texts()[0] == "DC", 10, "\"DC\" while held")
+            self.traffic("phone", (1 * MB, "up"))
+            opened = time.monotonic()
+            menu = self.right_press(1)
+            env.xdotool("key", "Escape")
+            self.assertTrue(menu["ok"], "no menu within a second while the router is silent")
+            print(f"\nthe menu opened in {time.monotonic() - opened:.2f} s while held")
+            time.sleep(max(0.0, 10 - (time.monotonic() - held)))
+        finally:
+            bed.hold(False)
+        self.follows(base, "a silent router")
+        print(f"\nthe router's line showed {search:.2f} s after the dialog opened")
+        log = open(os.path.join(env.dir, "pelliton.log"), errors="replace").read()
+        for line in re.findall(r"^.*\b(?:search|poll)\b.*$", log, re.I | re.M)[:6]:
+            print(line)
+
+
+if __name__ == "__main__":
+    unittest.main()
