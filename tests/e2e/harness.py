@@ -107,7 +107,8 @@ def _die_with_parent():
 def in_netns(args, env):
     """Wine's programs run in the network namespace that the environment names, if any."""
     netns = (env or {}).get("PELLITON_NETNS")
-    return ["ip", "netns", "exec", netns, *args] if netns and args[0] in (WINE, WINESERVER) else args
+    wine = netns and args[0] in (WINE, WINESERVER)
+    return ["ip", "netns", "exec", netns, *args] if wine else args
 
 
 def run(args, timeout=60, env=None, check=True, **kwargs):

@@ -116,7 +116,7 @@ class RouterBed:
         self.state_file = os.path.join(self.run_dir, "bed.json")
         self.daemons = {}  # name: Popen, of this process's start
         self.carried = 0  # what the WAN interfaces that renew() replaced had counted
-        self.state = {"prefix": None, "netns": {}, "pids": {}}
+        self.state = {"prefix": None, "netns": {}}
         if os.path.exists(self.state_file):
             with open(self.state_file) as f:
                 self.state = json.load(f)
@@ -137,7 +137,7 @@ class RouterBed:
 
     def start(self):
         self.stop()  # what a killed run of this folder left
-        self.state = {"prefix": "pel" + secrets.token_hex(3), "netns": {}, "pids": {}}
+        self.state = {"prefix": "pel" + secrets.token_hex(3), "netns": {}}
         for role in ROLES:
             name = self.ns(role)
             _run("ip", "netns", "add", name)
@@ -170,27 +170,28 @@ class RouterBed:
         recorded name that another start made is left alone."""
         ours = [name for name, ino in self.state["netns"].items()
                 if ino is not None and _inode(f"/run/netns/{name}") == ino]
+        pids = lambda: [int(p) for name in ours
+                        for p in _run("ip", "netns", "pids", name, check=False).split()]
         for sig in (signal.SIGTERM, signal.SIGKILL):
-            pids = [int(p) for name in ours
-                    for p in _run("ip", "netns", "pids", name, check=False).split()]
-            for pid in pids:
+            for pid in pids():
                 try:
                     os.kill(pid, signal.SIGCONT)
                     os.kill(pid, sig)
                 except ProcessLookupError:
                     pass
             deadline = time.monotonic() + 3
-            while pids and time.monotonic() < deadline and any(map(_alive, pids)):
+            while time.monotonic() < deadline and pids():
                 time.sleep(0.05)
         for name in ours:
             _run("ip", "netns", "del", name, check=False)
         for proc in self.daemons.values():
             proc.wait(5)
         self.daemons = {}
-        self.state = {"prefix": None, "netns": {}, "pids": {}}
-        for name in ("bed.json", "upnp.leases"):
-            if os.path.exists(os.path.join(self.run_dir, name)):
-                os.remove(os.path.join(self.run_dir, name))
+        if RouterBed(self.run_dir).state["prefix"] == self.state["prefix"]:  # not a newer start's
+            for name in ("bed.json", "upnp.leases"):
+                if os.path.exists(os.path.join(self.run_dir, name)):
+                    os.remove(os.path.join(self.run_dir, name))
+        self.state = {"prefix": None, "netns": {}}
 
     def _link(self, role, near, near_ip, far, far_ip, far_role="router"):
         a, b = self.ns(role), self.ns(far_role)
@@ -210,8 +211,6 @@ class RouterBed:
             proc = subprocess.Popen([*self.exec_in(role), *command], stdin=subprocess.DEVNULL,
                                     stdout=log, stderr=log, preexec_fn=_die_with_parent)
         self.daemons[name] = proc
-        self.state["pids"][name] = proc.pid
-        self._save()
         return proc
 
     def _wait_listening(self, role, port, proc=None):
@@ -297,14 +296,6 @@ def end_flow(proc):
     proc.terminate()
     out, _ = proc.communicate(timeout=10)
     return int(out or 0)
-
-
-def _alive(pid):
-    try:
-        os.kill(pid, 0)
-        return True
-    except ProcessLookupError:
-        return False
 
 
 def _client(direction, nbytes, rate):
