@@ -53,10 +53,11 @@ IDC_CYCLE_LABEL1, IDC_CYCLE_LISTBOX1 = 311, 312
 IDC_SIZE_LABEL1, IDC_SIZE_TRACKBAR1 = 321, 322
 IDC_CAP_EDIT1, IDC_CAP_PROBLEM1, IDC_CAP_EDIT2, IDC_CAP_PROBLEM2 = 331, 332, 333, 334
 IDC_CAP_LINE1 = 335
+IDC_METERED_LIST, IDC_METERED_NOTE = 351, 352
 IDM = dict(SHUFFLE=201, FREEZE=202, USAGE_STATISTICS=203, CYCLE_DATE=204, CLOCK_COLOR=205,
            DISPLAY_FONT_SIZE=206, CHANGE_NETWORK=207, STAY_ON_TOP=208, EXIT_MENU=209,
            REMOVE_PROGRAM=210, WEB_SITE=211, ABOUT=212, DATA_CAP=213, USAGE_HISTORY=214,
-           SHOW_METER=215)
+           SHOW_METER=215, METERED_CONNECTIONS=216)
 IDC_STAT_LABEL1, IDC_STAT_STATICTEXT1, IDC_STAT_BITBTN1 = 401, 402, 403
 IDC_HIST_CYCLE, IDC_HIST_DAY, IDC_HIST_EARLIER, IDC_HIST_LATER = 411, 412, 413, 414
 IDC_HIST_EXPORT, IDC_HIST_CLOSE, IDC_HIST_CHART, IDC_HIST_HOURS = 415, 416, 417, 418
@@ -181,6 +182,147 @@ def keep_loopback_busy(stop, nbytes=1 << 19, pause=0.5):
             loopback_traffic(nbytes)
         except (OSError, RuntimeError):
             pass
+
+
+# ---- links of the test's own --------------------------------------------------------------
+
+LINK_PREFIX = "plt"  # every link and namespace the harness makes starts with it
+ECHO_PORT = 7007
+
+
+def _ip(*args, check=True):
+    return run(["ip", *args], timeout=20, check=check)
+
+
+def _left_over(name, own):
+    """Whether a link or namespace is this harness's and its run has ended (or is this one)."""
+    match = re.match(LINK_PREFIX + r"(\d+)[a-z]", name)
+    if not match:
+        return False
+    pid = int(match[1])
+    if pid == own:
+        return True
+    try:
+        os.kill(pid, 0)
+        return False  # a run that is still going
+    except ProcessLookupError:
+        return True
+    except PermissionError:
+        return False
+
+
+def remove_leftover_links(own=None):
+    """Deletes the links and namespaces of an earlier run that was killed before it could
+    (and those of run `own`)."""
+    for name in interfaces():
+        if _left_over(name, own):
+            _ip("link", "del", name, check=False)
+    for line in _ip("netns", "list", check=False).stdout.splitlines():
+        namespace = line.split()[0] if line.split() else ""
+        if _left_over(namespace, own):
+            for pid in _ip("netns", "pids", namespace, check=False).stdout.split():
+                with contextlib.suppress(OSError):
+                    os.kill(int(pid), signal.SIGKILL)
+            _ip("netns", "del", namespace, check=False)
+
+
+class Links:
+    """`count` veth pairs: the host ends in this namespace, where the meter under Wine sees
+    them, the far ends in a namespace of the run's own with an echo server on ECHO_PORT.
+    IPv4 only, on addresses of these links alone: no traffic leaves through a real interface.
+    Everything is removed by close(), at exit, and by the next run when this one was killed."""
+
+    def __init__(self, count):
+        tag = os.getpid()
+        remove_leftover_links()
+        self.namespace = f"{LINK_PREFIX}{tag}ns"
+        self.names = [f"{LINK_PREFIX}{tag}h{i}" for i in range(count)]
+        self.addresses = [f"10.{200 + tag % 50}.{i}.2" for i in range(count)]
+        self.echo = None
+        atexit.register(self.close)
+        try:
+            self._make(count, tag)
+        except BaseException:
+            self.close()
+            raise
+
+    def _make(self, count, tag):
+        _ip("netns", "add", self.namespace)
+        self._in_namespace("ip", "link", "set", "lo", "up")
+        for i, name in enumerate(self.names):
+            far = f"{LINK_PREFIX}{tag}f{i}"
+            _ip("link", "add", name, "type", "veth", "peer", "name", far)
+            _ip("link", "set", far, "netns", self.namespace)
+            self._ipv6_off(name)
+            self._in_namespace("sysctl", "-qw", f"net.ipv6.conf.{far}.disable_ipv6=1")
+            subnet = f"10.{200 + tag % 50}.{i}"
+            _ip("addr", "add", f"{subnet}.1/30", "dev", name)
+            self._in_namespace("ip", "addr", "add", f"{subnet}.2/30", "dev", far)
+            self._in_namespace("ip", "link", "set", far, "up")
+            _ip("link", "set", name, "up")
+        self.echo = subprocess.Popen(
+            ["ip", "netns", "exec", self.namespace, "socat",
+             f"TCP-LISTEN:{ECHO_PORT},fork,reuseaddr", "PIPE"],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True, preexec_fn=_die_with_parent)
+
+    def _in_namespace(self, *args):
+        run(["ip", "netns", "exec", self.namespace, *args], timeout=20)
+
+    @staticmethod
+    def _ipv6_off(name):
+        with open(f"/proc/sys/net/ipv6/conf/{name}/disable_ipv6", "w") as f:
+            f.write("1")
+
+    def rename(self, i, name):
+        """Link i down, renamed, up again, as a device that comes back under another name."""
+        _ip("link", "set", self.names[i], "down")
+        _ip("link", "set", self.names[i], "name", name)
+        self.names[i] = name
+        _ip("link", "set", name, "up")
+
+    def counters(self):
+        """[(received, sent) bytes] of each link's host end, from the kernel."""
+        found = {}
+        with open("/proc/net/dev") as f:
+            for line in f:
+                name, _, rest = line.partition(":")
+                fields = rest.split()
+                found[name.strip()] = int(fields[0]), int(fields[8])
+        return [found[name] for name in self.names]
+
+    def traffic(self, i, nbytes, timeout=10):
+        """nbytes to the echo server over link i and back again."""
+        with socket.create_connection((self.addresses[i], ECHO_PORT), timeout=timeout) as conn:
+            sender = threading.Thread(target=conn.sendall, args=(b"\x5a" * nbytes,), daemon=True)
+            sender.start()
+            got = 0
+            while got < nbytes:
+                chunk = conn.recv(1 << 20)
+                if not chunk:
+                    break
+                got += len(chunk)
+            sender.join(timeout)
+        if got != nbytes:
+            raise RuntimeError(f"link {i} echoed {got} of {nbytes} bytes")
+
+    def keep_busy(self, stop, links, nbytes=1 << 19, pause=0.25):
+        """Moves nbytes over each of `links` every `pause` seconds until `stop` is set."""
+        while not stop.wait(pause):
+            for i in links:
+                with contextlib.suppress(OSError, RuntimeError):
+                    self.traffic(i, nbytes, timeout=3)
+
+    def close(self):
+        """Removes every link and the namespace; safe to call more than once."""
+        if self.echo and self.echo.poll() is None:
+            with contextlib.suppress(OSError):
+                os.killpg(self.echo.pid, signal.SIGKILL)
+            self.echo.wait(5)
+        for name in self.names:
+            _ip("link", "del", name, check=False)
+        remove_leftover_links(os.getpid())
+        atexit.unregister(self.close)
 
 
 def format_kb(kb):

@@ -14,6 +14,7 @@
 //   gui HWND                        its client size; focus, active window, capture of its thread
 //   listbox HWND ID                 a list box's lines, selection, top line and line height,
 //                                   and OK's state
+//   listview HWND ID                a list view's lines: cells, check box, place; OK's state
 //   select HWND ID INDEX            a user's selection of a list line
 //   click HWND ID                   presses a dialog button (posted BM_CLICK)
 //   close HWND                      posts WM_CLOSE to a window (its close box)
@@ -159,6 +160,10 @@ std::string Run(const std::vector<std::string>& f) {
         .Add("ok_enabled", Bool(ok && IsWindowEnabled(ok)))
         .Add("cancel_enabled", Bool(IsWindowEnabled(GetDlgItem(dialog, IDCANCEL))))
         .Str();
+  }
+  if (cmd == "listview") {
+    HWND dialog = NeedWindow(arg(1));
+    return ListViewReport(dialog, Control(dialog, arg(2)));
   }
   if (cmd == "select") {
     HWND dialog = NeedWindow(arg(1));

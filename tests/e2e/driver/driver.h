@@ -63,4 +63,7 @@ std::string Resources();
 std::string Ticks(int count);
 std::string MenuReport(DWORD timeoutMs);
 
+// A list view with check boxes in another process (list_view.cpp).
+std::string ListViewReport(HWND dialog, HWND list);
+
 }  // namespace driver
