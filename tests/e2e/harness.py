@@ -480,8 +480,14 @@ _open_envs = []
 
 
 class Env:
-    """Display, prefix, driver and program of one scenario, on `screens` screens of SCREEN's
-    size (more than one: one desktop through Xinerama)."""
+    """Display, prefix, driver and program of one scenario, on `screens` monitors of SCREEN's
+    size side by side.
+
+    More than one: Xvfb stacks its own Xinerama screens at 0,0 and shows Wine's XRandR path a
+    single output, so the display is one screen as wide as all of them, split into monitors by
+    `xrandr --setmonitor` (-noreset keeps the split when xrandr leaves); Xvfb answers Xinerama
+    queries from those monitors, and UseXRandR=N in the prefix makes Wine ask Xinerama. Wine
+    must then report as many monitors as asked for, or the scenario fails."""
 
     def __init__(self, name, screens=1):
         self.name = name
@@ -506,23 +512,39 @@ class Env:
         self._start_display()
         template = ensure_template(self.display)
         run([self.wine_prefix, "clone", template, self.prefix], timeout=120)
+        if self.screens > 1:
+            # Wine reads the monitors when the desktop starts: the server ends after the change.
+            self._start_server()
+            self.reg_add(r"Software\Wine\X11 Driver", "UseXRandR", "N")
+            self._stop_server()
         self._start_wine()
 
-    def _start_wine(self):
-        # Server and services first, detached from our pipes, with this display's driver.
+    def _start_server(self):
+        """Server and services first, detached from our pipes, with this display's driver."""
         env = self.wine_env()
         run([WINESERVER, "-p30"], env=env, timeout=30, check=False, stdout=subprocess.DEVNULL)
         run([WINE, "wineboot", "--init"], env=env, timeout=60, stdout=subprocess.DEVNULL)
-        self.driver = Driver(env, self._log("driver"))
+
+    def _stop_server(self):
+        for flag in ("-k", "-w"):
+            run([WINESERVER, flag], env=self.wine_env(), timeout=30, check=False)
+
+    def _start_wine(self):
+        self._start_server()
+        self.driver = Driver(self.wine_env(), self._log("driver"))
         self.screen = self.driver.desktop()
+        if self.screen["monitor_count"] != self.screens:
+            heads = run(["xrandr", "--listmonitors"], env=self.x_env(), check=False).stdout
+            raise RuntimeError(f"a display of {self.screens} monitors gives Wine "
+                               f"{self.screen['monitor_count']}: {self.screen['monitors']}; "
+                               f"xrandr lists {heads.strip()!r}")
 
     def restart_display(self, screens):
         """The prefix's server, driver and program ended, and the server and driver started
-        again with the same prefix on a new display of `screens` screens (a monitor gone)."""
+        again with the same prefix on a new display of `screens` monitors (one gone)."""
         self.kill_pelliton()
         self.driver.close()
-        for flag in ("-k", "-w"):
-            run([WINESERVER, flag], env=self.wine_env(), timeout=30, check=False)
+        self._stop_server()
         self._stop_display()
         self.screens = screens
         self._start_display()
@@ -530,10 +552,11 @@ class Env:
 
     def _start_display(self):
         read_fd, write_fd = os.pipe()
-        screens = [a for n in range(self.screens) for a in ("-screen", str(n), "%dx%dx24" % SCREEN)]
-        screens += ["+xinerama"] * (self.screens > 1)
+        width, height = SCREEN
+        screen = ["-screen", "0", f"{width * self.screens}x{height}x24"]
+        screen += ["-noreset"] * (self.screens > 1)
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), *screens, "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_fd), *screen, "-nolisten", "tcp"],
             pass_fds=(write_fd,), stdin=subprocess.DEVNULL,
             stdout=subprocess.DEVNULL, stderr=self._log("xvfb"), preexec_fn=_die_with_parent)
         os.close(write_fd)
@@ -551,9 +574,21 @@ class Env:
             number += chunk
         os.close(read_fd)
         self.display = ":" + number.decode().strip()
+        if self.screens > 1:
+            self._split_display()
         colour = "#%02x%02x%02x" % ROOT_RGB
         run(["display", "-window", "root", "-size", "8x8", "xc:" + colour], timeout=20,
             check=False, env=self.x_env())
+
+    def _split_display(self):
+        """The wide screen as `screens` monitors side by side, the first one the primary: it
+        takes Xvfb's one output, so the server drops its own whole-screen monitor."""
+        width, height = SCREEN
+        mm = [(n * 254 + 480) // 960 for n in SCREEN]  # 96 dpi
+        for i in range(self.screens):
+            name, output = (f"*M{i}", "screen") if i == 0 else (f"M{i}", "none")
+            geometry = f"{width}/{mm[0]}x{height}/{mm[1]}+{i * width}+0"
+            run(["xrandr", "--setmonitor", name, geometry, output], env=self.x_env(), timeout=20)
 
     def close(self):
         """Ends everything this scenario started. Safe to call more than once."""

@@ -4,7 +4,9 @@
 // in the request, and every message sent to the program gives up after two seconds, so a
 // hung program cannot hang the driver. Requests:
 //
-//   screen                          primary screen size, and the whole desktop's width
+//   screen                          primary screen size, the whole desktop's width, and the
+//                                   monitors (SM_CMONITORS; each one's rectangle, work area
+//                                   and whether it is the primary, as EnumDisplayMonitors lists)
 //   tray                            the notification area's icons: window, place, last tip
 //   windows                         every top-level window (for diagnostics)
 //   wait CLASS TITLE MS             a visible top-level window (empty field: any)
@@ -87,6 +89,26 @@ std::string RegAll(const std::wstring& key) {
   return Object().Add("ok", "true").Add("key_exists", "true").Add("names", Array(names)).Str();
 }
 
+std::string Monitors() {
+  std::vector<std::string> all;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        if (GetMonitorInfoW(monitor, &info))
+          reinterpret_cast<std::vector<std::string>*>(list)->push_back(
+              Object()
+                  .Add("rect", Rect(info.rcMonitor))
+                  .Add("work", Rect(info.rcWork))
+                  .Add("primary", Bool(info.dwFlags & MONITORINFOF_PRIMARY))
+                  .Str());
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&all));
+  return Array(all);
+}
+
 std::vector<std::string> Split(const std::string& line) {
   std::vector<std::string> fields;
   size_t start = 0;
@@ -112,6 +134,8 @@ std::string Run(const std::vector<std::string>& f) {
         .Add("width", Num(GetSystemMetrics(SM_CXSCREEN)))
         .Add("height", Num(GetSystemMetrics(SM_CYSCREEN)))
         .Add("desktop_width", Num(GetSystemMetrics(SM_CXVIRTUALSCREEN)))
+        .Add("monitor_count", Num(GetSystemMetrics(SM_CMONITORS)))
+        .Add("monitors", Monitors())
         .Str();
   if (cmd == "tray") return TrayReport();
   if (cmd == "windows") {
