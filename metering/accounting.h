@@ -2,16 +2,27 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "metering/meter_context.h"
 
 namespace pelliton {
 
-// One accounting step of a tick: takes a snapshot, finds the chosen connection, adds the
-// growth of its counters to the cycle total, carries the connected time, writes the running
-// figures and sets the three texts. Returns 1 when the tick counts as connected time.
-// Errors of the frozen path propagate; every error after it ends the step unbound with 0.
+// One accounting step of a tick: reads every connection, finds the metered ones
+// (metering/connection_set.h), adds the growth of the counters of each one that is up to the
+// cycle total, binds the ones found afresh (with what passed since the stored readings), carries
+// the connected time, writes the running figures and sets the three texts. Returns 1 when the tick
+// counts as connected time. Errors of the frozen path propagate; every error after it ends the step
+// unbound with 0.
 std::uint8_t GetConnectedState(MeterContext& meter);
+
+// The counting of each metered connection, in the set's order: the first from the bound-row
+// fields of MeterState, the others from OtherLinks (as many as the set has).
+std::vector<LinkState> Links(const MeterState& state);
+// Puts them back; the first's row must fit AdapterRow while it is bound.
+void SetLinks(MeterState& state, const std::vector<LinkState>& links);
+// No connection counts on from its binding: the next tick finds each afresh.
+void UnbindAll(MeterState& state);
 
 // Octets to KB, rounded to nearest with halves to even (512 bytes give 0, 1536 give 2).
 std::uint32_t OctetsToKB(std::uint32_t octets);

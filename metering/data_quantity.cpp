@@ -2,13 +2,6 @@
 
 namespace pelliton {
 
-namespace {
-
-constexpr std::uint64_t kKilobytesPerMegabyte = 1024;
-constexpr std::uint64_t kKilobytesPerGigabyte = 1024 * 1024;
-
-// Integer digits in threes: 1048575 with ',' reads 1,048,575. A locale without a thousands
-// separator (NUL) gets no grouping.
 std::string GroupedDigits(std::uint64_t value, char thousands) {
   const std::string digits = std::to_string(value);
   std::string text;
@@ -18,6 +11,11 @@ std::string GroupedDigits(std::uint64_t value, char thousands) {
   }
   return text;
 }
+
+namespace {
+
+constexpr std::uint64_t kKilobytesPerMegabyte = 1024;
+constexpr std::uint64_t kKilobytesPerGigabyte = 1024 * 1024;
 
 // kilobytes / unit to two decimals, halves away from zero. Integer arithmetic, so an exact
 // half (1152 KB is 1.125 MB) is never tipped either way by a binary fraction.

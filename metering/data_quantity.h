@@ -12,4 +12,8 @@ namespace pelliton {
 // rounded half away from zero (1152 KB reads 1.13 MB).
 std::string FormatDataQuantity(std::uint32_t kilobytes, Separators separators);
 
+// Integer digits in threes: 1048575 with ',' reads 1,048,575. A locale without a thousands
+// separator (NUL) gets no grouping.
+std::string GroupedDigits(std::uint64_t value, char thousands);
+
 }  // namespace pelliton

@@ -50,6 +50,13 @@ struct Counters64 {
   std::uint64_t outOctets = 0;
 };
 
+// What the platform knows of an interface beyond its row: the 64-bit counters and the
+// identity, where it has them.
+struct InterfaceDetails {
+  std::optional<Counters64> counters64;
+  std::string identity;
+};
+
 // The interface table with GetIfTable's sizing contract: called with a size too small for
 // the table it stores the needed size in *size and returns kErrorInsufficientBuffer; with
 // a buffer of that size it fills dwNumEntries and the rows and returns kNoError. Any other
@@ -62,6 +69,13 @@ class InterfaceTable {
   // where the platform has none or cannot read them now.
   virtual std::optional<Counters64> ReadCounters64(std::uint32_t /*interfaceIndex*/) {
     return std::nullopt;
+  }
+  // The identity of the interface whose row has dwIndex `interfaceIndex` (its GUID as text);
+  // empty where the platform has none.
+  virtual std::string ReadIdentity(std::uint32_t /*interfaceIndex*/) { return {}; }
+  // Both of the above; a platform that reads them in one call overrides this.
+  virtual InterfaceDetails ReadDetails(std::uint32_t interfaceIndex) {
+    return {ReadCounters64(interfaceIndex), ReadIdentity(interfaceIndex)};
   }
 };
 

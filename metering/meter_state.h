@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "metering/clock.h"
+#include "metering/counter_source.h"
 #include "metering/usage_history.h"
 
 namespace pelliton {
@@ -15,6 +17,20 @@ struct Allowance {
   std::uint32_t capMB = 0;  // 0: no allowance
   int warningPercent = 80;
   unsigned warned = 0;  // kLevelWarned | kWholeWarned (metering/allowance.h)
+};
+
+// The counting of one metered connection: the row it was found at, and its readings in KB at
+// the previous counted tick (the 64-bit ones where the source had them then).
+struct LinkState {
+  bool bound = false;
+  std::uint32_t row = 0;
+  std::uint32_t prevDownKB = 0;
+  std::uint32_t prevUpKB = 0;
+  bool has64 = false;
+  std::uint32_t index64 = 0;
+  std::uint64_t prevDownKB64 = 0;
+  std::uint64_t prevUpKB64 = 0;
+  bool fresh = false;  // just added to the set: counts from its binding, nothing before
 };
 
 // The running figures of the billing cycle, the accounting state and the display options.
@@ -28,7 +44,7 @@ struct MeterState {
   std::uint16_t TodayMonth = 0;  // decoded from the local clock at start-up and every tick
   std::uint16_t TodayDay = 0;
   std::uint32_t CycleStart = 0;  // yyyymmdd of the figures' last restart; 0: not known
-  LocalDateTime TickTime;  // the local time the tick in progress read, for the usage history
+  LocalDateTime TickTime;        // the local time the tick in progress read, for the usage history
 
   // Connected time of the cycle in progress.
   std::uint16_t Seconds = 0;
@@ -63,6 +79,15 @@ struct MeterState {
   std::uint8_t AdapterRow = 0;
 
   std::string NetworkType;  // description text of the chosen connection (system code page)
+
+  // The metered set as "NetworkSet" holds it; it means something only while its first
+  // description is NetworkType (metering/connection_set.h). The first connection counts in the
+  // fields above, each further one in OtherLinks, in the set's order.
+  std::vector<ConnectionId> Connections;
+  std::vector<LinkState> OtherLinks;
+  bool OthersKept = true;     // "LastOthers" may hold readings
+  bool AdapterFresh = false;  // the first connection was just added: nothing before counts
+  bool SetUnsaved = false;    // a new name found for a connection is still to be stored
 
   // History: a 12-character head date, then up to twelve 40-character records.
   std::u16string AllData;

@@ -19,10 +19,18 @@ constexpr std::uint64_t kCounterRangeKB = 4194304;
 constexpr std::int64_t kTickCountRange = std::int64_t{1} << 32;
 
 struct KeptSet {
-  Readings readings;
+  std::vector<Readings> readings;  // the first connection's, then the others'
+
   std::int64_t boot = 0;
   std::optional<std::uint64_t> sinceBoot;  // absent in a set stored before it was kept
 };
+
+// Readings whose numbers a start can take: a width of 32 or 64, counters in their range.
+bool Plausible(std::uint64_t index, std::uint64_t width, std::uint64_t down, std::uint64_t up) {
+  const std::uint64_t largest = width == 64 ? std::uint64_t{1} << 54 : kCounterRangeKB;
+  return (width == 32 || width == 64) && std::in_range<std::uint32_t>(index) &&
+         std::max(down, up) <= largest;
+}
 
 std::optional<std::uint64_t> ReadDecimal(SettingsStore& store, const StoredValue& value) {
   const std::string text = ReadValueText(store, value);
@@ -31,6 +39,15 @@ std::optional<std::uint64_t> ReadDecimal(SettingsStore& store, const StoredValue
   const auto [stop, error] = std::from_chars(text.data(), end, number);
   if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
   return number;
+}
+
+// The further connections' readings; unreadable ones read as none.
+std::vector<Readings> ReadOthers(SettingsStore& store) {
+  try {
+    return ParseOtherReadings(ReadValueText(store, stored::LastOthers));
+  } catch (const RegistryError&) {
+    return {};
+  }
 }
 
 // The stored set, or nothing when any of it is missing or unreadable.
@@ -43,14 +60,14 @@ std::optional<KeptSet> ReadKept(SettingsStore& store) {
     const auto up = ReadDecimal(store, stored::LastUp);
     if (!boot || !index || !width || !down || !up) return std::nullopt;
     const bool wide = *width == 64;
-    const std::uint64_t largest = wide ? std::uint64_t{1} << 54 : kCounterRangeKB;
-    if ((!wide && *width != 32) || !std::in_range<std::uint32_t>(*index) ||
-        !std::in_range<std::int64_t>(*boot) || std::max(*down, *up) > largest) {
+    if (!Plausible(*index, *width, *down, *up) || !std::in_range<std::int64_t>(*boot))
       return std::nullopt;
-    }
-    return KeptSet{{static_cast<std::uint32_t>(*index), wide, *down, *up},
-                   static_cast<std::int64_t>(*boot),
-                   ReadDecimal(store, stored::LastUptime)};
+    KeptSet kept{{{static_cast<std::uint32_t>(*index), wide, *down, *up}},
+                 static_cast<std::int64_t>(*boot),
+                 ReadDecimal(store, stored::LastUptime)};
+    const std::vector<Readings> others = ReadOthers(store);
+    kept.readings.insert(kept.readings.end(), others.begin(), others.end());
+    return kept;
   } catch (const RegistryError&) {
     return std::nullopt;  // a value of another type reads as unreadable
   }
@@ -89,12 +106,62 @@ std::uint64_t Since(std::uint64_t present, std::uint64_t kept, bool exact) {
   return present >= kept ? present - kept : present;
 }
 
+// "index width down up", four decimals and single blanks.
+std::optional<Readings> ParseEntry(std::string_view entry) {
+  std::uint64_t n[4] = {};
+  const char* at = entry.data();
+  const char* const end = at + entry.size();
+  for (std::size_t i = 0; i < 4; ++i) {
+    if (i != 0 && (at == end || *at++ != ' ')) return std::nullopt;
+    const auto [stop, error] = std::from_chars(at, end, n[i]);
+    if (error != std::errc() || stop == at) return std::nullopt;
+    at = stop;
+  }
+  if (at != end || !Plausible(n[0], n[1], n[2], n[3])) return std::nullopt;
+  return Readings{static_cast<std::uint32_t>(n[0]), n[1] == 64, n[2], n[3]};
+}
+
+// "LastOthers": the readings after the first, or none (deleted once).
+void KeepOthers(MeterState& state, SettingsStore& store, const std::vector<Readings>& readings) {
+  if (readings.size() > 1) {
+    WriteValueText(store, stored::LastOthers,
+                   FormatOtherReadings({readings.begin() + 1, readings.end()}));
+    state.OthersKept = true;
+  } else if (state.OthersKept) {
+    store.DeleteValue(RootKey::CurrentUser, stored::LastOthers.key, stored::LastOthers.name);
+    state.OthersKept = false;
+  }
+}
+
 void WriteSinceBoot(MeterContext& meter) {
   const std::uint64_t since = meter.clock.SinceBoot().milliseconds;
   WriteValueText(meter.store, stored::LastUptime, std::to_string(since));
 }
 
 }  // namespace
+
+std::string FormatOtherReadings(const std::vector<Readings>& readings) {
+  std::string text;
+  for (const Readings& r : readings) {
+    if (!text.empty()) text += ';';
+    text += std::to_string(r.index) + ' ' + (r.wide ? "64" : "32") + ' ' +
+            std::to_string(r.downKB) + ' ' + std::to_string(r.upKB);
+  }
+  return text;
+}
+
+std::vector<Readings> ParseOtherReadings(std::string_view text) {
+  std::vector<Readings> readings;
+  if (text.size() > kLongestOtherReadings) return readings;
+  for (std::size_t from = 0; from < text.size();) {
+    const std::size_t end = std::min(text.find(';', from), text.size());
+    const std::optional<Readings> entry = ParseEntry(text.substr(from, end - from));
+    if (!entry) return {};
+    readings.push_back(*entry);
+    from = end + 1;
+  }
+  return readings;
+}
 
 Readings PresentReadings(const MeterState& state) {
   if (state.Has64) return {state.Index64, true, state.PrevDownKB64, state.PrevUpKB64};
@@ -119,25 +186,32 @@ Traffic UncountedTraffic(SettingsStore& store, const Clock& clock, const Reading
   const std::optional<KeptSet> kept = ReadKept(store);
   if (!kept) return {};
   if (EarlierBoot(*kept, clock)) return {present.downKB, present.upKB};
-  if (kept->readings.index != present.index) return {};
-  const bool exact = kept->readings.wide && present.wide;
+  const auto same = std::find_if(kept->readings.begin(), kept->readings.end(),
+                                 [&](const Readings& r) { return r.index == present.index; });
+  if (same == kept->readings.end()) return {};
+  const bool exact = same->wide && present.wide;
   // The 64-bit counters start again together (a reboot, a reset interface) and never wrap.
-  if (exact && (present.downKB < kept->readings.downKB || present.upKB < kept->readings.upKB))
+  if (exact && (present.downKB < same->downKB || present.upKB < same->upKB))
     return {present.downKB, present.upKB};
-  return {Since(present.downKB, kept->readings.downKB, exact),
-          Since(present.upKB, kept->readings.upKB, exact)};
+  return {Since(present.downKB, same->downKB, exact), Since(present.upKB, same->upKB, exact)};
 }
 
 void KeepReadings(MeterContext& meter) {
+  KeepReadings(meter, {PresentReadings(meter.state)});
+}
+
+void KeepReadings(MeterContext& meter, const std::vector<Readings>& readings) {
+  if (readings.empty()) return;
   MeterState& state = meter.state;
   SettingsStore& store = meter.store;
-  const Readings present = PresentReadings(state);
+  const Readings& present = readings.front();
   const auto down = static_cast<std::int64_t>(present.downKB);
   const auto up = static_cast<std::int64_t>(present.upKB);
   if (state.Kept == Keeping::Sealed && state.KeptIndex == present.index &&
       state.KeptWide == present.wide) {
     WriteValueNumber(store, stored::LastDown, down);
     WriteValueNumber(store, stored::LastUp, up);
+    KeepOthers(state, store, readings);
     WriteSinceBoot(meter);
     return;
   }
@@ -148,6 +222,7 @@ void KeepReadings(MeterContext& meter) {
   WriteValueNumber(store, stored::LastWidth, present.wide ? 64 : 32);
   WriteValueNumber(store, stored::LastDown, down);
   WriteValueNumber(store, stored::LastUp, up);
+  KeepOthers(state, store, readings);
   WriteSinceBoot(meter);
   WriteValueNumber(store, stored::LastBoot, PresentBoot(meter.clock).instant);
   state.Kept = Keeping::Sealed;
@@ -159,6 +234,7 @@ void ForgetReadings(MeterState& state, SettingsStore& store) {
   for (const StoredValue& value : stored::kReadings)
     store.DeleteValue(RootKey::CurrentUser, value.key, value.name);
   state.Kept = Keeping::Nothing;
+  state.OthersKept = false;
 }
 
 }  // namespace pelliton

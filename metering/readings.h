@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "metering/meter_context.h"
 
@@ -16,6 +19,12 @@ struct Readings {
 };
 Readings PresentReadings(const MeterState& state);
 
+// "LastOthers": "index width down up" for each, joined by ";" ("12 64 1500 80;14 32 7 0").
+// Anything else, or more than kLongestOtherReadings characters, reads as none.
+inline constexpr std::size_t kLongestOtherReadings = 4096;
+std::string FormatOtherReadings(const std::vector<Readings>& readings);
+std::vector<Readings> ParseOtherReadings(std::string_view text);
+
 // Boot instants this close (clock adjustments move them) name the same boot.
 inline constexpr std::int64_t kSameBootTolerance = 5 * 60 * 1000;
 
@@ -23,10 +32,11 @@ inline constexpr std::int64_t kSameBootTolerance = 5 * 60 * 1000;
 // only known modulo 2^32 ms (`wraps`), they are compared modulo 2^32 ms.
 bool SameBoot(std::int64_t instant, std::int64_t other, bool wraps);
 
-// What passed on the bound connection while nothing counted it, by the readings that the
-// store keeps, in KB. From an earlier boot (the time since boot went back; where it wraps,
-// the boot instants part as well): the present readings, the traffic since boot. Else the
-// readings are this boot's, whatever the clock did: another interface gives 0; the 64-bit
+// What passed on a connection (the interface of `present`) while nothing counted it, by the
+// readings that the store keeps, in KB. From an earlier boot (the time since boot went back; where
+// it wraps, the boot instants part as well): the present readings, the traffic since boot. Else the
+// readings are this boot's, whatever the clock did: an interface with no stored readings
+// gives 0; the 64-bit
 // counters on both sides count exactly, and either of them lower than stored means they
 // started again, so the present readings count; otherwise each gives its growth modulo 2^32
 // octets (a reading that went down was reset and gives its present value). None or
@@ -39,10 +49,14 @@ struct Traffic {
 };
 Traffic UncountedTraffic(SettingsStore& store, const Clock& clock, const Readings& present);
 
-// Stores the present readings: only "LastDown", "LastUp" and "LastUptime" while the store holds a
-// set for this interface and width, else the whole set, unsealed first and sealed last. A tick
-// calls it before it writes "TotalData": a kill between the two then loses that tick's
-// growth and never counts it twice. Store failures propagate.
+// Stores the present readings of the connections counted, the first in "LastIndex"... and the
+// others in "LastOthers": only "LastDown", "LastUp", "LastOthers" and "LastUptime" while the
+// store holds a set for the first one's interface and width, else the whole set, unsealed
+// first and sealed last. A tick calls it before it writes "TotalData": a kill between the two
+// then loses that tick's growth and never counts it twice. Nothing to keep: nothing stored.
+// Store failures propagate.
+void KeepReadings(MeterContext& meter, const std::vector<Readings>& present);
+// The same for the bound row's readings alone.
 void KeepReadings(MeterContext& meter);
 
 // Deletes the stored readings, the seal first; never fails.

@@ -67,6 +67,8 @@ constexpr StoredValue WithCallersDefault(StoredValue value) {
 }
 
 inline constexpr auto NetworkType = TextValue("NetworkType");
+// The whole metered set, "NetworkType" first (metering/connection_set.h has the form).
+inline constexpr auto NetworkSet = TextValue("NetworkSet");
 inline constexpr auto Top = NumberValue("Top", TextForm::Signed, kInt32Min, kInt32Max, 0);
 // Default: the primary screen's width minus 310.
 inline constexpr auto Left =
@@ -116,8 +118,11 @@ inline constexpr auto LastDown = TextValue("LastDown");
 inline constexpr auto LastUp = TextValue("LastUp");
 inline constexpr auto LastUptime = TextValue("LastUptime");
 inline constexpr auto LastBoot = TextValue("LastBoot");
-inline constexpr std::array<StoredValue, 6> kReadings{LastBoot, LastIndex, LastWidth,
-                                                      LastDown, LastUp,    LastUptime};
+// The readings of the further connections counted at that tick, under the same seal:
+// "index width down up" for each, joined by ";".
+inline constexpr auto LastOthers = TextValue("LastOthers");
+inline constexpr std::array<StoredValue, 7> kReadings{LastBoot, LastIndex,  LastWidth, LastDown,
+                                                      LastUp,   LastUptime, LastOthers};
 
 // The traffic by day and by hour (metering/usage_text.h has the forms): the closed days, the
 // date from which they are complete first; the closed hours; and the open hour, the open day

@@ -12,7 +12,8 @@
 #define IDC_LABEL2 102
 #define IDC_LABEL3 103
 
-// Popup menu commands, in menu order.
+// Popup menu commands. Each item keeps the id it was given; the menu's order is in
+// ui/meter/meter_menu_win32.cpp.
 #define IDM_SHUFFLE 201
 #define IDM_FREEZE 202
 #define IDM_USAGE_STATISTICS 203
@@ -28,6 +29,7 @@
 #define IDM_DATA_CAP 213
 #define IDM_USAGE_HISTORY 214
 #define IDM_SHOW_METER 215
+#define IDM_METERED_CONNECTIONS 216
 
 // Connection selection dialog ("Select Appropriate Connection").
 #define IDC_CONN_LABEL1 301
@@ -56,6 +58,11 @@
 #define IDC_CAP_LABEL3 340
 #define IDC_CAP_EDIT3 341
 #define IDC_CAP_PROBLEM3 342
+
+// "Metered Connections": the list with check boxes and the note under it; BitBtn1 IDOK,
+// BitBtn2 IDCANCEL.
+#define IDC_METERED_LIST 351
+#define IDC_METERED_NOTE 352
 
 // The maker's web site: caption of the menu item and target of the shell's "open". A
 // reserved name, so that the command can never send anybody to a site we do not control.

@@ -26,6 +26,7 @@ enum class MenuItem {
   About1,
   DataCap1,
   UsageHistory1,
+  MeteredConnections1,
   ShowMeter1,
 };
 
@@ -125,6 +126,7 @@ class Dialogs {
   virtual void ShowStatisticsWindow() = 0;
   virtual void ShowDataCapDialog() = 0;
   virtual void ShowUsageHistoryWindow() = 0;
+  virtual void ShowMeteredConnectionsDialog() = 0;
 };
 
 // Everything the meter window's handlers work with besides MeterState.

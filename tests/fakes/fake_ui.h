@@ -153,6 +153,7 @@ class FakeDialogs : public Dialogs {
   void ShowStatisticsWindow() override { shown.push_back("Statistics"); }
   void ShowDataCapDialog() override { shown.push_back("DataCap"); }
   void ShowUsageHistoryWindow() override { shown.push_back("UsageHistory"); }
+  void ShowMeteredConnectionsDialog() override { shown.push_back("MeteredConnections"); }
   int connectionShowings = 0;
   std::function<void()> onConnectionDialog;
   std::vector<std::string> shown;  // every other window shown, in order

@@ -4,6 +4,7 @@
 #include "ui/dialogs/cycle_date_win32.h"
 #include "ui/dialogs/data_cap_win32.h"
 #include "ui/dialogs/display_size_win32.h"
+#include "ui/dialogs/metered_connections_win32.h"
 #include "ui/dialogs/monthly_stat_win32.h"
 #include "ui/dialogs/usage_window_win32.h"
 #include "ui/meter/about_win32.h"
@@ -45,6 +46,11 @@ void Win32Dialogs::ShowDataCapDialog() {
 void Win32Dialogs::ShowUsageHistoryWindow() {
   const MeterModalScope modal(meter_);
   pelliton::ShowUsageHistoryWindow(owner_, meter_, ports_, locale_);
+}
+
+void Win32Dialogs::ShowMeteredConnectionsDialog() {
+  const MeterModalScope modal(meter_);
+  pelliton::ShowMeteredConnectionsDialog(owner_, meter_, ports_, locale_);
 }
 
 }  // namespace pelliton

@@ -21,6 +21,7 @@ class Win32Dialogs final : public Dialogs {
   void ShowStatisticsWindow() override;
   void ShowDataCapDialog() override;
   void ShowUsageHistoryWindow() override;
+  void ShowMeteredConnectionsDialog() override;
 
  private:
   HWND owner_;

@@ -1,9 +1,10 @@
-// PopupMenu1: fourteen plain items, in the order of MenuItem, with consecutive command ids.
+// PopupMenu1: plain items in the order of MenuItem, each with the command id it has always had.
 #include "ui/meter/meter_window_win32.h"
 
 #include <windowsx.h>
 
 #include <iterator>
+#include <optional>
 #include <stdexcept>
 
 #include "ui/ids.h"
@@ -32,15 +33,20 @@ constexpr MenuResource kMenu[] = {
     {IDM_ABOUT, L"About"},
     {IDM_DATA_CAP, L"Monthly Data Cap"},
     {IDM_USAGE_HISTORY, L"Usage History"},
+    {IDM_METERED_CONNECTIONS, L"Metered Connections..."},
     {IDM_SHOW_METER, L"Show Meter"},
 };
-constexpr MenuItem kLastItem = MenuItem::ShowMeter1;
-constexpr UINT kLastId = IDM_SHOW_METER;
-static_assert(std::size(kMenu) == static_cast<std::size_t>(kLastItem) + 1);
-static_assert(kLastId - IDM_SHUFFLE == static_cast<int>(kLastItem));
+static_assert(std::size(kMenu) == static_cast<std::size_t>(MenuItem::ShowMeter1) + 1);
 
 UINT CommandId(MenuItem item) {
-  return IDM_SHUFFLE + static_cast<UINT>(item);
+  return kMenu[static_cast<std::size_t>(item)].id;
+}
+
+// The item of a command id; nothing for an id that is no item's.
+std::optional<MenuItem> ItemOf(UINT id) {
+  for (std::size_t index = 0; index < std::size(kMenu); ++index)
+    if (kMenu[index].id == id) return static_cast<MenuItem>(index);
+  return std::nullopt;
 }
 
 }  // namespace
@@ -76,10 +82,9 @@ void Win32MeterWindow::OpenPopupMenu(ScreenPoint at) {
 
 // Menu commands come with notification code 0 and no control handle.
 bool Win32MeterWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
-  const UINT id = LOWORD(wParam);
-  if (HIWORD(wParam) != 0 || lParam != 0 || id < IDM_SHUFFLE || id > kLastId) return false;
-  const auto item = static_cast<MenuItem>(id - IDM_SHUFFLE);
-  Notify([item](MeterEvents& events) { events.MenuCommand(item); });
+  const std::optional<MenuItem> item = ItemOf(LOWORD(wParam));
+  if (HIWORD(wParam) != 0 || lParam != 0 || !item) return false;
+  Notify([item = *item](MeterEvents& events) { events.MenuCommand(item); });
   return true;
 }
 

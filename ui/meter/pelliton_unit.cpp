@@ -4,6 +4,7 @@
 
 #include "metering/accounting.h"
 #include "metering/allowance.h"
+#include "metering/connection_set.h"
 #include "metering/loader.h"
 #include "metering/readings.h"
 #include "metering/tick.h"
@@ -145,6 +146,8 @@ void TPellitonForm::MenuCommand(MenuItem item) {
       return DataCap1Click();
     case MenuItem::UsageHistory1:
       return UsageHistory1Click();
+    case MenuItem::MeteredConnections1:
+      return MeteredConnections1Click();
     case MenuItem::ShowMeter1:
       return ShowMeter1Click();
   }
@@ -170,6 +173,10 @@ void TPellitonForm::UsageHistory1Click() {
   ports_.dialogs.ShowUsageHistoryWindow();
 }
 
+void TPellitonForm::MeteredConnections1Click() {
+  ports_.dialogs.ShowMeteredConnectionsDialog();
+}
+
 void TPellitonForm::ChangeNetworkAdaptor1Click() {
   if (!ports_.app.AskYesNo(
           "Changing Network Adaptor will clear all the previous data. Do you want to countinue?",
@@ -180,6 +187,7 @@ void TPellitonForm::ChangeNetworkAdaptor1Click() {
   ports_.dialogs.ShowConnectionDialog();
   if (state_.DialogAccepted) {
     ForgetReadings(state_, ports_.store);
+    MeterNetworkTypeAlone(state_, ports_.store);
     RestartCycle(meter_, ports_.clock.Now());
     state_.AdapterRow = kUnlocatedRow;
     state_.NetworkType = ReadValueText(ports_.store, stored::NetworkType);
@@ -196,6 +204,7 @@ void TPellitonForm::StartUpEnded() {
   if (!state_.DialogAccepted) return;
   // Nothing was counted without a connection: the readings of an earlier one go.
   ForgetReadings(state_, ports_.store);
+  MeterNetworkTypeAlone(state_, ports_.store);
   state_.NetworkType = ReadValueText(ports_.store, stored::NetworkType);
   state_.AdapterRow = kUnlocatedRow;
   state_.AdapterBound = false;

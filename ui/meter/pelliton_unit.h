@@ -52,6 +52,7 @@ class TPellitonForm {
   void DisplayFontSize1Click();
   void DataCap1Click();
   void UsageHistory1Click();
+  void MeteredConnections1Click();
 
   // The window option commands (option_commands.cpp).
   void StayOnTop1Click();

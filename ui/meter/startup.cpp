@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "metering/connection_set.h"
 #include "metering/cycle.h"
 #include "metering/data_quantity.h"
 #include "metering/loader.h"
@@ -56,6 +57,7 @@ std::exception_ptr InstallOnFirstRun(MeterState& state, const FormPorts& ports) 
     return nullptr;
   }
   ForgetReadings(state, ports.store);
+  MeterNetworkTypeAlone(state, ports.store);
   std::exception_ptr failure;
   try {
     StoreAutostart(ports);
@@ -69,6 +71,7 @@ std::exception_ptr InstallOnFirstRun(MeterState& state, const FormPorts& ports) 
 
 void RestoreWindowOptions(MeterState& state, const FormPorts& ports, BadValues& bad) {
   state.NetworkType = ReadValueText(ports.store, stored::NetworkType, bad);
+  state.Connections = LoadNetworkSet(ports.store, state.NetworkType);
   ports.window.SetTop(CheckedNarrow<std::int32_t>(ReadValueNumber(ports.store, stored::Top, bad)));
   const std::int64_t defaultLeft = ports.app.ScreenWidth() - kDefaultRightGap;
   ports.window.SetLeft(

@@ -1,0 +1,104 @@
+#include "ui/dialogs/metered_connections.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "metering/data_quantity.h"
+
+namespace pelliton {
+
+namespace {
+
+constexpr char kTwinsNote[] =
+    "Lines with one hardware address carry the same traffic: only one of them can be checked.";
+
+std::string WholeOrTenths(std::uint64_t value, std::uint64_t unit, Separators separators) {
+  const std::uint64_t tenths = value * 10 / unit;
+  std::string text = GroupedDigits(tenths / 10, separators.thousands);
+  if (tenths % 10 != 0) text += separators.decimal + std::to_string(tenths % 10);
+  return text;
+}
+
+}  // namespace
+
+std::string SpeedText(std::uint64_t bitsPerSecond, Separators separators) {
+  constexpr struct {
+    std::uint64_t unit;
+    const char* name;
+  } kUnits[] = {{1000000000, " Gbit/s"}, {1000000, " Mbit/s"}, {1000, " kbit/s"}};
+  for (const auto& unit : kUnits) {
+    if (bitsPerSecond >= unit.unit)
+      return WholeOrTenths(bitsPerSecond, unit.unit, separators) + unit.name;
+  }
+  return GroupedDigits(bitsPerSecond, separators.thousands) + " bit/s";
+}
+
+TMeteredConnectionsForm::TMeteredConnectionsForm(MeterContext& meter, MeteredConnectionsView& view,
+                                                 MeterWindow& window)
+    : meter_(meter), view_(view), window_(window) {}
+
+void TMeteredConnectionsForm::FormActivate() {
+  const std::vector<SourceReading> rows = ListConnections(meter_);
+  std::vector<bool> checked(rows.size(), false);
+  for (const std::optional<std::size_t>& row :
+       MatchConnections(MeteredConnections(meter_.state), rows))
+    if (row) checked[*row] = true;
+  const std::vector<std::size_t> standIns = SameTrafficRows(rows);
+  const Separators separators = meter_.locale.NumberSeparators();
+  bool twins = false;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const SourceReading& row = rows[i];
+    AddLine({row.id.description, row.connected ? "Up" : "Down",
+             SpeedText(row.speedBitsPerSecond, separators), row.id.hardwareAddress, checked[i]},
+            row.id, standIns[i]);
+    twins = twins || standIns[i] != i;
+  }
+  if (twins) view_.SetNote(kTwinsNote);
+  view_.SetOkEnabled(AnyChecked());
+}
+
+int TMeteredConnectionsForm::AppendLine(const ConnectionLine& line,
+                                        std::optional<ConnectionId> id) {
+  return AddLine(line, std::move(id), std::nullopt);
+}
+
+int TMeteredConnectionsForm::AddLine(const ConnectionLine& line, std::optional<ConnectionId> id,
+                                     std::optional<std::size_t> standIn) {
+  view_.AddLine(line);
+  lines_.push_back({std::move(id), standIn});
+  return static_cast<int>(lines_.size()) - 1;
+}
+
+void TMeteredConnectionsForm::LineToggled(int index) {
+  const auto toggled = static_cast<std::size_t>(index);
+  if (toggled < lines_.size() && lines_[toggled].standIn && view_.LineChecked(index)) {
+    for (std::size_t other = 0; other < lines_.size(); ++other) {
+      if (other != toggled && lines_[other].standIn == lines_[toggled].standIn)
+        view_.SetLineChecked(static_cast<int>(other), false);
+    }
+  }
+  view_.SetOkEnabled(AnyChecked());
+}
+
+bool TMeteredConnectionsForm::AnyChecked() const {
+  for (std::size_t line = 0; line < lines_.size(); ++line)
+    if (view_.LineChecked(static_cast<int>(line))) return true;
+  return false;
+}
+
+bool TMeteredConnectionsForm::BitBtn1Click() {
+  std::vector<ConnectionId> chosen;
+  for (std::size_t line = 0; line < lines_.size(); ++line) {
+    if (lines_[line].id && view_.LineChecked(static_cast<int>(line)))
+      chosen.push_back(*lines_[line].id);
+  }
+  if (chosen.empty()) return false;
+  ChooseConnections(meter_, chosen);
+  return true;
+}
+
+void TMeteredConnectionsForm::FormDestroy() {
+  RaiseMeter(window_);
+}
+
+}  // namespace pelliton

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "metering/connection_set.h"
+#include "metering/meter_context.h"
+#include "ui/meter_window.h"
+
+namespace pelliton {
+
+// One line of "Metered Connections": the texts of its columns and its check box.
+struct ConnectionLine {
+  std::string description;
+  std::string link;     // "Up" or "Down"
+  std::string speed;    // "100 Mbit/s"
+  std::string address;  // the hardware address, empty where the row has none
+  bool checked = false;
+};
+
+// The dialog's list with check boxes, its note and OK, as the handlers see them. Texts are in
+// the system code page. A box set here is no user's toggle: LineToggled stays out.
+class MeteredConnectionsView {
+ public:
+  virtual ~MeteredConnectionsView() = default;
+  virtual void AddLine(const ConnectionLine& line) = 0;  // at the end
+  virtual bool LineChecked(int index) const = 0;
+  virtual void SetLineChecked(int index, bool checked) = 0;
+  virtual void SetNote(std::string_view text) = 0;
+  virtual void SetOkEnabled(bool enabled) = 0;
+};
+
+// "100 Mbit/s", "2.5 Gbit/s", "9,600 bit/s": a link speed in the largest unit it reaches.
+std::string SpeedText(std::uint64_t bitsPerSecond, Separators separators);
+
+// The handlers of "Metered Connections". A new instance goes with every showing; nothing is
+// stored before OK. Lines that carry the same traffic (rows of one hardware address: an
+// adapter's filter rows, a virtual switch's adapter; SameTrafficRows) are twins: checking one
+// unchecks the others, so that no traffic is counted twice.
+class TMeteredConnectionsForm {
+ public:
+  TMeteredConnectionsForm(MeterContext& meter, MeteredConnectionsView& view, MeterWindow& window);
+
+  // A line for every row of the interface table, the metered ones checked.
+  void FormActivate();
+  // A line added after the dialog opened, at the end; its index. `id` is what OK stores for
+  // it, nothing for a line that another part of the dialog looks after.
+  int AppendLine(const ConnectionLine& line, std::optional<ConnectionId> id);
+  // The user toggled line `index`: its twins follow, and OK is enabled while a line is checked.
+  void LineToggled(int index);
+  // Stores the checked connections (ChooseConnections); false leaves the dialog open.
+  bool BitBtn1Click();
+  // Raises the meter as Stay On Top says (RaiseMeter) once the dialog is gone.
+  void FormDestroy();
+
+ private:
+  struct Line {
+    std::optional<ConnectionId> id;      // what OK stores for it
+    std::optional<std::size_t> standIn;  // the row that stands for its traffic
+  };
+  int AddLine(const ConnectionLine& line, std::optional<ConnectionId> id,
+              std::optional<std::size_t> standIn);
+  bool AnyChecked() const;
+
+  MeterContext& meter_;
+  MeteredConnectionsView& view_;
+  MeterWindow& window_;
+  std::vector<Line> lines_;
+};
+
+}  // namespace pelliton

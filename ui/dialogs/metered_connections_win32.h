@@ -1,0 +1,18 @@
+#pragma once
+
+#include <windows.h>
+
+#include "metering/locale.h"
+#include "ui/dialogs/dialog_ports.h"
+
+namespace pelliton {
+
+// "Metered Connections": a new dialog owned by `owner`, centred over `meter`, shown modally and
+// destroyed when it closes; then the meter is raised as Stay On Top says.
+void ShowMeteredConnectionsDialog(HWND owner, HWND meter, const DialogPorts& ports,
+                                  const Locale& locale);
+// The same, laid out for `dpi` dots per inch instead of the screen's.
+void ShowMeteredConnectionsDialog(HWND owner, HWND meter, const DialogPorts& ports,
+                                  const Locale& locale, int dpi);
+
+}  // namespace pelliton
