@@ -115,7 +115,7 @@ class RouterBed:
         self.run_dir = os.path.abspath(run_dir)
         self.state_file = os.path.join(self.run_dir, "bed.json")
         self.daemons = {}  # name: Popen, of this process's start
-        self.carried = 0  # what the WAN interfaces that renew() replaced had counted
+        self.carried = (0, 0)  # what the WAN interfaces that renew() replaced had counted
         self.state = {"prefix": None, "netns": {}}
         if os.path.exists(self.state_file):
             with open(self.state_file) as f:
@@ -235,7 +235,7 @@ class RouterBed:
     def renew(self):
         """A new WAN interface under the running daemon (a PPPoE-style reconnect): the
         counters start from zero while the daemon's uptime goes on."""
-        self.carried += sum(self.counters())
+        self.carried = self.moved()
         _run("ip", "-n", self.ns("router"), "link", "del", WAN_IF)
         self._link("router", WAN_IF, WAN_IP, ISP_IF, ISP_IP, far_role="isp")
 
@@ -263,9 +263,10 @@ class RouterBed:
                 return int(fields[0]), int(fields[8])
         raise RuntimeError(f"no {link} in {self.ns(role)}")
 
-    def total(self):
-        """Every byte the router's internet side moved since start(), across renewals."""
-        return self.carried + sum(self.counters())
+    def moved(self):
+        """The bytes the router's internet side received and sent since start(), across
+        renewals."""
+        return tuple(map(sum, zip(self.carried, self.counters())))
 
     def upnp_counters(self):
         """(received, sent) as Debian's upnpc reads them over UPnP from the pc namespace (the
