@@ -78,7 +78,9 @@ class DisplaySize(Scenario):
         env, drv = self.env, self.drv
         env.install(network="nosuch0", StayTop="0", FontSize="18")
         env.start_pelliton()
-        self.assertFalse(self.wait_meter()["topmost"], "Stay On Top is off")
+        meter = self.wait_meter()
+        self.assertFalse(meter["topmost"], "Stay On Top is off")
+        self.assertEqual((meter["dpi_awareness"], meter["dpi"]), (2, 96), "each monitor's DPI")
         self.wait_until(lambda: self.label_texts()[0] == "DC", 5, "the first tick")
         at18 = self.figure_size(18)
 
@@ -102,6 +104,24 @@ class DisplaySize(Scenario):
         self.drag_thumb(dialog, 25)
         env.xdotool("key", "Escape")
         self.assertEqual(self.close_and_check_meter(dialog, 21), at21)
+
+        # Told of a move to a monitor of 144 DPI and back: the form as at start-up there, then
+        # everything as it was, the big figure and the stored values too.
+        meter, stored = drv.do("meter"), env.values()
+        drv.do("dpi", meter["hwnd"], 144, 96)
+        self.assertEqual([size(r) for r in rects(drv.do("meter"))], [(362, 57), (266, 57)])
+        drv.do("dpi", meter["hwnd"], 96, 144)
+        self.assertEqual(drv.do("meter"), meter)
+        self.assertEqual(self.figure_size(21), at21)
+        self.assertEqual(env.values(), stored)
+
+
+def size(rect):
+    return rect["right"] - rect["left"], rect["bottom"] - rect["top"]
+
+
+def rects(meter):
+    return meter["rect"], meter["labels"][0]["rect"]
 
 
 if __name__ == "__main__":

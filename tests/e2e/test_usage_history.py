@@ -10,7 +10,7 @@ import re
 import shutil
 import unittest
 
-from harness import (IDC_HIST_CHART, IDC_HIST_CYCLE, IDC_HIST_DAY, IDC_HIST_EARLIER,
+from harness import (IDC_HIST_CHART, IDC_HIST_CLOSE, IDC_HIST_CYCLE, IDC_HIST_DAY, IDC_HIST_EARLIER,
                      IDC_HIST_EXPORT, IDC_HIST_LATER, IDOK, USAGE_WINDOW, date_text,
                      loopback_traffic)
 from scenario import Scenario, this_month
@@ -99,6 +99,15 @@ class UsageHistory(Scenario):
             env.xdotool("key", key)  # Page Up and Page Down, wherever the focus is
             self.wait_until(lambda: self.texts(window)[IDC_HIST_CYCLE]["text"].startswith(
                 date_text(cycle_start) + " - "), 5, key)
+
+        # Told of a move to a monitor of 144 DPI and back: laid out at 144, then as it was.
+        shown = drv.do("window", window)
+        drv.do("dpi", window, 144, 96)
+        close = self.texts(window)[IDC_HIST_CLOSE]["rect"]
+        self.assertEqual((close["right"] - close["left"], close["bottom"] - close["top"]),
+                         (113, 35))
+        drv.do("dpi", window, 96, 144)
+        self.assertEqual(drv.do("window", window), shown)
 
         self.folder = os.path.join(env.dir, "export")  # the files of this run alone
         shutil.rmtree(self.folder, ignore_errors=True)

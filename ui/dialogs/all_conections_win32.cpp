@@ -21,7 +21,7 @@ constexpr COLORREF kListColor = RGB(0, 0, 0);
 class ConnectionDialog final : public ListDialog {
  public:
   ConnectionDialog(HWND meter, const ConnectionDialogPorts& ports)
-      : ListDialog(ScreenDpi()), meter_(meter), ports_(ports) {}
+      : ListDialog(WindowDpi(meter)), meter_(meter), ports_(ports) {}
 
  private:
   void OnInitDialog() override;

@@ -159,6 +159,14 @@ HWND CreateBitButton(HWND dialog, int id, const wchar_t* caption, ButtonGlyph gl
   return button;
 }
 
+void SetBitButtonDpi(HWND button, int dpi) {
+  if (GetPropW(button, kSubclass) == nullptr) return;  // another window's data is its own
+  if (std::optional<ButtonData> data = DataOf(button)) {
+    data->dpi = dpi;
+    SetData(button, *data);
+  }
+}
+
 bool DrawBitButton(const DRAWITEMSTRUCT& item) {
   if (item.CtlType != ODT_BUTTON) return false;
   const std::optional<ButtonData> data = DataOf(item.hwndItem);

@@ -16,6 +16,9 @@ enum class ButtonGlyph { Ok, Cancel, Close };
 HWND CreateBitButton(HWND dialog, int id, const wchar_t* caption, ButtonGlyph glyph,
                      LayoutRect at96, int dpi, HFONT font, DWORD style);
 
+// Draws a button made by CreateBitButton at `dpi` from now on; any other window is left alone.
+void SetBitButtonDpi(HWND button, int dpi);
+
 // Paints a button made by CreateBitButton; false for any other item.
 bool DrawBitButton(const DRAWITEMSTRUCT& item);
 

@@ -99,7 +99,7 @@ void CycleDateDialog::DrawLine(const DRAWITEMSTRUCT& item) const {
 }  // namespace
 
 void ShowCycleDateDialog(HWND owner, HWND meter, const DialogPorts& ports) {
-  ShowCycleDateDialog(owner, meter, ports, ScreenDpi());
+  ShowCycleDateDialog(owner, meter, ports, WindowDpi(meter));
 }
 
 void ShowCycleDateDialog(HWND owner, HWND meter, const DialogPorts& ports, int dpi) {

@@ -101,13 +101,13 @@ class DataCapDialog final : public ModalDialog {
   HWND meter_;
   DialogPorts ports_;
   const Locale& locale_;
-  FontHandle formFont_;
+  DialogFont formFont_;
   std::optional<DataCapView> view_;
   std::optional<TDataCapForm> form_;
 };
 
 void DataCapDialog::OnInitDialog() {
-  formFont_ = CreateDialogFont(kFontFace, kFormFontHeight, dpi_);
+  formFont_ = Font(kFontFace, kFormFontHeight);
   constexpr DWORD kEditStyle = WS_TABSTOP | ES_AUTOHSCROLL;
   // Creation order is the tab order: Edit1, Edit2, Edit3, BitBtn1, BitBtn2.
   Child(L"STATIC", kTextStyle, 0, IDC_CAP_LABEL1, kLabel1,
@@ -169,7 +169,7 @@ INT_PTR DataCapDialog::OnCommand(WPARAM wParam) {
 }  // namespace
 
 void ShowDataCapDialog(HWND owner, HWND meter, const DialogPorts& ports, const Locale& locale) {
-  ShowDataCapDialog(owner, meter, ports, locale, ScreenDpi());
+  ShowDataCapDialog(owner, meter, ports, locale, WindowDpi(meter));
 }
 
 void ShowDataCapDialog(HWND owner, HWND meter, const DialogPorts& ports, const Locale& locale,

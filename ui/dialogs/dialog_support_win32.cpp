@@ -1,17 +1,39 @@
 #include "ui/dialogs/dialog_support_win32.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <utility>
+
+#include "ui/dpi_win32.h"
 
 namespace pelliton {
 
+namespace {
+
+// A control's layout rectangle at 96 DPI, two 15-bit halves in each of two properties (a
+// layout is never negative nor that large), with a mark so that a kept 0 is never null.
+constexpr wchar_t kPlaceProperty[] = L"PellitonLayoutPlace";
+constexpr wchar_t kSizeProperty[] = L"PellitonLayoutSize";
+constexpr std::uintptr_t kHalf = 0x7FFF;
+constexpr std::uintptr_t kKept = std::uintptr_t{1} << 30;
+
+HANDLE Packed(int low, int high) {
+  const auto half = [](int value) { return static_cast<std::uintptr_t>(value) & kHalf; };
+  return reinterpret_cast<HANDLE>(half(low) | half(high) << 15 | kKept);
+}
+
+std::pair<int, int> Unpacked(HANDLE packed) {
+  const auto bits = reinterpret_cast<std::uintptr_t>(packed);
+  return {static_cast<int>(bits & kHalf), static_cast<int>(bits >> 15 & kHalf)};
+}
+
+}  // namespace
+
 int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen != nullptr) ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
+  return SystemDpi();
 }
 
 std::vector<DWORD> EmptyDialogTemplate(DWORD style, DWORD exStyle, std::wstring_view caption) {
@@ -61,8 +83,24 @@ HWND CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, D
       Scaled(at96.top, dpi), Scaled(at96.width, dpi), Scaled(at96.height, dpi), parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   if (child == nullptr) throw std::runtime_error("Error creating window");
+  SetPropW(child, kPlaceProperty, Packed(at96.left, at96.top));
+  SetPropW(child, kSizeProperty, Packed(at96.width, at96.height));
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return child;
+}
+
+std::optional<LayoutRect> KeptLayout(HWND control) {
+  HANDLE place = GetPropW(control, kPlaceProperty);
+  HANDLE size = GetPropW(control, kSizeProperty);
+  if (place == nullptr || size == nullptr) return std::nullopt;
+  const auto [left, top] = Unpacked(place);
+  const auto [width, height] = Unpacked(size);
+  return LayoutRect{left, top, width, height};
+}
+
+void ForgetLayout(HWND control) {
+  RemovePropW(control, kPlaceProperty);
+  RemovePropW(control, kSizeProperty);
 }
 
 void FitLabelToText(HWND label, HFONT font) {

@@ -2,22 +2,16 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string_view>
 #include <vector>
+
+#include "ui/dpi_layout.h"
 
 namespace pelliton {
 
 // Dots per inch of the screen. Layouts are drawn at 96 and scaled by this.
 int ScreenDpi();
-
-inline int Scaled(int pixelsAt96, int dpi) {
-  return MulDiv(pixelsAt96, dpi, 96);
-}
-
-// A rectangle of a layout at 96 DPI: left, top, width, height.
-struct LayoutRect {
-  int left, top, width, height;
-};
 
 // An in-memory dialog template without controls (the dialog creates its own), at position
 // and size 0: the dialog places itself. DWORD-aligned, as DialogBoxIndirectParam wants it.
@@ -31,9 +25,14 @@ void PlaceCentred(HWND dialog, HWND over, int clientWidth, int clientHeight,
                   HWND screenOf = nullptr);
 
 // A child control at a layout rectangle scaled to `dpi`, with `font`. Throws when the
-// system refuses to create it.
+// system refuses to create it. The control keeps its rectangle at 96 DPI, to be placed again
+// at another DPI.
 HWND CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style,
                  DWORD exStyle, int id, LayoutRect at96, int dpi, HFONT font);
+// The rectangle at 96 DPI that a control made by CreateChild keeps; none for any other window.
+std::optional<LayoutRect> KeptLayout(HWND control);
+// Lets the control forget it, before it is destroyed.
+void ForgetLayout(HWND control);
 
 // Widens or heightens a label to its text in `font` where a stand-in font needs the room,
 // rather than cutting the text; it never shrinks.

@@ -46,7 +46,7 @@ class PreviewView final : public DisplaySizeDialogView {
     SetWindowTextW(preview_, WidenAnsi(text).c_str());
   }
   void SetPreviewFontSize(std::uint8_t points) override {
-    HFONT font = CreateFontW(-MulDiv(points, dpi_, 72), 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE,
+    HFONT font = CreateFontW(-FontPixels(points, dpi_), 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE,
                              ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH | FF_DONTCARE, kPreviewFace);
     if (font == nullptr) throw std::runtime_error("Out of system resources");
@@ -55,6 +55,11 @@ class PreviewView final : public DisplaySizeDialogView {
     points_ = points;
   }
   std::uint8_t PreviewFontSize() const override { return points_; }
+  // The preview's font made again at `dpi`, of the same size.
+  void SetDpi(int dpi) {
+    dpi_ = dpi;
+    if (points_ != 0) SetPreviewFontSize(points_);
+  }
   void SetPreviewColor(std::int32_t color) override {
     color_ = static_cast<COLORREF>(color);
     InvalidateRect(preview_, nullptr, FALSE);
@@ -107,17 +112,18 @@ class DisplaySizeDialog final : public ModalDialog {
   void OnActivate() override { form_->FormActivate(); }
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   HWND CreateTrackBar();
+  void OnDpiChanged() override { view_->SetDpi(dpi_); }
 
   HWND meter_;
   DialogPorts ports_;
-  FontHandle formFont_;
+  DialogFont formFont_;
   HWND trackBar1_ = nullptr;
   std::optional<PreviewView> view_;
   std::optional<TDisplaySizeForm> form_;
 };
 
 void DisplaySizeDialog::OnInitDialog() {
-  formFont_ = CreateDialogFont(kFontFace, kFormFontHeight, dpi_);
+  formFont_ = Font(kFontFace, kFormFontHeight);
 
   HWND label1 = CreateChild(dialog_, L"STATIC", nullptr, SS_OWNERDRAW, 0, IDC_SIZE_LABEL1, kLabel1,
                             dpi_, formFont_.Get());
@@ -178,7 +184,7 @@ INT_PTR DisplaySizeDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 }  // namespace
 
 void ShowDisplaySizeDialog(HWND owner, HWND meter, const DialogPorts& ports) {
-  ShowDisplaySizeDialog(owner, meter, ports, ScreenDpi());
+  ShowDisplaySizeDialog(owner, meter, ports, WindowDpi(meter));
 }
 
 void ShowDisplaySizeDialog(HWND owner, HWND meter, const DialogPorts& ports, int dpi) {

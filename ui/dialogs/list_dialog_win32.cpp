@@ -14,9 +14,10 @@ constexpr COLORREF kLabel1Color = RGB(0, 0, 255);
 }  // namespace
 
 void ListDialog::CreateControls(const Layout& layout) {
-  formFont_ = CreateDialogFont(kFontFace, kFormFontHeight, dpi_);
-  label1Font_ = CreateDialogFont(kFontFace, layout.label1FontHeight, dpi_);
-  listFont_ = CreateDialogFont(kFontFace, layout.listFontHeight, dpi_);
+  formFont_ = Font(kFontFace, kFormFontHeight);
+  label1Font_ = Font(kFontFace, layout.label1FontHeight);
+  listFont_ = Font(kFontFace, layout.listFontHeight);
+  lineHeight_ = layout.lineHeight;
 
   // Creation order is the tab order.
   label1_ =
@@ -32,10 +33,15 @@ void ListDialog::CreateControls(const Layout& layout) {
                   WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | layout.listStyle,
                   WS_EX_CLIENTEDGE, layout.listBox1Id, layout.listBox1, dpi_, listFont_.Get());
   // After the font, which would set the line height of its own.
-  SendMessageW(listBox1_, LB_SETITEMHEIGHT, 0, Scaled(layout.lineHeight, dpi_));
+  SendMessageW(listBox1_, LB_SETITEMHEIGHT, 0, Scaled(lineHeight_, dpi_));
 
   SendMessageW(dialog_, DM_SETDEFID, IDOK, 0);
   SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(bitBtn2_), TRUE);
+}
+
+void ListDialog::OnDpiChanged() {
+  FitLabelToText(label1_, label1Font_.Get());
+  SendMessageW(listBox1_, LB_SETITEMHEIGHT, 0, Scaled(lineHeight_, dpi_));
 }
 
 INT_PTR ListDialog::OnListMessage(UINT message, WPARAM wParam, LPARAM lParam) {

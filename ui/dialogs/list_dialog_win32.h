@@ -82,8 +82,10 @@ class ListDialog : public ModalDialog {
   // WM_COMMAND and Label1's colour; FALSE for any other message. OK (and Enter) presses
   // nothing while disabled, and closes with the OK result even when its handler failed.
   INT_PTR OnListMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Label1 fitted to its text again and the list's line height, at the new DPI.
+  void OnDpiChanged() override;
 
-  FontHandle formFont_, label1Font_, listFont_;
+  DialogFont formFont_, label1Font_, listFont_;
   HWND label1_ = nullptr;
   HWND bitBtn1_ = nullptr;
   HWND bitBtn2_ = nullptr;
@@ -91,6 +93,7 @@ class ListDialog : public ModalDialog {
 
  private:
   void OnCommand(int id, int code);
+  int lineHeight_ = 0;
 };
 
 }  // namespace pelliton

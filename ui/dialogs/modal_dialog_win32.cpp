@@ -1,6 +1,8 @@
 #include "ui/dialogs/modal_dialog_win32.h"
 
+#include <optional>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "ui/dialogs/bit_button_win32.h"
@@ -27,6 +29,7 @@ INT_PTR CALLBACK ModalDialog::Proc(HWND dialog, UINT message, WPARAM wParam, LPA
     auto* self = reinterpret_cast<ModalDialog*>(lParam);
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     self->dialog_ = dialog;
+    KeepDialogLayoutOwn(dialog);
     Guarded([&] {
       self->OnInitDialog();
       self->ready_ = true;
@@ -41,6 +44,7 @@ INT_PTR CALLBACK ModalDialog::Proc(HWND dialog, UINT message, WPARAM wParam, LPA
   auto* self = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
   if (self == nullptr) return FALSE;
   if (message == WM_DESTROY) {
+    self->ForgetLayouts();
     Guarded([&] { self->OnDestroy(); });
     return FALSE;
   }
@@ -59,10 +63,61 @@ INT_PTR ModalDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
       if (DrawBitButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return Result(TRUE);
       break;
+    case WM_DPICHANGED:
+      if (const std::optional<int> dpi = ChangedDpi(wParam))
+        Guarded([&] { ChangeDpi(*dpi, reinterpret_cast<const RECT*>(lParam)); });
+      return Result(0);
   }
   INT_PTR handled = FALSE;
   Guarded([&] { handled = OnMessage(message, wParam, lParam); });
   return handled;
+}
+
+DialogFont ModalDialog::Font(const wchar_t* face, int pixelsAt96, DWORD pitchAndFamily) {
+  FontHandle font = CreateDialogFont(face, pixelsAt96, dpi_, pitchAndFamily);
+  return DialogFont(
+      fonts_.emplace_back(KeptFont{face, pixelsAt96, pitchAndFamily, std::move(font)}).font);
+}
+
+// The new fonts are made first: where one fails, the dialog stays as it was. A window
+// rectangle without a size (none given, or an absurd one) leaves the window as it is.
+void ModalDialog::ChangeDpi(int dpi, const RECT* suggested) {
+  std::vector<FontHandle> made;
+  for (const KeptFont& kept : fonts_)
+    made.push_back(CreateDialogFont(kept.face, kept.pixelsAt96, dpi, kept.pitchAndFamily));
+  std::vector<std::pair<HFONT, HFONT>> renamed;  // each old handle and its new one
+  auto font = made.begin();
+  for (KeptFont& kept : fonts_) {
+    renamed.emplace_back(kept.font.Get(), font->Get());
+    std::swap(kept.font, *font++);
+  }  // `made` holds the old fonts now, deleted once the controls have the new ones
+  dpi_ = dpi;
+  constexpr UINT kPlace = SWP_NOZORDER | SWP_NOACTIVATE;
+  for (HWND child = GetWindow(dialog_, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (const std::optional<LayoutRect> at96 = KeptLayout(child)) {
+      const LayoutRect at = Scaled(*at96, dpi);
+      SetWindowPos(child, nullptr, at.left, at.top, at.width, at.height, kPlace);
+    }
+    const auto used = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+    for (const auto& [old, now] : renamed)
+      if (used != nullptr && used == old)
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(now), FALSE);
+    SetBitButtonDpi(child, dpi);
+  }
+  if (suggested != nullptr && suggested->right > suggested->left &&
+      suggested->bottom > suggested->top) {
+    SetWindowPos(dialog_, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top, kPlace);
+  }
+  OnDpiChanged();
+  RedrawWindow(dialog_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void ModalDialog::ForgetLayouts() const {
+  for (HWND child = GetWindow(dialog_, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT))
+    ForgetLayout(child);
 }
 
 void ModalDialog::PaintBevels(std::initializer_list<LayoutRect> bevels, UINT edge) {

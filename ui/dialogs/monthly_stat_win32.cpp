@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "ui/dialogs/bit_button_win32.h"
 #include "ui/dialogs/modal_dialog_win32.h"
@@ -70,17 +71,20 @@ struct Label1View final : StatisticsView {
 class StatisticsWindow final : public ModalDialog {
  public:
   StatisticsWindow(HWND meter, const DialogPorts& ports)
-      : ModalDialog(ScreenDpi()), meter_(meter), form_(ports.state, ports.window, view_) {}
+      : ModalDialog(WindowDpi(meter)), meter_(meter), form_(ports.state, ports.window, view_) {}
 
  private:
   void OnInitDialog() override;
   void OnDestroy() override { form_.FormDestroy(); }
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnDpiChanged() override;
+  static std::wstring Note() { return {kStatisticsNote.begin(), kStatisticsNote.end()}; }
   void WidenToLine(HWND label) const;
   FontHandle NoteFont(const std::wstring& note) const;
 
   HWND meter_;  // the window opens on the meter's monitor
-  FontHandle formFont_, label1Font_, noteFont_;
+  DialogFont formFont_, label1Font_;
+  FontHandle noteFont_;  // its size fitted to the note at the DPI
   HWND label1_ = nullptr;
   HWND staticText1_ = nullptr;
   HWND bitBtn1_ = nullptr;
@@ -89,9 +93,9 @@ class StatisticsWindow final : public ModalDialog {
 };
 
 void StatisticsWindow::OnInitDialog() {
-  formFont_ = CreateDialogFont(kFormFontFace, kFormFontHeight, dpi_);
-  label1Font_ = CreateDialogFont(kLabel1FontFace, kLabel1FontHeight, dpi_, FIXED_PITCH | FF_MODERN);
-  const std::wstring note(kStatisticsNote.begin(), kStatisticsNote.end());
+  formFont_ = Font(kFormFontFace, kFormFontHeight);
+  label1Font_ = Font(kLabel1FontFace, kLabel1FontHeight, FIXED_PITCH | FF_MODERN);
+  const std::wstring note = Note();
   noteFont_ = NoteFont(note);
 
   label1_ = CreateChild(dialog_, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 0, IDC_STAT_LABEL1, kLabel1,
@@ -129,6 +133,13 @@ INT_PTR StatisticsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       return TRUE;
   }
   return FALSE;
+}
+
+void StatisticsWindow::OnDpiChanged() {
+  FontHandle font = NoteFont(Note());
+  SendMessageW(staticText1_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+  noteFont_ = std::move(font);
+  WidenToLine(label1_);
 }
 
 // A history line is meant to fit the label in its font; where the font at this DPI, or a

@@ -85,6 +85,7 @@ class UsageWindow final : public ModalDialog, private ChartOwner {
   INT_PTR OnCommand(WPARAM wParam);
   HWND Button(int id, const wchar_t* text);
   void Layout();
+  void OnDpiChanged() override;
   void Refresh();
   void Export();
   int S(int pixelsAt96) const { return Scaled(pixelsAt96, dpi_); }
@@ -98,14 +99,14 @@ class UsageWindow final : public ModalDialog, private ChartOwner {
   HWND meter_;
   DialogPorts ports_;
   const Locale& locale_;
-  FontHandle font_;
+  DialogFont font_;
   std::optional<UsageWindowModel> model_;
   UsageChart days_, hours_;
   HWND dayChart_ = nullptr, hourChart_ = nullptr;
 };
 
 void UsageWindow::OnInitDialog() {
-  font_ = CreateDialogFont(kFontFace, kFontHeight, dpi_);
+  font_ = Font(kFontFace, kFontHeight);
   model_.emplace(BuildModel(ports_, locale_));
   // Creation order is the tab order: the chart, <, >, Export..., Close.
   const Separators separators = locale_.NumberSeparators();
@@ -206,6 +207,15 @@ void UsageWindow::Layout() {
   InvalidateRect(dialog_, nullptr, TRUE);
 }
 
+// The charts draw in the new font at the new DPI; the controls are placed again.
+void UsageWindow::OnDpiChanged() {
+  for (UsageChart* chart : {&days_, &hours_}) {
+    chart->look.font = font_.Get();
+    chart->look.dpi = dpi_;
+  }
+  Layout();
+}
+
 // The texts, the buttons and the charts after the cycle or the day changed.
 void UsageWindow::Refresh() {
   SetDlgItemTextW(dialog_, IDC_HIST_CYCLE, WidenAnsi(model_->CycleLine()).c_str());
@@ -263,7 +273,7 @@ void UsageWindow::PressedKey(WPARAM key) {
 
 void ShowUsageHistoryWindow(HWND owner, HWND meter, const DialogPorts& ports,
                             const Locale& locale) {
-  UsageWindow window(meter, ports, locale, ScreenDpi());
+  UsageWindow window(meter, ports, locale, WindowDpi(meter));
   window.ShowModal(owner, kCaption, kToolDialogExStyle, kStyle);
 }
 

@@ -20,7 +20,7 @@ constexpr LayoutRect kBevel2{18, 4, 131, 92};
 class TAboutBox final : public ModalDialog {
  public:
   TAboutBox(HWND meter, MeterWindow& window)
-      : ModalDialog(ScreenDpi()), meter_(meter), window_(window) {}
+      : ModalDialog(WindowDpi(meter)), meter_(meter), window_(window) {}
   ~TAboutBox() override {
     if (image1_ != nullptr) DeleteObject(image1_);
   }

@@ -15,22 +15,18 @@ namespace pelliton {
 
 namespace {
 
+// The labels as the resource has them; their places and fonts are the layout's
+// (ui/dpi_layout.h). Label1 takes the mouse; Label2 and Label3 let it through to the window.
 struct LabelResource {
   int id;
-  int left, top, width, height;
   const wchar_t* caption;
   DWORD style;
 };
-
-// Label1 takes the mouse; Label2 and Label3 let it through to the window.
 constexpr LabelResource kLabels[] = {
-    {IDC_LABEL1, 0, 0, 177, 38, L"0 KB", SS_NOTIFY},
-    {IDC_LABEL2, 181, 5, 60, 16, L"1,000.20 MB", 0},
-    {IDC_LABEL3, 181, 22, 60, 16, L"00:00", 0},
+    {IDC_LABEL1, L"0 KB", SS_NOTIFY},
+    {IDC_LABEL2, L"1,000.20 MB", 0},
+    {IDC_LABEL3, L"00:00", 0},
 };
-constexpr int kSmallLabelsLeft = 181;
-constexpr int kLabel1ResourcePoints = 16;
-constexpr int kWindowFontPoints = 8;
 
 std::wstring WindowText(HWND window) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
@@ -50,31 +46,69 @@ HFONT CreateLabelFont(int height, int weight, bool italic, BYTE charset, const w
 
 }  // namespace
 
-int Win32MeterWindow::Scale(int pixels) const {
-  return MulDiv(pixels, dpi_, 96);
+MeterLayout Win32MeterWindow::Layout() const {
+  return MeterLayoutAt(dpi_, look_);
 }
 
 HFONT Win32MeterWindow::CreateLabel1Font(int points) const {
-  return CreateLabelFont(-MulDiv(points, dpi_, 72), FW_BOLD, true, ANSI_CHARSET, L"Arial");
+  return CreateLabelFont(-FontPixels(points, dpi_), FW_BOLD, true, ANSI_CHARSET, L"Arial");
+}
+
+HFONT Win32MeterWindow::CreateSmallFont() const {
+  return CreateLabelFont(-Layout().smallFontPixels, FW_NORMAL, false, DEFAULT_CHARSET,
+                         L"MS Sans Serif");
 }
 
 void Win32MeterWindow::CreateLabels() {
-  label1Font_ = CreateLabel1Font(kLabel1ResourcePoints);
-  smallFont_ = CreateLabelFont(-MulDiv(kWindowFontPoints, dpi_, 72), FW_NORMAL, false,
-                               DEFAULT_CHARSET, L"MS Sans Serif");
+  label1Font_ = CreateLabel1Font(look_.label1Points);
+  smallFont_ = CreateSmallFont();
   for (std::size_t index = 0; index < labels_.size(); ++index) {
     const LabelResource& label = kLabels[index];
     labels_[index] = CreateWindowExW(
-        0, WC_STATICW, label.caption, WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | label.style,
-        Scale(label.left), Scale(label.top), Scale(label.width), Scale(label.height), window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(label.id)), GetModuleHandleW(nullptr),
-        nullptr);
+        0, WC_STATICW, label.caption, WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | label.style, 0, 0, 0,
+        0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(label.id)),
+        GetModuleHandleW(nullptr), nullptr);
     if (labels_[index] == nullptr) throw std::runtime_error("Cannot create the meter labels");
     HFONT font = index == 0 ? label1Font_ : smallFont_;
     SendMessageW(labels_[index], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
+  PlaceLabels();
   SetWindowLongPtrW(labels_[0], GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   Subclass(labels_[0], kLabel1Subclass, &Label1Proc);
+}
+
+void Win32MeterWindow::PlaceLabels() {
+  const MeterLayout layout = Layout();
+  for (std::size_t index = 0; index < labels_.size(); ++index) {
+    const LayoutRect& at = layout.labels[index];
+    SetWindowPos(labels_[index], nullptr, at.left, at.top, at.width, at.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+// The fonts are made first: where one fails, the meter stays as it was.
+void Win32MeterWindow::ChangeLabelsDpi(int dpi) {
+  const int old = dpi_;
+  dpi_ = dpi;
+  HFONT label1Font = nullptr;
+  HFONT smallFont = nullptr;
+  try {
+    label1Font = CreateLabel1Font(look_.label1Points);
+    smallFont = CreateSmallFont();
+  } catch (...) {
+    if (label1Font != nullptr) DeleteObject(label1Font);
+    dpi_ = old;
+    throw;
+  }
+  for (std::size_t index = 0; index < labels_.size(); ++index) {
+    HFONT font = index == 0 ? label1Font : smallFont;
+    SendMessageW(labels_[index], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+  DeleteObject(label1Font_);
+  DeleteObject(smallFont_);
+  label1Font_ = label1Font;
+  smallFont_ = smallFont;
+  PlaceLabels();
 }
 
 std::wstring Win32MeterWindow::LabelCaption(std::size_t index) const {
@@ -114,6 +148,7 @@ void Win32MeterWindow::SetLabel1FontSize(std::uint8_t points) {
   SendMessageW(labels_[0], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   DeleteObject(label1Font_);
   label1Font_ = font;
+  look_.label1Points = points;
   Repaint();
 }
 
@@ -123,9 +158,9 @@ void Win32MeterWindow::SetLabelsColor(std::int32_t color) {
 }
 
 void Win32MeterWindow::SetLabelTops(int label2Top, int label3Top) {
-  const UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
-  SetWindowPos(labels_[1], nullptr, Scale(kSmallLabelsLeft), Scale(label2Top), 0, 0, flags);
-  SetWindowPos(labels_[2], nullptr, Scale(kSmallLabelsLeft), Scale(label3Top), 0, 0, flags);
+  look_.label2Top = label2Top;
+  look_.label3Top = label3Top;
+  PlaceLabels();
   Repaint();
 }
 

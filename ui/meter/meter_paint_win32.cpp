@@ -13,7 +13,6 @@ namespace pelliton {
 namespace {
 
 constexpr std::uint32_t kHitPixel = 0x01010101;  // premultiplied black at alpha 1
-constexpr int kHitPadding = 2;                   // pixels at 96 DPI around each text
 // Each label's text goes into the mask in a channel of its own, to tell its ink apart.
 constexpr COLORREF kMaskColors[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)};
 constexpr std::uint32_t kMaskBits[] = {0xFF0000, 0x00FF00, 0x0000FF};
@@ -110,7 +109,7 @@ std::array<RECT, 3> Win32MeterWindow::Render(HDC dc, std::uint32_t* bits, SIZE s
   }
   for (RECT& box : boxes) {
     if (IsRectEmpty(&box)) continue;
-    InflateRect(&box, Scale(kHitPadding), Scale(kHitPadding));
+    InflateRect(&box, Layout().hitPadding, Layout().hitPadding);
     IntersectRect(&box, &box, &client);
   }
   const std::uint32_t text = OpaquePixel(textColor_);

@@ -20,6 +20,7 @@ std::string LabelText(HWND label) {
 // An icon that cannot be added (no notification area yet) leaves the meter shown; the shell
 // says when it has started, and the icon is added then.
 void Win32MeterWindow::AddTrayIcon() {
+  tray_.Refit();
   ShowTrayStatus(trayStatus_);
   tray_.Add(window_, kTrayIconMessage);
   ApplyMeterShown();
@@ -30,7 +31,12 @@ void Win32MeterWindow::ShowTrayStatus(const TrayStatus& status) {
   const std::string tip = TrayTip(LabelText(labels_[0]), LabelText(labels_[1]),
                                   LabelText(labels_[2]), status.allowanceLine);
   tray_.Update(WidenAnsi(tip),
-               TrayPictureOf(status, static_cast<std::int32_t>(textColor_), TrayIcon::GaugeRows()));
+               TrayPictureOf(status, static_cast<std::int32_t>(textColor_), tray_.GaugeRows()));
+}
+
+// The picture drawn again at the notification area's small-icon size, where it changed.
+void Win32MeterWindow::RefitTrayIcon() {
+  if (tray_.Refit()) ShowTrayStatus(trayStatus_);
 }
 
 void Win32MeterWindow::SetMeterShown(bool shown) {

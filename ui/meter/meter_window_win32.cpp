@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "ui/ansi_text_win32.h"
+#include "ui/dpi_win32.h"
 #include "ui/error_handler_win32.h"
 #include "ui/ids.h"
 #include "ui/meter/one_meter_win32.h"
@@ -18,8 +19,6 @@ constexpr UINT kFirstActivation = WM_APP + 1;
 constexpr UINT kShowNotices = WM_APP + 2;
 constexpr DWORD kStyle = WS_POPUP | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_LAYERED;
-constexpr int kClientWidth = 241;
-constexpr int kClientHeight = 38;
 
 void RegisterMeterClass(WNDPROC procedure) {
   static const bool registered = [procedure] {
@@ -33,6 +32,12 @@ void RegisterMeterClass(WNDPROC procedure) {
   if (!registered) throw std::runtime_error("Cannot register the meter window class");
 }
 
+SIZE FrameSize(const MeterLayout& layout) {
+  RECT frame{0, 0, layout.clientWidth, layout.clientHeight};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
 RECT FrameOf(HWND window) {
   RECT frame{};
   GetWindowRect(window, &frame);
@@ -42,10 +47,7 @@ RECT FrameOf(HWND window) {
 }  // namespace
 
 int Win32MeterWindow::SystemDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
+  return pelliton::SystemDpi();
 }
 
 Win32MeterWindow::Win32MeterWindow(HWND owner, Application& app, int dpi) : app_(app), dpi_(dpi) {
@@ -65,11 +67,9 @@ void Win32MeterWindow::Create(HWND owner) {
   RegisterMeterClass(&WindowProc);
   CreateDragCursor();
 
-  RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-  CreateWindowExW(kExStyle, PELLITON_METER_CLASS, PELLITON_TITLE, kStyle, 0, 0,
-                  frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
-                  GetModuleHandleW(nullptr), this);
+  const SIZE frame = FrameSize(Layout());
+  CreateWindowExW(kExStyle, PELLITON_METER_CLASS, PELLITON_TITLE, kStyle, 0, 0, frame.cx, frame.cy,
+                  owner, nullptr, GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) throw std::runtime_error("Cannot create the meter window");
 
   CreateLabels();
@@ -159,6 +159,13 @@ LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case kTrayIconMessage:
       OnTrayMessage(lParam);
       return 0;
+    case WM_DPICHANGED:
+      if (const std::optional<int> dpi = ChangedDpi(wParam))
+        ChangeDpi(*dpi, reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    case WM_DISPLAYCHANGE:
+      RefitTrayIcon();  // the notification area may be at another DPI now
+      break;
     case WM_CLOSE:
       app_.Terminate();
       return 0;
@@ -169,6 +176,19 @@ LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       break;
   }
   return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+// The labels, their fonts and the window's size as at start-up at that DPI; the texts, the
+// options and the stored figures are untouched. The window goes where the system suggests.
+void Win32MeterWindow::ChangeDpi(int dpi, const RECT* suggested) {
+  ChangeLabelsDpi(dpi);
+  const SIZE frame = FrameSize(Layout());
+  const RECT now = FrameOf(window_);
+  const POINT at =
+      suggested != nullptr ? POINT{suggested->left, suggested->top} : POINT{now.left, now.top};
+  SetWindowPos(window_, nullptr, at.x, at.y, frame.cx, frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  Repaint();
+  RefitTrayIcon();
 }
 
 // A tick's error goes to the error box. The ticks go on while it is up (its message loop

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/dpi_layout.h"
 #include "ui/meter/tray_icon_win32.h"
 #include "ui/meter_window.h"
 
@@ -30,8 +31,9 @@ class MeterEvents {
 
 // The floating meter: a borderless layered popup owned by the application window, painted
 // with per-pixel alpha, with three labels that hold its texts, the popup menu and the
-// sampling timer. Layout numbers are pixels at 96 DPI and scaled by the system DPI; screen
-// positions are plain pixels.
+// sampling timer. Layout numbers are pixels at 96 DPI and scaled by the DPI of the monitor it
+// is on, laid out again when it moves to a monitor of another DPI; screen positions are plain
+// pixels.
 class Win32MeterWindow final : public MeterWindow {
  public:
   // Creates the window hidden, as the resource describes it, laid out for `dpi`. Closing
@@ -114,7 +116,12 @@ class Win32MeterWindow final : public MeterWindow {
   std::wstring LabelCaption(std::size_t index) const;
   void SetLabelText(int index, std::string_view text);
   HFONT CreateLabel1Font(int points) const;
-  int Scale(int pixels) const;
+  HFONT CreateSmallFont() const;
+  MeterLayout Layout() const;
+  void PlaceLabels();
+  void ChangeLabelsDpi(int dpi);
+  // WM_DPICHANGED: the form at the new DPI, at the place the system suggests.
+  void ChangeDpi(int dpi, const RECT* suggested);
 
   // The picture (meter_paint_win32.cpp). A label counts as shown by its own style, also
   // while the window is hidden.
@@ -133,6 +140,7 @@ class Win32MeterWindow final : public MeterWindow {
   // The notification-area icon (meter_tray_win32.cpp).
   void AddTrayIcon();
   void OnTrayMessage(LPARAM lParam);
+  void RefitTrayIcon();
   void ApplyMeterShown();
   bool MeterVisible() const { return meterWanted_ || !tray_.Shown(); }
   UINT ShowFlag() const { return MeterVisible() ? SWP_SHOWWINDOW : 0; }
@@ -158,6 +166,7 @@ class Win32MeterWindow final : public MeterWindow {
   HCURSOR dragCursor_ = nullptr;
   COLORREF textColor_ = RGB(0, 255, 0);
   int dpi_ = 96;
+  MeterLook look_;  // what the options made of the form
   bool activated_ = false;
   bool tickOrItsErrorUp_ = false;  // a tick runs, or the error box of its failure is up
   UINT timerInterval_ = 2000;

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "ui/meter/tray_gauge_win32.h"
+#include "ui/dpi_win32.h"
 #include "ui/system_function_win32.h"
 
 namespace pelliton {
@@ -27,19 +27,25 @@ TrayIcon::~TrayIcon() {
   Remove();
 }
 
+// The notification area is on the taskbar; without one, at the system's DPI.
 int TrayIcon::Size() {
-  const int size = GetSystemMetrics(SM_CXSMICON);
-  return size > 0 ? size : 16;
+  if (size_ == 0) size_ = SmallIconSizeForDpi(WindowDpi(FindWindowW(L"Shell_TrayWnd", nullptr)));
+  return size_;
 }
 
-int TrayIcon::GaugeRows() {
-  return TrayGaugeRows(Size());
+bool TrayIcon::Refit() {
+  const int before = size_;
+  size_ = 0;
+  return Size() != before;
 }
 
 bool TrayIcon::Add(HWND window, UINT message) {
   window_ = window;
   message_ = message;
-  if (icon_ == nullptr && picture_) icon_ = DrawTrayIcon(*picture_, Size());
+  if (icon_ == nullptr && picture_) {
+    icon_ = DrawTrayIcon(*picture_, Size());
+    drawn_ = Size();
+  }
   // A shell that still has it (the message also comes when only the screen changed) refuses
   // a second add, and takes it as a change.
   constexpr UINT kAll = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -53,11 +59,12 @@ void TrayIcon::Update(const std::wstring& tip, const TrayPicture& picture) {
     tip_ = tip;
     changed |= NIF_TIP;
   }
-  if (!picture_ || picture != *picture_) {
+  if (!picture_ || picture != *picture_ || drawn_ != Size()) {
     HICON icon = DrawTrayIcon(picture, Size());
     if (icon != nullptr) {  // otherwise the old picture stays and is tried again next time
       if (icon_ != nullptr) DestroyIcon(icon_);
       icon_ = icon;
+      drawn_ = Size();
       picture_ = picture;
       changed |= NIF_ICON;
     }

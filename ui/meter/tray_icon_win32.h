@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "ui/meter/tray_gauge_win32.h"
 #include "ui/tray_status.h"
 
 namespace pelliton {
@@ -30,9 +31,13 @@ class TrayIcon {
   void Update(const std::wstring& tip, const TrayPicture& picture);
   void Remove() noexcept;
   bool Shown() const { return shown_; }
-  // The picture's size in pixels and the rows of its gauge.
-  static int Size();
-  static int GaugeRows();
+  // The picture's size in pixels, a small icon's at the notification area's DPI, and the
+  // rows of its gauge.
+  int Size();
+  int GaugeRows() { return TrayGaugeRows(Size()); }
+  // Looks the size up again (the DPI or the display changed); whether it changed. The next
+  // Update draws the picture at it.
+  bool Refit();
 
  private:
   bool Notify(DWORD action, UINT flags);
@@ -43,6 +48,8 @@ class TrayIcon {
   std::wstring tip_;
   std::optional<TrayPicture> picture_;
   HICON icon_ = nullptr;
+  int size_ = 0;   // 0: not looked up yet
+  int drawn_ = 0;  // the size of icon_
 };
 
 // The message the shell sends every top-level window when it has started again.

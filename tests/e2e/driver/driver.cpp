@@ -35,6 +35,8 @@
 //   caught MS                       the presses it noted (screen points), after MS of pumping
 //   resources                       the program's GDI and USER objects, counted from inside
 //                                   (resource_probe.cpp), its process id and kernel handles
+//   dpi HWND NEW OLD                tells the window of a move from a monitor of OLD DPI to one
+//                                   of NEW (dpi_probe.cpp); the window rectangle suggested
 
 #include <windows.h>
 
@@ -257,6 +259,7 @@ std::string Run(const std::vector<std::string>& f) {
   if (cmd == "regall") return RegAll(driver::Wide(arg(1)));
   if (cmd == "tick") return Ticks(std::stoi(arg(1)));
   if (cmd == "resources") return Resources();
+  if (cmd == "dpi") return ChangeDpi(NeedWindow(arg(1)), std::stoi(arg(2)), std::stoi(arg(3)));
   if (cmd == "catch") return Catch();
   if (cmd == "caught") return Caught(ms(1));
   Fail("unknown request " + cmd);

@@ -55,6 +55,9 @@ auto WaitFor(DWORD timeoutMs, Probe probe) {
   }
 }
 
+// A move to a monitor of another DPI, told from inside the program (probe_client.cpp).
+std::string ChangeDpi(HWND window, int now, int before);
+
 // The notification area's icons (shell.cpp).
 std::string TrayReport();
 

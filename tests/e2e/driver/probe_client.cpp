@@ -34,7 +34,7 @@ HWND Receiver() {
 
 // Plants a hook of the probe module in the window's thread and sends it the hook's message;
 // the hook answers with a WM_COPYDATA.
-std::string Probe(HWND window, const char* hookName, const wchar_t* message) {
+std::string Probe(HWND window, const char* hookName, const wchar_t* message, LPARAM lParam = 0) {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring dll = path;
@@ -50,7 +50,7 @@ std::string Probe(HWND window, const char* hookName, const wchar_t* message) {
   g_probeAnswer.clear();
   DWORD_PTR ignored = 0;
   SendMessageTimeoutW(window, RegisterWindowMessageW(message), reinterpret_cast<WPARAM>(Receiver()),
-                      0, SMTO_NORMAL, kSendTimeoutMs, &ignored);
+                      lParam, SMTO_NORMAL, kSendTimeoutMs, &ignored);
   UnhookWindowsHookEx(hook);
   if (g_probeAnswer.empty()) Fail("the probe did not answer");
   return g_probeAnswer;
@@ -98,6 +98,13 @@ std::string Resources() {
   GetWindowThreadProcessId(meter, &pid);
   std::string figures = Probe(meter, "ResourceProbeHook", L"PellitonDriverResourceProbe");
   return "{\"ok\":true,\"handles\":" + Num(KernelHandles(pid)) + "," + figures.substr(1);
+}
+
+// Tells the window that it moved from a monitor of `before` DPI to one of `now`.
+std::string ChangeDpi(HWND window, int now, int before) {
+  const std::string suggested =
+      Probe(window, "DpiProbeHook", L"PellitonDriverDpiProbe", MAKELPARAM(now, before));
+  return "{\"ok\":true," + suggested.substr(1);
 }
 
 // Runs the meter's timer handler N times, one after the other, and says how long that took.

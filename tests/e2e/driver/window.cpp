@@ -2,6 +2,7 @@
 // describing them, message boxes, the meter's report, and the catcher under the meter.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver.h"
@@ -22,6 +23,20 @@ std::vector<HWND> Children(HWND parent) {
       },
       reinterpret_cast<LPARAM>(&found));
   return found;
+}
+
+// How the window's process takes the DPI (0 unaware, 1 the system's, 2 per monitor), and the
+// window's DPI; -1 where the system cannot tell.
+std::pair<int, int> DpiOf(HWND hwnd) {
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  const auto context = reinterpret_cast<HANDLE(WINAPI*)(HWND)>(
+      reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+  const auto awareness = reinterpret_cast<int(WINAPI*)(HANDLE)>(
+      reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+  const auto dpi = reinterpret_cast<UINT(WINAPI*)(HWND)>(
+      reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetDpiForWindow")));
+  return {context && awareness ? awareness(context(hwnd)) : -1,
+          dpi ? static_cast<int>(dpi(hwnd)) : -1};
 }
 
 std::string DescribeControl(HWND hwnd) {
@@ -209,11 +224,13 @@ std::string MeterReport() {
                          .Str());
   }
   HWND app = FindTop(PELLITON_APP_CLASS, L"", false);
+  const auto [awareness, dpi] = DpiOf(meter);
   std::string all = Describe(meter);
   all.pop_back();
   return all + ",\"ok\":true,\"labels\":" + Array(labels) +
          ",\"app_exists\":" + Bool(app != nullptr) +
-         ",\"app_visible\":" + Bool(app && IsWindowVisible(app)) + "}";
+         ",\"app_visible\":" + Bool(app && IsWindowVisible(app)) +
+         ",\"dpi_awareness\":" + Num(awareness) + ",\"dpi\":" + Num(dpi) + "}";
 }
 
 // The window's client size, and the focus, active window and capture of its thread.

@@ -37,19 +37,22 @@ class CycleDateDialogWin32 : public MeterDialogWin32 {
 };
 
 TEST_P(CycleDateDialogWin32, OpensWithTheDaySelectedInViewOkDisabledAndCancelFocused) {
-  const int dpi = GetParam();
   Show({Settled(), [&] {
-          ExpectLayout(201, 105,
-                       {{IDC_CYCLE_LABEL1, {16, 16, 77, 20}, true},
-                        {IDOK, {120, 24, 65, 25}},
-                        {IDCANCEL, {120, 56, 65, 25}},
-                        {IDC_CYCLE_LISTBOX1, {24, 40, 57, 49}}},
-                       {IDOK, IDCANCEL, IDC_CYCLE_LISTBOX1});
-          EXPECT_EQ(TextOf(Item(IDC_CYCLE_LABEL1)), L"Cycle Date");
-          EXPECT_EQ(FontOf(Item(IDC_CYCLE_LABEL1)).lfHeight, -Scaled(16, dpi));
-          EXPECT_EQ(FontOf(List()).lfHeight, -Scaled(32, dpi));
-          EXPECT_EQ(ListSays(LB_GETITEMHEIGHT), Scaled(37, dpi));
-          EXPECT_EQ(ListSays(LB_GETCOUNT), 28);
+          AtEachDpi(201, 105, [&](int dpi) {
+            ExpectLayout(201, 105,
+                         {{IDC_CYCLE_LABEL1, {16, 16, 77, 20}, true},
+                          {IDOK, {120, 24, 65, 25}},
+                          {IDCANCEL, {120, 56, 65, 25}},
+                          {IDC_CYCLE_LISTBOX1, {24, 40, 57, 49}}},
+                         {IDOK, IDCANCEL, IDC_CYCLE_LISTBOX1}, dpi);
+            EXPECT_EQ(TextOf(Item(IDC_CYCLE_LABEL1)), L"Cycle Date");
+            EXPECT_EQ(FontOf(Item(IDC_CYCLE_LABEL1)).lfHeight, -Scaled(16, dpi));
+            EXPECT_EQ(FontOf(List()).lfHeight, -Scaled(32, dpi));
+            EXPECT_EQ(FontOf(Item(IDOK)).lfHeight, -Scaled(11, dpi));
+            EXPECT_EQ(ListSays(LB_GETITEMHEIGHT), Scaled(37, dpi));
+            EXPECT_EQ(ListSays(LB_GETCOUNT), 28);
+            EXPECT_EQ(ListSays(LB_GETCURSEL), 14);
+          });
           EXPECT_EQ(ListSays(LB_GETTOPINDEX), 14);  // the one whole line in view: the selected one
           EXPECT_FALSE(IsWindowEnabled(Item(IDOK)));
           EXPECT_EQ(GetFocus(), Item(IDCANCEL));

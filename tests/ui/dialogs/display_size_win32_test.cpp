@@ -45,24 +45,26 @@ class DisplaySizeDialogWin32 : public MeterDialogWin32 {
 
 TEST_P(DisplaySizeDialogWin32, OpensAsTheLayoutSays) {
   Show({Settled(), [this] {
-          ExpectLayout(314, 129,
-                       {{IDC_SIZE_LABEL1, {24, 24, 177, 38}},
-                        {IDOK, {232, 24, 65, 33}},
-                        {IDC_SIZE_TRACKBAR1, {16, 80, 185, 33}},
-                        {IDCANCEL, {232, 72, 65, 33}}},
-                       {IDOK, IDC_SIZE_TRACKBAR1, IDCANCEL});
-          EXPECT_EQ(TrackBarSays(TBM_GETRANGEMIN), 16);
-          EXPECT_EQ(TrackBarSays(TBM_GETRANGEMAX), 26);
-          EXPECT_EQ(TrackBarSays(TBM_GETPOS), 18);
-          EXPECT_EQ(TrackBarSays(TBM_GETLINESIZE), 2);
-          EXPECT_EQ(TrackBarSays(TBM_GETNUMTICS), 6);  // 16, 18, ..., 26
-          const LOGFONTW font = FontOf(Item(IDC_SIZE_LABEL1));
-          EXPECT_EQ(std::wstring(font.lfFaceName), L"Arial");
-          EXPECT_EQ(font.lfHeight, PreviewHeight(18));
-          EXPECT_TRUE(font.lfWeight == FW_BOLD && font.lfItalic);
-          const auto [sky, ink] = PaintedPixels(Item(IDC_SIZE_LABEL1), kSkyBlue, RGB(255, 0, 0));
-          EXPECT_GT(sky, 1000);
-          EXPECT_GT(ink, 20);
+          AtEachDpi(314, 129, [this](int dpi) {
+            ExpectLayout(314, 129,
+                         {{IDC_SIZE_LABEL1, {24, 24, 177, 38}},
+                          {IDOK, {232, 24, 65, 33}},
+                          {IDC_SIZE_TRACKBAR1, {16, 80, 185, 33}},
+                          {IDCANCEL, {232, 72, 65, 33}}},
+                         {IDOK, IDC_SIZE_TRACKBAR1, IDCANCEL}, dpi);
+            EXPECT_EQ(TrackBarSays(TBM_GETRANGEMIN), 16);
+            EXPECT_EQ(TrackBarSays(TBM_GETRANGEMAX), 26);
+            EXPECT_EQ(TrackBarSays(TBM_GETPOS), 18);
+            EXPECT_EQ(TrackBarSays(TBM_GETLINESIZE), 2);
+            EXPECT_EQ(TrackBarSays(TBM_GETNUMTICS), 6);  // 16, 18, ..., 26
+            const LOGFONTW font = FontOf(Item(IDC_SIZE_LABEL1));
+            EXPECT_EQ(std::wstring(font.lfFaceName), L"Arial");
+            EXPECT_EQ(font.lfHeight, -MulDiv(18, dpi, 72));
+            EXPECT_TRUE(font.lfWeight == FW_BOLD && font.lfItalic);
+            const auto [sky, ink] = PaintedPixels(Item(IDC_SIZE_LABEL1), kSkyBlue, RGB(255, 0, 0));
+            EXPECT_GT(sky, 1000);
+            EXPECT_GT(ink, 20);
+          });
           EXPECT_EQ(GetFocus(), Item(IDOK));
           PressKey(GetFocus(), VK_ESCAPE);
           return true;

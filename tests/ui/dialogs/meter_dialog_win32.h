@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
 #include "dialog_driver_win32.h"
 #include "dialog_fakes.h"
+#include "ui/dpi_win32.h"
 
 namespace pelliton::testing {
 
@@ -47,11 +49,11 @@ class MeterDialogWin32 : public ::testing::TestWithParam<int>, protected FakeDia
     LayoutRect at96;
     bool fitsItsText = false;  // a label that a wider stand-in font may widen
   };
-  // The tool-window frame, the client size and each control at its place, scaled to the DPI;
-  // the tab stops in `tabOrder`.
+  // The tool-window frame, the client size and each control at its place, scaled to the DPI
+  // (the test's, unless given); the tab stops in `tabOrder`.
   void ExpectLayout(int width, int height, const std::vector<Placed>& controls,
-                    const std::vector<int>& tabOrder) const {
-    const int dpi = GetParam();
+                    const std::vector<int>& tabOrder, int dpi = 0) const {
+    if (dpi == 0) dpi = GetParam();
     EXPECT_EQ(GetWindowLongW(Dialog(), GWL_STYLE) & (WS_SYSMENU | WS_THICKFRAME), 0);
     const auto exStyle = static_cast<DWORD>(GetWindowLongW(Dialog(), GWL_EXSTYLE));
     EXPECT_EQ(exStyle & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST),
@@ -76,6 +78,25 @@ class MeterDialogWin32 : public ::testing::TestWithParam<int>, protected FakeDia
     for (HWND child = GetWindow(Dialog(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
       if (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) tabStops.push_back(GetDlgCtrlID(child));
     EXPECT_EQ(tabStops, tabOrder);
+  }
+
+  // Runs `check` at the test's DPI, after a move of the dialog to a monitor of the other DPI
+  // (96 or 144) and after the move back; the system suggests the window for a client area of
+  // `width` x `height` at 96 DPI.
+  void AtEachDpi(int width, int height, const std::function<void(int dpi)>& check) const {
+    const int here = GetParam();
+    check(here);
+    for (int dpi : {here == 96 ? 144 : 96, here}) {
+      RECT frame{0, 0, Scaled(width, dpi), Scaled(height, dpi)};
+      AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(Dialog(), GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(GetWindowLongW(Dialog(), GWL_EXSTYLE)));
+      RECT now{};
+      GetWindowRect(Dialog(), &now);
+      OffsetRect(&frame, now.left - frame.left, now.top - frame.top);
+      SendMessageW(Dialog(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&frame));
+      SCOPED_TRACE(dpi);
+      check(dpi);
+    }
   }
 
   HWND meter = nullptr;

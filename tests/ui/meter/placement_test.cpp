@@ -1,5 +1,7 @@
 #include "ui/placement.h"
 
+#include "ui/dpi_layout.h"
+
 #include <gtest/gtest.h>
 
 namespace pelliton {
@@ -62,9 +64,12 @@ TEST(ClampOnRelease, KeepsTheMarginsOfTheMonitorItIsOn) {
     ScreenRect monitor;
     WindowPosition before, after;
   } cases[] = {
-      {kRight, {W + 100, 100}, {W + 100, 100}},      {kRight, {2 * W - 200, 300}, {2 * W - 260, 300}},
-      {kRight, {2 * W - 300, 16}, {2 * W - 310, 16}}, {kRight, {W - 15, 900}, {W, H - 60}},
-      {kLeft, {-200, -300}, {-310, -200}},           {kLeft, {2147483647, 0}, {-260, 0}},
+      {kRight, {W + 100, 100}, {W + 100, 100}},
+      {kRight, {2 * W - 200, 300}, {2 * W - 260, 300}},
+      {kRight, {2 * W - 300, 16}, {2 * W - 310, 16}},
+      {kRight, {W - 15, 900}, {W, H - 60}},
+      {kLeft, {-200, -300}, {-310, -200}},
+      {kLeft, {2147483647, 0}, {-260, 0}},
   };
   for (const auto& c : cases)
     EXPECT_EQ(ClampOnRelease(c.before, c.monitor, true), c.after) << c.before.left;
@@ -96,6 +101,53 @@ TEST(LabelTopsFor, FollowTheBigFigureSize) {
     EXPECT_EQ(tops.label2, c.label2) << int{c.size};
     EXPECT_EQ(tops.label3, c.label3) << int{c.size};
   }
+}
+
+TEST(MeterLayoutAt, TheFormAtEachDpiAsAtStartUpThere) {
+  using L = LayoutRect;
+  const struct {
+    int dpi;
+    MeterLook look;
+    MeterLayout layout;
+  } cases[] = {
+      {96, {}, {241, 38, {L{0, 0, 177, 38}, L{181, 5, 60, 16}, L{181, 22, 60, 16}}, 21, 11, 2}},
+      {120, {}, {301, 48, {L{0, 0, 221, 48}, L{226, 6, 75, 20}, L{226, 28, 75, 20}}, 27, 13, 3}},
+      {144, {}, {362, 57, {L{0, 0, 266, 57}, L{272, 8, 90, 24}, L{272, 33, 90, 24}}, 32, 16, 3}},
+      {192, {}, {482, 76, {L{0, 0, 354, 76}, L{362, 10, 120, 32}, L{362, 44, 120, 32}}, 43, 21, 4}},
+      // The options' big figure and tops, also a hand-edited store's, scale the same way.
+      {144,
+       {24, 2, 19},
+       {362, 57, {L{0, 0, 266, 57}, L{272, 3, 90, 24}, L{272, 29, 90, 24}}, 48, 16, 3}},
+      {120,
+       {255, -8, -4},
+       {301, 48, {L{0, 0, 221, 48}, L{226, -10, 75, 20}, L{226, -5, 75, 20}}, 425, 13, 3}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(MeterLayoutAt(c.dpi, c.look), c.layout) << c.dpi;
+}
+
+TEST(DpiLayout, ScalesRoundsAndRefusesAbsurdDpis) {
+  // A dialog's rectangle, a negative offset and the small icon, with or without the system's
+  // figure for the DPI asked.
+  const struct {
+    int dpi;
+    LayoutRect rect;
+    int negative, icon, iconFromSystemAt120;
+  } cases[] = {{96, {8, 8, 97, 89}, -3, 16, 16},
+               {120, {10, 10, 121, 111}, -4, 20, 20},
+               {144, {12, 12, 146, 134}, -5, 24, 24},
+               {192, {16, 16, 194, 178}, -6, 32, 32}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(Scaled(LayoutRect{8, 8, 97, 89}, c.dpi), c.rect) << c.dpi;
+    EXPECT_EQ(Scaled(-3, c.dpi), c.negative) << c.dpi;
+    EXPECT_EQ(SmallIconSize(c.dpi, 16, 96), c.icon) << c.dpi;
+    EXPECT_EQ(SmallIconSize(c.dpi, 20, 120), c.iconFromSystemAt120) << c.dpi;
+  }
+  EXPECT_EQ(SmallIconSize(144, 0, 0), 24) << "no figure from the system";
+  for (int dpi : {-96, 0, 23, 1921, 65535})
+    EXPECT_FALSE(UsableDpi(dpi)) << dpi;
+  for (int dpi : {24, 96, 1920})
+    EXPECT_TRUE(UsableDpi(dpi)) << dpi;
 }
 
 }  // namespace

@@ -252,6 +252,53 @@ TEST_P(MeterLayoutTest, SetLabelTopsMovesOnlyTheSmallLabelsVertically) {
   ExpectRect(LabelRect(IDC_LABEL1), c.label1);
 }
 
+// Where everything of the meter is and what it shows: client size, label places, font
+// heights, hit boxes, texts and the picture.
+std::vector<LONG> ShapeOf(const Win32MeterWindow& window) {
+  RECT client{};
+  GetClientRect(window.Handle(), &client);
+  std::vector<LONG> shape{client.right, client.bottom};
+  for (int index = 0; index < 3; ++index) {
+    HWND label = GetDlgItem(window.Handle(), IDC_LABEL1 + index);
+    RECT rect{};
+    GetWindowRect(label, &rect);
+    MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&rect), 2);
+    const RECT box = window.HitBox(index);
+    shape.insert(shape.end(), {rect.left, rect.top, rect.right, rect.bottom, FontOf(label).lfHeight,
+                               box.left, box.top, box.right, box.bottom});
+    for (wchar_t c : TextOf(label))
+      shape.push_back(c);
+  }
+  for (std::uint32_t pixel : window.Picture())
+    shape.push_back(static_cast<LONG>(pixel));
+  return shape;
+}
+
+TEST_P(MeterLayoutTest, AMoveToAnotherDpiLaysTheFormOutAsAtStartUpThere) {
+  const int here = GetParam().dpi, there = here == 96 ? 144 : 96;
+  Win32MeterWindow startedThere(app.Handle(), app, there);
+  for (Win32MeterWindow* window : {&meter, &startedThere}) {
+    window->SetLabel1("12,345 KB");
+    window->SetLabel2("1.5 GB");
+    window->SetLabel3("12:34");
+    window->SetLabel1FontSize(18);
+    window->SetLabelTops(1, 14);
+  }
+  const std::vector<LONG> before = ShapeOf(meter);
+  const RECT suggested{100, 50, 101, 51};  // only its place is taken: the size is the layout's
+  SendMessageW(Window(), WM_DPICHANGED, MAKEWPARAM(there, there),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(ShapeOf(meter), ShapeOf(startedThere));
+  EXPECT_EQ(meter.Dpi(), there);
+  EXPECT_EQ(std::pair(meter.Left(), meter.Top()), std::pair(100, 50));
+  SendMessageW(Window(), WM_DPICHANGED, MAKEWPARAM(here, here), 0);  // no rectangle: stays
+  EXPECT_EQ(ShapeOf(meter), before);
+  EXPECT_EQ(std::pair(meter.Left(), meter.Top()), std::pair(100, 50));
+  SendMessageW(Window(), WM_DPICHANGED, MAKEWPARAM(0, 0), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(ShapeOf(meter), before) << "an absurd DPI is ignored";
+  EXPECT_TRUE(events.calls.empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Dpi, MeterLayoutTest,
                          ::testing::Values(DpiCase{96,
                                                    {241, 38},
