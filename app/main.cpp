@@ -6,6 +6,7 @@
 #include "metering/meter_state.h"
 #include "platform/if_table.h"
 #include "platform/registry_store.h"
+#include "platform/router_source_win32.h"
 #include "platform/system_clock.h"
 #include "platform/system_locale.h"
 #include "ui/error_handler_win32.h"
@@ -41,13 +42,14 @@ int RunProgram() {
   SystemClock clock;
   SystemLocale locale;
   MeterState state;
+  Win32RouterSource router;
 
   Win32Application app;
   Win32MeterWindow meter(app.Handle(), app);
   app.SetMeterWindow(meter.Handle());
-  Win32Dialogs dialogs(app.Handle(), meter.Handle(), {state, store, table, clock, app, meter},
-                       locale);
-  TPellitonForm form(state, {store, table, clock, locale, meter, app, dialogs});
+  Win32Dialogs dialogs(app.Handle(), meter.Handle(),
+                       {state, store, table, clock, app, meter, &router}, locale);
+  TPellitonForm form(state, {store, table, clock, locale, meter, app, dialogs, &router});
 
   bool supported = false;
   Guarded([&] { supported = form.FormCreate(platformId); });

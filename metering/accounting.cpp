@@ -10,6 +10,7 @@
 #include "metering/data_quantity.h"
 #include "metering/loader.h"
 #include "metering/readings.h"
+#include "metering/router_meter.h"
 #include "metering/usage_history.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
@@ -258,6 +259,29 @@ std::uint8_t CountSet(MeterContext& meter, const std::vector<SourceReading>& row
 
 }  // namespace
 
+std::uint8_t AddCountedTick(MeterContext& meter, std::uint64_t downKB, std::uint64_t upKB,
+                            void (*keep)(MeterContext&)) {
+  MeterState& state = meter.state;
+  // More than 4,294,967,295 KB in a cycle: the total stays there and the time goes on.
+  state.TotalDataKB = SaturatedAdd(SaturatedAdd(state.TotalDataKB, downKB), upKB);
+  CarryConnectedTime(state);
+  // The readings first, as for the connections (StoreTick).
+  keep(meter);
+  RecordUsage(meter, downKB, upKB);
+  WriteValueNumber(meter.store, stored::TotalData, state.TotalDataKB);
+  WriteValueNumber(meter.store, stored::Seconds, state.Seconds);
+  WriteValueNumber(meter.store, stored::Minutes, state.Minutes);
+  WriteValueNumber(meter.store, stored::Hours, state.Hours);
+  ShowFigures(meter);
+  return 1;
+}
+
+std::uint8_t ShowDisconnected(MeterContext& meter) {
+  UnbindAll(meter.state);
+  ShowCode(meter, "DC");
+  return 0;
+}
+
 std::vector<LinkState> Links(const MeterState& state) {
   std::vector<LinkState> links{{.bound = state.AdapterBound,
                                 .row = state.AdapterRow,
@@ -297,12 +321,16 @@ void UnbindAll(MeterState& state) {
 std::uint8_t GetConnectedState(MeterContext& meter) {
   if (meter.state.FreezeOn) {
     // What passes while frozen is never counted, not even by a later start.
-    if (meter.state.Kept != MeterState::Keeping::Nothing) ForgetReadings(meter.state, meter.store);
+    if (meter.state.Kept != MeterState::Keeping::Nothing || meter.state.Router.Base()) {
+      ForgetReadings(meter.state, meter.store);
+      ForgetRouterReadings(meter.state, meter.store);
+    }
     UnbindAll(meter.state);
     ShowCode(meter, "FR");
     return 0;
   }
   try {
+    if (meter.router && !meter.state.NetworkRouter.empty()) return CountRouterTick(meter);
     const std::vector<SourceReading> rows = ReadConnections(meter);
     if (rows.empty()) {
       meter.view.SetLabel1("NOADP");

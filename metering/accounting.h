@@ -16,6 +16,14 @@ namespace pelliton {
 // unbound with 0.
 std::uint8_t GetConnectedState(MeterContext& meter);
 
+// Adds a counted tick's growth to the cycle's total and stores the running figures: `keep`
+// stores the source's readings first, then the usage history and "TotalData" follow; the
+// texts show the total, the speed of the tick's deltas and the time. Returns 1.
+std::uint8_t AddCountedTick(MeterContext& meter, std::uint64_t downKB, std::uint64_t upKB,
+                            void (*keep)(MeterContext&));
+
+// A tick that counts nothing: "DC" with the total and the time. Returns 0.
+std::uint8_t ShowDisconnected(MeterContext& meter);
 // The counting of each metered connection, in the set's order: the first from the bound-row
 // fields of MeterState, the others from OtherLinks (as many as the set has).
 std::vector<LinkState> Links(const MeterState& state);

@@ -6,6 +6,7 @@
 #include "metering/interface_table.h"
 #include "metering/locale.h"
 #include "metering/meter_state.h"
+#include "metering/router_source.h"
 #include "store/settings_store.h"
 
 namespace pelliton {
@@ -32,6 +33,7 @@ struct MeterContext {
   const Clock& clock;
   const Locale& locale;
   MeterView& view;
+  RouterSource* router = nullptr;  // the household's router, where the platform reads one
 };
 
 }  // namespace pelliton

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "metering/clock.h"
+#include "metering/router_counters.h"
 #include "metering/counter_source.h"
 #include "metering/usage_history.h"
 
@@ -80,6 +81,13 @@ struct MeterState {
 
   std::string NetworkType;  // description text of the chosen connection (system code page)
 
+  // The household's router when it is metered instead of this PC's connections: its UDN as
+  // "NetworkRouter" holds it (empty: not metered), and the counting of its counters.
+  std::string NetworkRouter;
+  RouterCounting Router;
+  std::uint64_t RouterDownOctets = 0;  // counted octets not yet a whole KB
+  std::uint64_t RouterUpOctets = 0;
+  std::string RouterNote;  // the tip's line while a counter of the router is stuck
   // The metered set as "NetworkSet" holds it; it means something only while its first
   // description is NetworkType (metering/connection_set.h). The first connection counts in the
   // fields above, each further one in OtherLinks, in the set's order.

@@ -124,6 +124,13 @@ inline constexpr auto LastOthers = TextValue("LastOthers");
 inline constexpr std::array<StoredValue, 7> kReadings{LastBoot, LastIndex,  LastWidth, LastDown,
                                                       LastUp,   LastUptime, LastOthers};
 
+// The household's router when it is metered instead of this PC's connections: its UDN
+// (metering/router_meter.h). And its readings at the last counted tick, one text
+// (metering/router_counters.h has the form), so that the next start counts what the
+// household used while this PC was off.
+inline constexpr auto NetworkRouter = TextValue("NetworkRouter");
+inline constexpr auto LastRouter = TextValue("LastRouter");
+
 // The traffic by day and by hour (metering/usage_text.h has the forms): the closed days, the
 // date from which they are complete first; the closed hours; and the open hour, the open day
 // and the "TotalData" they were written with, together, so that a tick writes one value.

@@ -138,6 +138,7 @@ struct FormPorts {
   MeterWindow& window;
   Application& app;
   Dialogs& dialogs;
+  RouterSource* router = nullptr;  // the household's router, where the platform reads one
 };
 
 }  // namespace pelliton

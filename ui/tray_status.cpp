@@ -1,6 +1,7 @@
 #include "ui/tray_status.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "metering/allowance.h"
 
@@ -14,9 +15,10 @@ constexpr std::string_view kCut = "...";
 }  // namespace
 
 TrayStatus TrayStatusOf(const MeterState& state, const LocalDateTime& now, const Locale& locale) {
-  if (!state.DataCap || state.DataCap->capMB == 0) return {};
-  return {AllowanceSummary(state, *state.DataCap, now, locale),
-          UsedPercent(state.TotalDataKB, *state.DataCap)};
+  if (!state.DataCap || state.DataCap->capMB == 0) return {state.RouterNote, std::nullopt};
+  std::string lines = AllowanceSummary(state, *state.DataCap, now, locale);
+  if (!state.RouterNote.empty()) lines = state.RouterNote + "\n" + lines;
+  return {std::move(lines), UsedPercent(state.TotalDataKB, *state.DataCap)};
 }
 
 std::string TrayTip(std::string_view label1, std::string_view label2, std::string_view label3,
@@ -36,7 +38,8 @@ std::string TrayTip(std::string_view label1, std::string_view label2, std::strin
 TrayPicture TrayPictureOf(const TrayStatus& status, std::int32_t color, int rows) {
   if (!status.usedPercent) return {.color = color};
   const std::uint64_t percent = std::min<std::uint64_t>(*status.usedPercent, 100);
-  const int filled = static_cast<int>(percent * static_cast<std::uint64_t>(std::max(rows, 0)) / 100);
+  const int filled =
+      static_cast<int>(percent * static_cast<std::uint64_t>(std::max(rows, 0)) / 100);
   return {.gauge = true, .filledRows = filled, .full = *status.usedPercent >= 100, .color = color};
 }
 

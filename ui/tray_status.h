@@ -13,7 +13,8 @@
 namespace pelliton {
 
 // What the notification-area icon tells beside the meter's three texts: how much of the
-// allowance the cycle has used. Both empty without an allowance.
+// allowance the cycle has used (both empty without an allowance), after the line of a
+// router's counter that has stopped.
 struct TrayStatus {
   std::string allowanceLine;              // "24 % of 50 GB, 22 days left"
   std::optional<std::uint64_t> usedPercent;  // more than 100 when over the allowance

@@ -16,6 +16,7 @@ struct DialogPorts {
   const Clock& clock;
   Application& app;
   MeterWindow& window;
+  RouterSource* router = nullptr;  // the household's router, where the platform reads one
 };
 
 }  // namespace pelliton

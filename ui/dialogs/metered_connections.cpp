@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "metering/data_quantity.h"
+#include "metering/router_meter.h"
 
 namespace pelliton {
 
@@ -11,6 +12,9 @@ namespace {
 
 constexpr char kTwinsNote[] =
     "Lines with one hardware address carry the same traffic: only one of them can be checked.";
+
+constexpr char kRouterNote[] =
+    "This PC's traffic passes through the router: check the router or this PC's connections.";
 
 std::string WholeOrTenths(std::uint64_t value, std::uint64_t unit, Separators separators) {
   const std::uint64_t tenths = value * 10 / unit;
@@ -66,11 +70,37 @@ int TMeteredConnectionsForm::AddLine(const ConnectionLine& line, std::optional<C
                                      std::optional<std::size_t> standIn) {
   view_.AddLine(line);
   lines_.push_back({std::move(id), standIn});
+  routers_.resize(lines_.size());
   return static_cast<int>(lines_.size()) - 1;
+}
+
+void TMeteredConnectionsForm::ShowRouters() {
+  if (meter_.router == nullptr) return;
+  const Separators separators = meter_.locale.NumberSeparators();
+  for (const RouterSighting& router : meter_.router->Found()) {
+    if (std::find(routers_.begin(), routers_.end(), router.udn) != routers_.end()) continue;
+    const bool metered = router.udn == meter_.state.NetworkRouter;
+    const int index = AppendLine({RouterLine(router), router.linkUp ? "Up" : "Down",
+                                  SpeedText(router.speedBitsPerSecond, separators), "", metered},
+                                 std::nullopt);
+    routers_[static_cast<std::size_t>(index)] = router.udn;
+    if (metered) UncheckOtherKind(static_cast<std::size_t>(index));
+    view_.SetNote(kRouterNote);
+  }
+  view_.SetOkEnabled(AnyChecked());
+}
+
+void TMeteredConnectionsForm::UncheckOtherKind(std::size_t index) {
+  const bool router = !routers_[index].empty();
+  for (std::size_t other = 0; other < lines_.size(); ++other) {
+    if (other != index && (router || !routers_[other].empty()))
+      view_.SetLineChecked(static_cast<int>(other), false);
+  }
 }
 
 void TMeteredConnectionsForm::LineToggled(int index) {
   const auto toggled = static_cast<std::size_t>(index);
+  if (toggled < lines_.size() && view_.LineChecked(index)) UncheckOtherKind(toggled);
   if (toggled < lines_.size() && lines_[toggled].standIn && view_.LineChecked(index)) {
     for (std::size_t other = 0; other < lines_.size(); ++other) {
       if (other != toggled && lines_[other].standIn == lines_[toggled].standIn)
@@ -89,11 +119,16 @@ bool TMeteredConnectionsForm::AnyChecked() const {
 bool TMeteredConnectionsForm::BitBtn1Click() {
   std::vector<ConnectionId> chosen;
   for (std::size_t line = 0; line < lines_.size(); ++line) {
-    if (lines_[line].id && view_.LineChecked(static_cast<int>(line)))
-      chosen.push_back(*lines_[line].id);
+    if (!view_.LineChecked(static_cast<int>(line))) continue;
+    if (!routers_[line].empty()) {
+      ChooseRouter(meter_, routers_[line]);
+      return true;
+    }
+    if (lines_[line].id) chosen.push_back(*lines_[line].id);
   }
   if (chosen.empty()) return false;
   ChooseConnections(meter_, chosen);
+  ChooseRouter(meter_, {});
   return true;
 }
 

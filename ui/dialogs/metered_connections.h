@@ -50,7 +50,12 @@ class TMeteredConnectionsForm {
   int AppendLine(const ConnectionLine& line, std::optional<ConnectionId> id);
   // The user toggled line `index`: its twins follow, and OK is enabled while a line is checked.
   void LineToggled(int index);
-  // Stores the checked connections (ChooseConnections); false leaves the dialog open.
+  // A line for each router found since the last call, "Router: <name> (<address>)" with its
+  // link and speed, checked while it is metered (a timer calls it: the search never waits).
+  // The router and this PC's connections exclude each other: their traffic passes through it.
+  void ShowRouters();
+  // Stores the checked connections (ChooseConnections), or the checked router (ChooseRouter);
+  // false leaves the dialog open.
   bool BitBtn1Click();
   // Raises the meter as Stay On Top says (RaiseMeter) once the dialog is gone.
   void FormDestroy();
@@ -63,11 +68,14 @@ class TMeteredConnectionsForm {
   int AddLine(const ConnectionLine& line, std::optional<ConnectionId> id,
               std::optional<std::size_t> standIn);
   bool AnyChecked() const;
+  // Unchecks every line but `index` of the other kind (router or connection) than it.
+  void UncheckOtherKind(std::size_t index);
 
   MeterContext& meter_;
   MeteredConnectionsView& view_;
   MeterWindow& window_;
   std::vector<Line> lines_;
+  std::vector<std::string> routers_;  // per line: the router's UDN, empty for a connection
 };
 
 }  // namespace pelliton

@@ -111,13 +111,18 @@ class MeteredView final : public MeteredConnectionsView {
   bool quiet_ = false;
 };
 
+// The routers found so far are added this often while the dialog is open.
+constexpr UINT_PTR kRouterTimer = 1;
+constexpr UINT kRouterTimerMs = 500;
+
 // One showing of the dialog: its window, font and handlers.
 class MeteredDialog final : public ModalDialog {
  public:
   MeteredDialog(HWND meter, const DialogPorts& ports, const Locale& locale, int dpi)
       : ModalDialog(dpi), meter_(meter), ports_(ports), context_{ports.state, ports.store,
                                                                  ports.table, ports.clock,
-                                                                 locale,      ports.window} {}
+                                                                 locale,      ports.window,
+                                                                 ports.router} {}
   // The handlers' FormDestroy: after the window, whatever ended the showing.
   ~MeteredDialog() override {
     if (form_) Guarded([&] { form_->FormDestroy(); });
@@ -125,7 +130,11 @@ class MeteredDialog final : public ModalDialog {
 
  private:
   void OnInitDialog() override;
-  void OnActivate() override { form_->FormActivate(); }
+  void OnActivate() override {
+    form_->FormActivate();
+    form_->ShowRouters();  // starts the search; its answers come with the timer
+    SetTimer(dialog_, kRouterTimer, kRouterTimerMs, nullptr);
+  }
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   HWND CreateList();
 
@@ -198,6 +207,9 @@ INT_PTR MeteredDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return FALSE;
     case WM_PAINT:
       PaintBevels({kBevel2, kBevel4});
+      return TRUE;
+    case WM_TIMER:
+      if (wParam == kRouterTimer) form_->ShowRouters();
       return TRUE;
   }
   return FALSE;

@@ -7,6 +7,7 @@
 #include "metering/connection_set.h"
 #include "metering/loader.h"
 #include "metering/readings.h"
+#include "metering/router_meter.h"
 #include "metering/tick.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
@@ -28,8 +29,8 @@ std::string GetPlatformName(std::uint32_t platformId) {
 }
 
 TPellitonForm::TPellitonForm(MeterState& state, const FormPorts& ports)
-    : state_(state), ports_(ports), meter_{state,       ports.store,  ports.table,
-                                           ports.clock, ports.locale, ports.window} {}
+    : state_(state), ports_(ports), meter_{state,        ports.store,  ports.table, ports.clock,
+                                           ports.locale, ports.window, ports.router} {}
 
 bool TPellitonForm::FormCreate(std::uint32_t platformId) {
   if (GetPlatformName(platformId) == "WinNT") return true;
@@ -186,6 +187,7 @@ void TPellitonForm::ChangeNetworkAdaptor1Click() {
   state_.DialogAccepted = false;
   ports_.dialogs.ShowConnectionDialog();
   if (state_.DialogAccepted) {
+    ChooseRouter(meter_, {});  // the one connection chosen is this PC's
     ForgetReadings(state_, ports_.store);
     MeterNetworkTypeAlone(state_, ports_.store);
     RestartCycle(meter_, ports_.clock.Now());

@@ -8,6 +8,7 @@
 #include "metering/data_quantity.h"
 #include "metering/loader.h"
 #include "metering/readings.h"
+#include "metering/router_meter.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
 #include "ui/meter/clock_color.h"
@@ -105,6 +106,7 @@ void RunStartUp(MeterState& state, const FormPorts& ports) {
     failures.Keep(InstallOnFirstRun(state, ports));
   }
   RestoreWindowOptions(state, ports, failures);
+  state.NetworkRouter = LoadNetworkRouter(ports.store);
   BringBackOnScreen(ports.window, ports.app);  // stored only at the next release
   LoadDataValuesFromRegistry(state, ports.store, ports.locale, failures);
   LoadCycleStart(state, ports.store);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/fake_router.h"
 #include "store/settings_store.h"
 #include "ui/dialogs/dialog_fakes.h"
 
@@ -98,6 +99,32 @@ TEST_F(MeteredConnectionsTest, ALineAddedLaterHasNoTwinsAndIsNotStoredByTheRows)
   EXPECT_EQ(form.AppendLine({"Router", "Up", "", "", true}, std::nullopt), 4);
   form.LineToggled(4);
   EXPECT_EQ(view.Checked(), "-x--x");
+}
+
+TEST_F(MeteredConnectionsTest, RoutersAreAddedAsTheyAnswerAndExcludeThisPcsConnections) {
+  FakeRouter router;
+  meter.router = &router;
+  ports.state.NetworkRouter = "uuid:2";
+  form.ShowRouters();
+  EXPECT_EQ(view.lines.size(), 4u);  // no answer yet
+  router.found = {{"uuid:1", "Home", "192.168.77.1", true, 1000000000, {}},
+                  {"uuid:2", "Attic", "192.168.77.9", false, 0, {}}};
+  form.ShowRouters();
+  form.ShowRouters();  // each router once
+  ASSERT_EQ(view.lines.size(), 6u);
+  EXPECT_EQ(view.lines[4].description + view.lines[4].link + view.lines[4].speed,
+            "Router: Home (192.168.77.1)Up1 Gbit/s");
+  EXPECT_EQ(view.Checked(), "-----x");  // the metered router, alone
+  EXPECT_NE(view.note.find("passes through the router"), std::string::npos);
+  view.lines[1].checked = true;
+  form.LineToggled(1);
+  EXPECT_EQ(view.Checked(), "-x----");
+  view.lines[4].checked = true;
+  form.LineToggled(4);
+  EXPECT_EQ(view.Checked(), "----x-");
+  EXPECT_TRUE(form.BitBtn1Click());
+  EXPECT_EQ(ports.store.Get("NetworkRouter"), "uuid:1");
+  EXPECT_EQ(ports.state.NetworkRouter, "uuid:1");
 }
 
 TEST(SpeedText, TakesTheLargestUnitWithTenthsWhereThereAreAny) {
