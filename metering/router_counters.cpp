@@ -76,7 +76,7 @@ std::string RouterCounting::TakeNotice() {
   noticeGiven_ = true;
   return "The router's " + std::string(stuckDown_ ? "download" : "upload") +
          " counter has stopped at 4,294,967,295 bytes and no longer counts. The meter counts "
-         "nothing of it until the router restarts; the router's figure for this cycle is short.";
+         "nothing of it until the router restarts, so its figure runs short of the bill.";
 }
 
 std::string RouterCounting::StuckLine() const {

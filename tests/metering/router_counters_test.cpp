@@ -68,6 +68,10 @@ TEST(RouterAnswers, OnlyHttpUrlsWithAnIPv4Host) {
     EXPECT_EQ(UrlIPv4(url), std::nullopt) << url;
 }
 
+RouterSample At(std::uint64_t down, std::uint64_t up, std::optional<std::uint64_t> uptime = {}) {
+  return {down, up, uptime, false};
+}
+
 struct Step {
   RouterSample sample;
   RouterGrowth growth;
@@ -82,22 +86,22 @@ constexpr std::uint64_t kTop = kCounter32Top;
 
 TEST(RouterCounting, WrapResetStuckAndWidth) {
   const std::vector<CountingCase> cases{
-      {"a 32-bit wrap counts across it", {{{kTop - 99, 10}, {}}, {{400, 20}, {500, 10}}}},
+      {"a 32-bit wrap counts across it", {{At(kTop - 99, 10), {}}, {At(400, 20), {500, 10}}}},
       {"both going down is a restart: the new values",
-       {{{3000000000, 2000000000}, {}}, {{100, 50}, {100, 50}}}},
+       {{At(3000000000, 2000000000), {}}, {At(100, 50), {100, 50}}}},
       {"an uptime that went down is a restart",
-       {{{1000, 2000, 500}, {}}, {{1500, 2500, 10}, {1500, 2500}}}},
+       {{At(1000, 2000, 500), {}}, {At(1500, 2500, 10), {1500, 2500}}}},
       {"a 64-bit router counts exactly and either going down is a restart",
-       {{{4444459426, 10}, {}}, {{4444469426, 20}, {10000, 10}}, {{300, 30}, {300, 30}}}},
+       {{At(4444459426, 10), {}}, {At(4444469426, 20), {10000, 10}}, {At(300, 30), {300, 30}}}},
       {"a counter stuck at the top counts nothing, then its new value",
-       {{{kTop, 10}, {}},
-        {{kTop, 5000}, {0, 4990}},
-        {{kTop, 9000}, {0, 4000}},
-        {{70, 9100}, {70, 100}}}},
+       {{At(kTop, 10), {}},
+        {At(kTop, 5000), {0, 4990}},
+        {At(kTop, 9000), {0, 4000}},
+        {At(70, 9100), {70, 100}}}},
       {"an absurd step counts nothing and becomes the base",
-       {{{10, 10}, {}},
-        {{std::uint64_t{1} << 50, 20}, {}},
-        {{(std::uint64_t{1} << 50) + 5, 25}, {5, 5}}}},
+       {{At(10, 10), {}},
+        {At(std::uint64_t{1} << 50, 20), {}},
+        {At((std::uint64_t{1} << 50) + 5, 25), {5, 5}}}},
   };
   for (const CountingCase& c : cases) {
     RouterCounting counting;
@@ -108,13 +112,13 @@ TEST(RouterCounting, WrapResetStuckAndWidth) {
 
 TEST(RouterCounting, AStuckCounterIsToldOnceAndInTheTip) {
   RouterCounting counting;
-  counting.Step({kTop, 10});
-  counting.Step({kTop, 20});
+  counting.Step(At(kTop, 10));
+  counting.Step(At(kTop, 20));
   EXPECT_NE(counting.TakeNotice().find("4,294,967,295"), std::string::npos);
-  counting.Step({kTop, 30});
+  counting.Step(At(kTop, 30));
   EXPECT_EQ(counting.TakeNotice(), "");
   EXPECT_EQ(counting.StuckLine(), "Router's download counter stopped");
-  counting.Step({5, 40});
+  counting.Step(At(5, 40));
   EXPECT_EQ(counting.StuckLine(), "");
 }
 
