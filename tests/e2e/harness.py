@@ -105,12 +105,19 @@ def _die_with_parent():
     ctypes.CDLL("libc.so.6", use_errno=True).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
 
 
+def in_netns(args, env):
+    """Wine's programs run in the network namespace that the environment names, if any."""
+    netns = (env or {}).get("PELLITON_NETNS")
+    wine = netns and args[0] in (WINE, WINESERVER)
+    return ["ip", "netns", "exec", netns, *args] if wine else args
+
+
 def run(args, timeout=60, env=None, check=True, **kwargs):
     kwargs.setdefault("stdin", subprocess.DEVNULL)
     kwargs.setdefault("stdout", subprocess.PIPE)
     kwargs.setdefault("stderr", subprocess.STDOUT)
     kwargs.setdefault("text", True)
-    result = subprocess.run(args, timeout=timeout, env=env, **kwargs)
+    result = subprocess.run(in_netns(args, env), timeout=timeout, env=env, **kwargs)
     if check and result.returncode != 0:
         raise RuntimeError(f"{args[0]} failed ({result.returncode}): {result.stdout}")
     return result
@@ -381,7 +388,8 @@ class Driver:
     """pelliton_driver.exe as a long-lived process: one request line, one JSON answer."""
 
     def __init__(self, env, log, exe=None):
-        self.proc = subprocess.Popen([WINE, exe or setting("PELLITON_DRIVER")], env=env,
+        command = in_netns([WINE, exe or setting("PELLITON_DRIVER")], env)
+        self.proc = subprocess.Popen(command, env=env,
                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=log, preexec_fn=_die_with_parent)
         self.buffer = b""
@@ -499,6 +507,7 @@ class Env:
         self.wine_prefix = os.path.join(setting("PELLITON_SOURCE_DIR"), "scripts", "wine-prefix")
         self.exe = os.path.realpath(setting("PELLITON_EXE"))
         self.xvfb = self.driver = self.pelliton = self.display = None
+        self.netns = None  # a network namespace for Wine: its server, the program, the driver
         self.logs = []
         _open_envs.append(self)
 
@@ -637,14 +646,15 @@ class Env:
 
     def wine_env(self):
         return dict(self.x_env(), WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEARCH="win64",
-                    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+                    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
+                    **({"PELLITON_NETNS": self.netns} if self.netns else {}))
 
     # -- the program --
 
     def start_pelliton(self, exe=None):
         """Starts the program, or a copy at `exe` (a Unix path: Wine must read it as UTF-8)."""
         env = self.wine_env() if exe is None else dict(self.wine_env(), LC_ALL="C.UTF-8")
-        self.pelliton = subprocess.Popen([WINE, exe or self.exe], env=env,
+        self.pelliton = subprocess.Popen(in_netns([WINE, exe or self.exe], env), env=env,
                                          stdin=subprocess.DEVNULL, stdout=self._log("pelliton"),
                                          stderr=subprocess.STDOUT, preexec_fn=_die_with_parent)
 

@@ -62,8 +62,12 @@ class Scenario(unittest.TestCase):
         self.env = Env(self._testMethodName.removeprefix("test_"), self.screens)
         self.addCleanup(self.env.close)
         self.addCleanup(signal.alarm, 0)  # cleanups run last-in first-out
+        self.prepare_world()
         self.env.start()
         self.drv = self.env.driver
+
+    def prepare_world(self):
+        """What a scenario needs before Wine starts (within the time budget)."""
 
     # -- helpers shared by the scenarios --
 
