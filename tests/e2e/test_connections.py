@@ -122,6 +122,7 @@ class Connections(Scenario):
         env.install(network="lo", LastMonth=this_month(), TotalData="0", StayTop="0")
         env.start_pelliton()
         self.wait_meter()
+        self.settle()
         self.choose_links()
         links = self.links
         self.measured("link 0 alone", lambda: links.traffic(0, 3 << 20))
