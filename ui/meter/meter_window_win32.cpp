@@ -149,7 +149,6 @@ LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case kFirstActivation:
       if (!activated_) {
         activated_ = true;
-        Guarded([this] { AddTrayIcon(); });
         Guarded([this] { Notify([](MeterEvents& events) { events.FormActivate(); }); });
         Notify([](MeterEvents& events) { events.StartUpEnded(); });
       }
@@ -210,9 +209,11 @@ void Win32MeterWindow::OnTimer1() {
 }
 
 // The picture is up to date from creation on: the window shows it at once. The icon in the
-// notification area (the shell's library loaded, the shell asked) waits for the first
-// activation, after the window has been painted.
+// notification area comes first: the shell's window that shows it, made or raised after the
+// meter, would take the foreground from the meter, and the meter's first presses would open
+// no menu.
 void Win32MeterWindow::ShowAndActivate() {
+  AddTrayIcon();
   ShowWindow(window_, SW_SHOWNORMAL);
   SetForegroundWindow(window_);
   PostMessageW(window_, kFirstActivation, 0, 0);
