@@ -85,20 +85,15 @@ std::uint16_t BilledMonth(std::uint16_t cycleDay, const LocalDateTime& today) {
 
 // A step of one month waits for the billing day; a jump of two or more months, counted
 // across the turn of the year, rolls over at once. Nothing rolls over while the clock
-// stands a day before the start of the cycle in progress (a clock set back a little); a
-// start further ahead was set while the clock ran ahead, and the next billing day ends that
-// cycle, so that none covers several months.
+// stands before the start of the cycle in progress (a clock set back).
 bool RolloverDue(const MeterState& state, int diff, const LocalDateTime& today,
                  const Locale& locale) {
+  const bool due =
+      (state.TodayMonth != state.LastMonth && BillingDayReached(state.CycleDay, today)) ||
+      (diff >= -10 && diff <= -1) || diff >= 2;
+  if (!due) return false;
   const std::optional<LocalDateTime> start = CycleStartDate(state.AllData, locale);
-  if (start && Earlier(today, *start)) {
-    const auto startDay = DayOf(*start);
-    const auto day = DayOf(today);
-    return startDay && day && *startDay - *day > std::chrono::days{1} &&
-           BillingDayReached(state.CycleDay, today);
-  }
-  return (state.TodayMonth != state.LastMonth && BillingDayReached(state.CycleDay, today)) ||
-         (diff >= -10 && diff <= -1) || diff >= 2;
+  return !start || !Earlier(today, *start);
 }
 
 void RollOver(MeterContext& meter, const LocalDateTime& today) {
