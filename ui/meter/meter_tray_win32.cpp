@@ -26,6 +26,17 @@ void Win32MeterWindow::AddTrayIcon() {
   ApplyMeterShown();
 }
 
+// The shell's window that shows the icon, made or raised now, may take the foreground from
+// the meter shown a moment ago: the meter takes it back, or its first presses would open no
+// menu.
+void Win32MeterWindow::AddTrayIconAfterShow() {
+  trayPending_ = false;
+  if (tray_.Shown()) return;
+  const bool foreground = GetForegroundWindow() == window_;
+  AddTrayIcon();
+  if (foreground && GetForegroundWindow() != window_) SetForegroundWindow(window_);
+}
+
 void Win32MeterWindow::ShowTrayStatus(const TrayStatus& status) {
   trayStatus_ = status;
   const std::string tip = TrayTip(LabelText(labels_[0]), LabelText(labels_[1]),

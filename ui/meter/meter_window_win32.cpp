@@ -150,6 +150,7 @@ LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       if (!activated_) {
         activated_ = true;
         Guarded([this] { Notify([](MeterEvents& events) { events.FormActivate(); }); });
+        Guarded([this] { AddTrayIconAfterShow(); });
         Notify([](MeterEvents& events) { events.StartUpEnded(); });
       }
       return 0;
@@ -209,11 +210,9 @@ void Win32MeterWindow::OnTimer1() {
 }
 
 // The picture is up to date from creation on: the window shows it at once. The icon in the
-// notification area comes first: the shell's window that shows it, made or raised after the
-// meter, would take the foreground from the meter, and the meter's first presses would open
-// no menu.
+// notification area (the shell's library loaded, the shell asked) waits until the first
+// activation has run the start-up.
 void Win32MeterWindow::ShowAndActivate() {
-  AddTrayIcon();
   ShowWindow(window_, SW_SHOWNORMAL);
   SetForegroundWindow(window_);
   PostMessageW(window_, kFirstActivation, 0, 0);

@@ -140,10 +140,13 @@ class Win32MeterWindow final : public MeterWindow {
 
   // The notification-area icon (meter_tray_win32.cpp).
   void AddTrayIcon();
+  void AddTrayIconAfterShow();
   void OnTrayMessage(LPARAM lParam);
   void RefitTrayIcon();
   void ApplyMeterShown();
-  bool MeterVisible() const { return meterWanted_ || !tray_.Shown(); }
+  // Without its icon the meter stays shown, as the only way in; a meter hidden from start-up
+  // on is hidden before its icon comes.
+  bool MeterVisible() const { return meterWanted_ || (!tray_.Shown() && !trayPending_); }
   UINT ShowFlag() const { return MeterVisible() ? SWP_SHOWWINDOW : 0; }
 
   // Mouse (meter_mouse_win32.cpp).
@@ -176,6 +179,7 @@ class Win32MeterWindow final : public MeterWindow {
   TrayIcon tray_;
   TrayStatus trayStatus_;
   bool meterWanted_ = true;  // "Show Meter"
+  bool trayPending_ = true;  // the icon is added after the start-up
 };
 
 }  // namespace pelliton

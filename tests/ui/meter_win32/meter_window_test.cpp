@@ -123,11 +123,16 @@ TEST_F(MeterWindowTest, SetTopmostSetsAndClearsTheTopmostBandAndShows) {
   EXPECT_TRUE(ExStyle(Window()) & WS_EX_TOPMOST);
 }
 
-// Here no shell takes the icon: the meter stays shown, so that there is a way in.
+// "Show Meter" off at start-up hides the meter while its icon is still to come; here no
+// shell takes the icon, and once that is known the meter shows, so that there is a way in.
 TEST_F(MeterWindowTest, ShowMeterOffWithoutAnIconLeavesTheMeterShown) {
-  meter.SetTopmost(true);
+  meter.ShowAndActivate();
   meter.SetMeterShown(false);
+  EXPECT_FALSE(IsWindowVisible(Window()));
+  ASSERT_TRUE(PumpUntil([&] { return !events.calls.empty(); }));
+  EXPECT_TRUE(IsWindowVisible(Window()));
   meter.ShowTrayStatus({"24 % of 50 GB, 22 days left", 24});
+  meter.SetMeterShown(false);
   EXPECT_TRUE(IsWindowVisible(Window()));
 }
 
