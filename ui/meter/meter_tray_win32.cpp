@@ -27,14 +27,16 @@ void Win32MeterWindow::AddTrayIcon() {
 }
 
 // The shell's window that shows the icon, made or raised now, may take the foreground from
-// the meter shown a moment ago: the meter takes it back, or its first presses would open no
-// menu.
+// the meter shown a moment ago, or from a dialog of the start-up: it goes back, or the first
+// presses on the meter would open no menu.
 void Win32MeterWindow::AddTrayIconAfterShow() {
   trayPending_ = false;
   if (tray_.Shown()) return;
-  const bool foreground = GetForegroundWindow() == window_;
+  HWND foreground = GetForegroundWindow();
+  if (GetWindowThreadProcessId(foreground, nullptr) != GetCurrentThreadId()) foreground = nullptr;
   AddTrayIcon();
-  if (foreground && GetForegroundWindow() != window_) SetForegroundWindow(window_);
+  if (foreground != nullptr && GetForegroundWindow() != foreground)
+    SetForegroundWindow(foreground);
 }
 
 void Win32MeterWindow::ShowTrayStatus(const TrayStatus& status) {

@@ -17,6 +17,7 @@ constexpr UINT_PTR kShowingTimer = 2;
 constexpr UINT kShowingMs = 3000;
 constexpr UINT kFirstActivation = WM_APP + 1;
 constexpr UINT kShowNotices = WM_APP + 2;
+constexpr UINT kAddTrayIcon = WM_APP + 4;  // WM_APP + 3 is the icon's own message
 constexpr DWORD kStyle = WS_POPUP | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_LAYERED;
 
@@ -149,10 +150,15 @@ LRESULT Win32MeterWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case kFirstActivation:
       if (!activated_) {
         activated_ = true;
+        // After the start-up, or during it when it shows a dialog or a box (their loops take
+        // it): the meter is in its place by then, or the dialog is up.
+        PostMessageW(window_, kAddTrayIcon, 0, 0);
         Guarded([this] { Notify([](MeterEvents& events) { events.FormActivate(); }); });
-        Guarded([this] { AddTrayIconAfterShow(); });
         Notify([](MeterEvents& events) { events.StartUpEnded(); });
       }
+      return 0;
+    case kAddTrayIcon:
+      AddTrayIconAfterShow();
       return 0;
     case kShowNotices:
       ShowNotices();
