@@ -183,7 +183,7 @@ double OpenWrites(SettingsStore& store, const Stopwatch& stopwatch, int count) {
 }
 
 constexpr int kHistoryRuns = 3;
-constexpr int kHistoryRounds = 5;  // an empty and a full sample each, the first alternating
+constexpr int kHistoryRounds = 15;  // an empty and a full sample each, the first alternating
 
 // Returns the run's median full/empty ratio of a tick.
 double HistoryRun(MeterContext& meter, const FullHistory& full, const Stopwatch& stopwatch,
