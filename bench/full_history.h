@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "metering/usage_history.h"
-#include "metering/usage_text.h"
+#include "metering/history/usage_history.h"
+#include "metering/history/usage_text.h"
 
 namespace pelliton {
 

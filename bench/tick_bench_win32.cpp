@@ -28,9 +28,9 @@
 
 #include "bench/full_history.h"
 #include "metering/meter_context.h"
-#include "metering/readings.h"
+#include "metering/sources/readings.h"
 #include "metering/tick.h"
-#include "metering/usage_history.h"
+#include "metering/history/usage_history.h"
 #include "platform/if_table.h"
 #include "platform/registry_store.h"
 #include "platform/system_clock.h"

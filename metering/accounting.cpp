@@ -5,13 +5,13 @@
 #include <optional>
 #include <utility>
 
-#include "metering/checked.h"
-#include "metering/connection_set.h"
-#include "metering/data_quantity.h"
+#include "metering/base/checked.h"
+#include "metering/sources/connection_set.h"
+#include "metering/base/data_quantity.h"
 #include "metering/loader.h"
-#include "metering/readings.h"
-#include "metering/router_meter.h"
-#include "metering/usage_history.h"
+#include "metering/sources/readings.h"
+#include "metering/sources/router_meter.h"
+#include "metering/history/usage_history.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
 

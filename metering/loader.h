@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "metering/locale.h"
+#include "metering/base/locale.h"
 #include "metering/meter_state.h"
 #include "store/catalogue.h"
 #include "store/settings_store.h"

@@ -2,11 +2,11 @@
 
 #include <string_view>
 
-#include "metering/clock.h"
-#include "metering/interface_table.h"
-#include "metering/locale.h"
+#include "metering/base/clock.h"
+#include "metering/sources/interface_table.h"
+#include "metering/base/locale.h"
 #include "metering/meter_state.h"
-#include "metering/router_source.h"
+#include "metering/sources/router_source.h"
 #include "store/settings_store.h"
 
 namespace pelliton {

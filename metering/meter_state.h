@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "metering/clock.h"
-#include "metering/router_counters.h"
-#include "metering/counter_source.h"
-#include "metering/usage_history.h"
+#include "metering/base/clock.h"
+#include "metering/sources/router_counters.h"
+#include "metering/sources/counter_source.h"
+#include "metering/history/usage_history.h"
 
 namespace pelliton {
 

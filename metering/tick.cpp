@@ -3,12 +3,12 @@
 #include <utility>
 
 #include "metering/accounting.h"
-#include "metering/all_data.h"
-#include "metering/allowance.h"
-#include "metering/cycle.h"
-#include "metering/data_quantity.h"
+#include "metering/history/all_data.h"
+#include "metering/plan/allowance.h"
+#include "metering/plan/cycle.h"
+#include "metering/base/data_quantity.h"
 #include "metering/loader.h"
-#include "metering/usage_history.h"
+#include "metering/history/usage_history.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
 

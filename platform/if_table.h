@@ -1,6 +1,6 @@
 #pragma once
 
-#include "metering/interface_table.h"
+#include "metering/sources/interface_table.h"
 
 namespace pelliton {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "metering/router_source.h"
+#include "metering/sources/router_source.h"
 
 namespace pelliton {
 

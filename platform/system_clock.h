@@ -1,6 +1,6 @@
 #pragma once
 
-#include "metering/clock.h"
+#include "metering/base/clock.h"
 
 namespace pelliton {
 

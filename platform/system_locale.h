@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "metering/locale.h"
+#include "metering/base/locale.h"
 
 namespace pelliton {
 

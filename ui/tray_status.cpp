@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "metering/allowance.h"
+#include "metering/plan/allowance.h"
 
 namespace pelliton {
 

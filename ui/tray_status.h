@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "metering/clock.h"
-#include "metering/locale.h"
+#include "metering/base/clock.h"
+#include "metering/base/locale.h"
 #include "metering/meter_state.h"
 
 namespace pelliton {

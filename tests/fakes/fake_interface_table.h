@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "metering/interface_table.h"
+#include "metering/sources/interface_table.h"
 
 namespace pelliton::testing {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "metering/clock.h"
-#include "metering/locale.h"
+#include "metering/base/clock.h"
+#include "metering/base/locale.h"
 #include "metering/meter_context.h"
 
 namespace pelliton::testing {

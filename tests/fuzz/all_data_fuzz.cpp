@@ -11,10 +11,10 @@
 #include "fakes/fake_interface_table.h"
 #include "fakes/fake_platform.h"
 #include "fakes/fake_store.h"
-#include "metering/all_data.h"
+#include "metering/history/all_data.h"
 #include "metering/tick.h"
-#include "metering/usage_history.h"
-#include "metering/usage_text.h"
+#include "metering/history/usage_history.h"
+#include "metering/history/usage_text.h"
 #include "ui/dialogs/monthly_stat.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "metering/connection_set.h"
-#include "metering/readings.h"
+#include "metering/sources/connection_set.h"
+#include "metering/sources/readings.h"
 
 namespace {
 

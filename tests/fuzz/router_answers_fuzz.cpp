@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "metering/router_counters.h"
+#include "metering/sources/router_counters.h"
 
 extern "C" {
 #include "minixml.h"

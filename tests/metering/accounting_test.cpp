@@ -3,8 +3,8 @@
 
 #include "meter_fixture.h"
 #include "metering/accounting.h"
-#include "metering/connection_set.h"
-#include "metering/readings.h"
+#include "metering/sources/connection_set.h"
+#include "metering/sources/readings.h"
 #include "metering/tick.h"
 #include "store/errors.h"
 

@@ -8,7 +8,7 @@
 
 #include "fakes/fake_platform.h"
 #include "fakes/fake_store.h"
-#include "metering/connection_set.h"
+#include "metering/sources/connection_set.h"
 #include "store/outcome.h"
 
 namespace pelliton {

@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "meter_fixture.h"
-#include "metering/all_data.h"
+#include "metering/history/all_data.h"
 #include "metering/tick.h"
 
 namespace pelliton {

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "metering/counter_source.h"
+#include "metering/sources/counter_source.h"
 #include "store/errors.h"
 
 namespace pelliton {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "metering/clock.h"
-#include "metering/interface_table.h"
+#include "metering/base/clock.h"
+#include "metering/sources/interface_table.h"
 #include "metering/meter_state.h"
 #include "store/settings_store.h"
 #include "ui/dialogs/list_view.h"

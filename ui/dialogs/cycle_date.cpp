@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "metering/readings.h"
+#include "metering/sources/readings.h"
 #include "metering/tick.h"
 #include "store/catalogue.h"
 #include "store/errors.h"

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "metering/allowance.h"
-#include "metering/usage_history.h"
+#include "metering/plan/allowance.h"
+#include "metering/history/usage_history.h"
 
 namespace pelliton {
 

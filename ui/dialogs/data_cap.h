@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "metering/locale.h"
+#include "metering/base/locale.h"
 #include "metering/meter_state.h"
 #include "ui/dialogs/dialog_ports.h"
 

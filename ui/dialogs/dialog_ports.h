@@ -1,7 +1,7 @@
 #pragma once
 
-#include "metering/clock.h"
-#include "metering/interface_table.h"
+#include "metering/base/clock.h"
+#include "metering/sources/interface_table.h"
 #include "metering/meter_state.h"
 #include "store/settings_store.h"
 #include "ui/meter_window.h"

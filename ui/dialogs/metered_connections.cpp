@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "metering/data_quantity.h"
-#include "metering/router_meter.h"
+#include "metering/base/data_quantity.h"
+#include "metering/sources/router_meter.h"
 
 namespace pelliton {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "metering/connection_set.h"
+#include "metering/sources/connection_set.h"
 #include "metering/meter_context.h"
 #include "ui/meter_window.h"
 

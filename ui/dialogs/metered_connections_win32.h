@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "metering/locale.h"
+#include "metering/base/locale.h"
 #include "ui/dialogs/dialog_ports.h"
 
 namespace pelliton {

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "metering/all_data.h"
+#include "metering/history/all_data.h"
 
 namespace pelliton {
 

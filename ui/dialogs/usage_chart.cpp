@@ -4,7 +4,7 @@
 #include <array>
 #include <limits>
 
-#include "metering/data_quantity.h"
+#include "metering/base/data_quantity.h"
 
 namespace pelliton {
 

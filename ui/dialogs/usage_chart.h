@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "metering/locale.h"
+#include "metering/base/locale.h"
 
 namespace pelliton {
 

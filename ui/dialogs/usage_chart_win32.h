@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <optional>
 
-#include "metering/locale.h"
+#include "metering/base/locale.h"
 #include "ui/dialogs/usage_chart.h"
 
 namespace pelliton {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "metering/all_data.h"
-#include "metering/data_quantity.h"
+#include "metering/history/all_data.h"
+#include "metering/base/data_quantity.h"
 
 namespace pelliton {
 

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "metering/allowance.h"
-#include "metering/locale.h"
-#include "metering/usage_history.h"
+#include "metering/plan/allowance.h"
+#include "metering/base/locale.h"
+#include "metering/history/usage_history.h"
 #include "ui/dialogs/usage_chart.h"
 
 namespace pelliton {

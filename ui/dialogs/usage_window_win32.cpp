@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "metering/cycle.h"
-#include "metering/usage_history.h"
+#include "metering/plan/cycle.h"
+#include "metering/history/usage_history.h"
 #include "ui/ansi_text_win32.h"
 #include "ui/dialogs/bit_button_win32.h"
 #include "ui/dialogs/modal_dialog_win32.h"

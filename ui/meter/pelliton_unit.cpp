@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #include "metering/accounting.h"
-#include "metering/allowance.h"
-#include "metering/connection_set.h"
+#include "metering/plan/allowance.h"
+#include "metering/sources/connection_set.h"
 #include "metering/loader.h"
-#include "metering/readings.h"
-#include "metering/router_meter.h"
+#include "metering/sources/readings.h"
+#include "metering/sources/router_meter.h"
 #include "metering/tick.h"
-#include "metering/usage_history.h"
+#include "metering/history/usage_history.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
 #include "ui/meter/startup.h"

@@ -3,12 +3,12 @@
 #include <exception>
 #include <string>
 
-#include "metering/connection_set.h"
-#include "metering/cycle.h"
-#include "metering/data_quantity.h"
+#include "metering/sources/connection_set.h"
+#include "metering/plan/cycle.h"
+#include "metering/base/data_quantity.h"
 #include "metering/loader.h"
-#include "metering/readings.h"
-#include "metering/router_meter.h"
+#include "metering/sources/readings.h"
+#include "metering/sources/router_meter.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
 #include "ui/meter/clock_color.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fakes/fake_ui.h"
-#include "metering/all_data.h"
+#include "metering/history/all_data.h"
 
 namespace pelliton::testing {
 namespace {

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "metering/base/locale.h"
+
+namespace pelliton {
+
+// A count of kilobytes as the meter shows it: "#,##0 KB" below 1024 KB, "#,##0.00 MB" below
+// 1048576 KB, "#,##0.00 GB" from there, with the locale's separators and the hundredths
+// rounded half away from zero (1152 KB reads 1.13 MB).
+std::string FormatDataQuantity(std::uint32_t kilobytes, Separators separators);
+
+// Integer digits in threes: 1048575 with ',' reads 1,048,575. A locale without a thousands
+// separator (NUL) gets no grouping.
+std::string GroupedDigits(std::uint64_t value, char thousands);
+
+}  // namespace pelliton

@@ -1,0 +1,108 @@
+#include "metering/sources/router_answers.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace pelliton {
+
+namespace {
+
+bool Printable(char c) {
+  return c >= 32 && c <= 126;
+}
+
+// A decimal from 0 to 255 of 1 to 3 digits.
+std::optional<std::uint32_t> Octet(std::string_view text) {
+  const auto number = ParseRouterNumber(text);
+  if (!number || text.size() > 3 || *number > 255) return std::nullopt;
+  return static_cast<std::uint32_t>(*number);
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> ParseRouterNumber(std::string_view text) {
+  if (text.empty() || text.size() > kLongestRouterNumber) return std::nullopt;
+  if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  std::uint64_t number = 0;
+  const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error != std::errc() || stop != text.data() + text.size()) return std::nullopt;
+  return number;
+}
+
+std::optional<std::string> ParseRouterText(std::string_view text, std::size_t longest) {
+  if (!std::all_of(text.begin(), text.end(), Printable)) return std::nullopt;
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return std::nullopt;
+  text = text.substr(first, text.find_last_not_of(' ') + 1 - first);
+  if (text.size() > longest) return std::nullopt;
+  return std::string(text);
+}
+
+std::optional<std::string> ParseRouterId(std::string_view text) {
+  auto id = ParseRouterText(text, kLongestRouterId);
+  if (id && id->find(' ') != std::string::npos) return std::nullopt;
+  return id;
+}
+
+std::optional<RouterSample> ReadRouterSample(const RouterAnswers& answers) {
+  if (!answers.received || !answers.sent) return std::nullopt;
+  const auto down = ParseRouterNumber(*answers.received);
+  const auto up = ParseRouterNumber(*answers.sent);
+  if (!down || !up) return std::nullopt;
+  RouterSample sample{*down, *up, std::nullopt, false};
+  if (answers.uptime) sample.uptime = ParseRouterNumber(*answers.uptime);
+  sample.linkUp = answers.status == "Connected" || answers.physical == "Up";
+  return sample;
+}
+
+std::optional<std::uint32_t> UrlIPv4(std::string_view url) {
+  constexpr std::string_view kScheme = "http://";
+  if (!url.starts_with(kScheme)) return std::nullopt;
+  url.remove_prefix(kScheme.size());
+  const std::string_view authority = url.substr(0, url.find('/'));
+  std::string_view host = authority.substr(0, authority.find(':'));
+  if (host.size() < authority.size()) {
+    const auto port = ParseRouterNumber(authority.substr(host.size() + 1));
+    if (!port || *port == 0 || *port > 65535) return std::nullopt;
+  }
+  std::uint32_t address = 0;
+  for (int part = 0; part < 4; ++part) {
+    const std::size_t end = part < 3 ? host.find('.') : host.size();
+    if (end == std::string_view::npos) return std::nullopt;
+    const auto octet = Octet(host.substr(0, end));
+    if (!octet) return std::nullopt;
+    address = address << 8 | *octet;
+    host.remove_prefix(part < 3 ? end + 1 : end);
+  }
+  return address;
+}
+
+void DescriptionReader::Start(std::string_view element) {
+  ++depth_;
+  element_.assign(element.substr(0, 32));
+  // <root> is depth 1; its <device> depth 2, whose own elements are depth 3.
+  if (depth_ == 2) inRootDevice_ = element == "device";
+}
+
+void DescriptionReader::End() {
+  if (depth_ > 0) --depth_;
+  element_.clear();
+}
+
+void DescriptionReader::Data(std::string_view text) {
+  if (!inRootDevice_ || depth_ != 3) return;
+  if (element_ == "friendlyName" && !name_)
+    name_ = std::string(text.substr(0, kLongestRouterId * 2));
+  if (element_ == "UDN" && !udn_) udn_ = std::string(text.substr(0, kLongestRouterId * 2));
+}
+
+std::optional<std::string> DescriptionReader::FriendlyName() const {
+  return name_ ? ParseRouterText(*name_, kLongestRouterName) : std::nullopt;
+}
+
+std::optional<std::string> DescriptionReader::Udn() const {
+  return udn_ ? ParseRouterId(*udn_) : std::nullopt;
+}
+
+}  // namespace pelliton

@@ -1,0 +1,106 @@
+#include "metering/sources/router_meter.h"
+
+#include <algorithm>
+#include <exception>
+#include <optional>
+
+#include "metering/accounting.h"
+#include "metering/sources/readings.h"
+#include "store/catalogue.h"
+#include "store/errors.h"
+
+namespace pelliton {
+
+namespace {
+
+// The most one tick's delta shows as speed; the total takes all of it.
+constexpr std::uint64_t kLargestShownDeltaKB = std::uint64_t{1} << 30;
+
+// Octets counted so far plus `growth`, as whole KB; the rest waits for the next tick.
+std::uint64_t WholeKB(std::uint64_t& carried, std::uint64_t growth) {
+  const std::uint64_t octets = carried + growth;
+  carried = octets % 1024;
+  return octets / 1024;
+}
+
+std::uint32_t ShownDelta(std::uint64_t kilobytes) {
+  return static_cast<std::uint32_t>(std::min(kilobytes, kLargestShownDeltaKB));
+}
+
+// The router's first reading of a run counts from the kept one when that is this router's.
+void ResumeFromKept(MeterContext& meter) {
+  try {
+    const auto kept = ParseKeptRouter(ReadValueText(meter.store, stored::LastRouter));
+    if (kept && kept->udn == meter.state.NetworkRouter)
+      meter.state.Router.Resume(kept->sample, kept->wide);
+  } catch (const RegistryError&) {
+    // a value of another type reads as none: the first reading becomes the base
+  }
+}
+
+void ShowNotices(MeterContext& meter) {
+  MeterState& state = meter.state;
+  const std::string notice = state.Router.TakeNotice();
+  if (!notice.empty()) meter.view.PostNotice(notice);
+  state.RouterNote = state.Router.StuckLine();
+}
+
+}  // namespace
+
+std::uint8_t CountRouterTick(MeterContext& meter) {
+  MeterState& state = meter.state;
+  meter.router->Follow(state.NetworkRouter);
+  const std::optional<RouterSighting> latest = meter.router->Latest();
+  if (!latest || latest->udn != state.NetworkRouter || !latest->sample)
+    return ShowDisconnected(meter);
+  const bool first = !state.Router.Base();
+  if (first) ResumeFromKept(meter);
+  const RouterGrowth growth = state.Router.Step(*latest->sample);
+  ShowNotices(meter);
+  const std::uint64_t downKB = WholeKB(state.RouterDownOctets, growth.down);
+  const std::uint64_t upKB = WholeKB(state.RouterUpOctets, growth.up);
+  // What passed while this PC was off is no speed.
+  state.DownDeltaKB = first ? 0 : ShownDelta(downKB);
+  state.UpDeltaKB = first ? 0 : ShownDelta(upKB);
+  AddCountedTick(meter, downKB, upKB, KeepRouterReadings);
+  if (latest->sample->linkUp) return 1;
+  meter.view.SetLabel1("DC");
+  return 0;
+}
+
+void KeepRouterReadings(MeterContext& meter) {
+  const MeterState& state = meter.state;
+  if (!state.Router.Base()) return;
+  const KeptRouter kept{state.NetworkRouter, state.Router.Wide(), *state.Router.Base()};
+  WriteValueText(meter.store, stored::LastRouter, FormatKeptRouter(kept));
+}
+
+void ForgetRouterReadings(MeterState& state, SettingsStore& store) {
+  state.Router = RouterCounting{};
+  state.RouterNote.clear();
+  try {
+    store.DeleteValue(RootKey::CurrentUser, stored::LastRouter.key, stored::LastRouter.name);
+  } catch (const std::exception&) {
+    // a value that cannot be deleted now is replaced at the next counted tick
+  }
+}
+
+void ChooseRouter(MeterContext& meter, const std::string& udn) {
+  MeterState& state = meter.state;
+  if (udn == state.NetworkRouter) return;
+  WriteValueText(meter.store, stored::NetworkRouter, udn);
+  ForgetRouterReadings(state, meter.store);
+  ForgetReadings(state, meter.store);
+  state.NetworkRouter = udn;
+  UnbindAll(state);  // every connection found afresh, from its present readings
+}
+
+std::string LoadNetworkRouter(SettingsStore& store) {
+  try {
+    return ParseRouterId(ReadValueText(store, stored::NetworkRouter)).value_or("");
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+}  // namespace pelliton
