@@ -9,12 +9,13 @@
 
 namespace pelliton {
 
-// The household's router over UPnP, read on a worker thread of its own: the library's calls
-// block (a search 1 to 2 s, a request up to its 5 s timeout) and the user-interface thread
-// never waits for them. The worker starts at the first call; it searches when asked and
-// while the followed router is not found, and polls the followed one every 2 s. It talks
-// only to routers on this PC's own subnets. On destruction it is told to stop and left to
-// end by itself (the process may end first).
+// The household's router over UPnP, read on two worker threads of their own: a search blocks
+// 1 to 2 s and each device then has 3 s at most (8 s a search), a poll 3 s at most, and the
+// user-interface thread never waits for them. The searcher searches when asked and while the
+// followed router is not found; the poller polls the followed one every 2 s, and no search
+// holds it up. They talk only to numeric addresses on this PC's own subnets, never loopback,
+// each URL checked before anything is sent to it. On destruction they are told to stop and
+// left to end by themselves (the process may end first).
 class Win32RouterSource : public RouterSource {
  public:
   Win32RouterSource();

@@ -3,19 +3,16 @@
 #include <algorithm>
 #include <charconv>
 
+#include "metering/sources/router_http.h"
+
 namespace pelliton {
 
 namespace {
 
+constexpr std::string_view kIdPrefix = "uuid:";
+
 bool Printable(char c) {
   return c >= 32 && c <= 126;
-}
-
-// A decimal from 0 to 255 of 1 to 3 digits.
-std::optional<std::uint32_t> Octet(std::string_view text) {
-  const auto number = ParseRouterNumber(text);
-  if (!number || text.size() > 3 || *number > 255) return std::nullopt;
-  return static_cast<std::uint32_t>(*number);
 }
 
 }  // namespace
@@ -41,7 +38,11 @@ std::optional<std::string> ParseRouterText(std::string_view text, std::size_t lo
 
 std::optional<std::string> ParseRouterId(std::string_view text) {
   auto id = ParseRouterText(text, kLongestRouterId);
-  if (id && id->find(' ') != std::string::npos) return std::nullopt;
+  if (!id || id->find(' ') != std::string::npos || id->size() <= kIdPrefix.size())
+    return std::nullopt;
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  for (std::size_t i = 0; i < kIdPrefix.size(); ++i)
+    if (lower((*id)[i]) != kIdPrefix[i]) return std::nullopt;
   return id;
 }
 
@@ -57,32 +58,32 @@ std::optional<RouterSample> ReadRouterSample(const RouterAnswers& answers) {
 }
 
 std::optional<std::uint32_t> UrlIPv4(std::string_view url) {
-  constexpr std::string_view kScheme = "http://";
-  if (!url.starts_with(kScheme)) return std::nullopt;
-  url.remove_prefix(kScheme.size());
-  const std::string_view authority = url.substr(0, url.find('/'));
-  std::string_view host = authority.substr(0, authority.find(':'));
-  if (host.size() < authority.size()) {
-    const auto port = ParseRouterNumber(authority.substr(host.size() + 1));
-    if (!port || *port == 0 || *port > 65535) return std::nullopt;
-  }
-  std::uint32_t address = 0;
-  for (int part = 0; part < 4; ++part) {
-    const std::size_t end = part < 3 ? host.find('.') : host.size();
-    if (end == std::string_view::npos) return std::nullopt;
-    const auto octet = Octet(host.substr(0, end));
-    if (!octet) return std::nullopt;
-    address = address << 8 | *octet;
-    host.remove_prefix(part < 3 ? end + 1 : end);
-  }
-  return address;
+  const auto parsed = ParseHttpUrl(url);
+  if (!parsed) return std::nullopt;
+  return parsed->address;
 }
 
-void DescriptionReader::Start(std::string_view element) {
+bool ClosesItself(std::string_view rest) {
+  char quote = 0;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    const char c = rest[i];
+    if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '>') {
+      return i > 0 && rest[i - 1] == '/';
+    }
+  }
+  return false;
+}
+
+void DescriptionReader::Start(std::string_view element, bool closed) {
   ++depth_;
   element_.assign(element.substr(0, 32));
   // <root> is depth 1; its <device> depth 2, whose own elements are depth 3.
   if (depth_ == 2) inRootDevice_ = element == "device";
+  if (closed) End();
 }
 
 void DescriptionReader::End() {

@@ -21,7 +21,8 @@ inline constexpr std::size_t kLongestRouterId = 128;     // a UDN, "uuid:" and 3
 std::optional<std::uint64_t> ParseRouterNumber(std::string_view text);
 // Printable ASCII (32 to 126), trimmed of blanks at both ends, 1 to `longest` characters.
 std::optional<std::string> ParseRouterText(std::string_view text, std::size_t longest);
-// A UDN: as ParseRouterText with kLongestRouterId, without blanks inside.
+// A UDN: as ParseRouterText with kLongestRouterId, without blanks inside, "uuid:" (in either
+// case) and more.
 std::optional<std::string> ParseRouterId(std::string_view text);
 
 // The router's texts of one poll, as its answers gave them; absent where an answer failed or
@@ -53,12 +54,16 @@ std::optional<RouterSample> ReadRouterSample(const RouterAnswers& answers);
 // other URL (a name, IPv6, another scheme), which the program never talks to.
 std::optional<std::uint32_t> UrlIPv4(std::string_view url);
 
+// Whether the tag whose text follows its element's name, `rest`, closes itself ("/>").
+bool ClosesItself(std::string_view rest);
+
 // The root device of a device description, read element by element as the library's XML
 // parser reports them: its friendly name and its UDN, the first of each directly inside the
-// root's <device>; any other element, and anything deeper, is ignored.
+// root's <device>; any other element, and anything deeper, is ignored. The parser reports
+// no end of an element that closes itself (<modelURL/>): its start says so.
 class DescriptionReader {
  public:
-  void Start(std::string_view element);
+  void Start(std::string_view element, bool closed = false);
   void End();
   void Data(std::string_view text);
   std::optional<std::string> FriendlyName() const;

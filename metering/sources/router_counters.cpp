@@ -7,23 +7,14 @@ namespace pelliton {
 
 namespace {
 
-constexpr std::uint64_t kCounter32Range = kCounter32Top + 1;
-
-// Growth of one counter that did not start again: exact in 64 bits; in 32 bits a reading
-// that went down wrapped, unless it was stuck at the top (then it was reset).
-std::uint64_t Delta(std::uint64_t present, std::uint64_t base, bool wide, bool stuck) {
-  if (present >= base) return present - base;
-  if (wide || stuck) return present;
-  return present + kCounter32Range - (base % kCounter32Range);
-}
-
-// Whether the router started counting again since `base`.
-bool Restarted(const RouterSample& base, const RouterSample& present, bool wide) {
-  if (base.uptime && present.uptime && *present.uptime < *base.uptime) return true;
-  const bool downFell = present.down < base.down;
-  const bool upFell = present.up < base.up;
-  return wide ? downFell || upFell : downFell && upFell;
-}
+// The line assumed when the router reports no rate: a 2 s poll on it cannot pass a 32-bit wrap.
+constexpr std::uint64_t kUnknownLine = 4000000000;
+// A reported rate is taken times this, and as this at least (a rate reported too low).
+constexpr std::uint64_t kLineMargin = 4;
+constexpr std::uint64_t kSlowestLine = 100000000;
+constexpr std::uint64_t kFastestLine = 1000000000000;  // what the arithmetic takes
+// Added to the time between two readings: the counters are read during a poll, not at its start.
+constexpr std::uint64_t kReadingSlackMs = 1000;
 
 // A counter at the top of 32 bits that stayed there while the other one moved.
 bool StaysAtTop(std::uint64_t present, std::uint64_t base, bool otherMoved) {
@@ -42,32 +33,81 @@ std::vector<std::string_view> Fields(std::string_view text) {
 
 }  // namespace
 
+std::uint64_t RouterStepBound(std::uint32_t elapsedMs, std::uint64_t lineBitsPerSecond) {
+  std::uint64_t line = kUnknownLine;
+  if (lineBitsPerSecond != 0)
+    line = std::max(std::min(lineBitsPerSecond, kFastestLine) * kLineMargin, kSlowestLine);
+  // Past about three hours the bound is the largest step whatever the line.
+  const std::uint64_t time = std::min<std::uint64_t>(elapsedMs, 10000000) + kReadingSlackMs;
+  const std::uint64_t bound = time * (line / 8) / 1000;
+  return std::min(bound, kLargestRouterStep);
+}
+
 void RouterCounting::Resume(const RouterSample& kept, bool wide) {
   base_ = kept;
+  baseAt_.reset();
   wide_ = wide;
 }
 
-RouterGrowth RouterCounting::Step(const RouterSample& sample) {
+std::optional<RouterGrowth> RouterCounting::Growth(const Taken& from, const RouterSample& sample,
+                                                   const RouterPace& pace) const {
+  const std::uint64_t bound =
+      from.atMs ? RouterStepBound(pace.atMs - *from.atMs, pace.lineBitsPerSecond)
+                : kLargestRouterStep;
+  const RouterSample& old = from.sample;
+  const bool uptimeFell = old.uptime && sample.uptime && *sample.uptime < *old.uptime;
+  const bool bothFell = sample.down < old.down && sample.up < old.up;
+  // A counter that went down either wrapped within the bound or started again.
+  const auto counter = [&](std::uint64_t before, std::uint64_t now, bool stuck) {
+    if (now >= before) return now - before;
+    if (!wide_ && !uptimeFell && !stuck && before <= kCounter32Top) {
+      const std::uint64_t wrapped = kCounter32Top - before + now + 1;
+      if (wrapped <= bound) return wrapped;
+    }
+    return now;
+  };
+  RouterGrowth growth{counter(old.down, sample.down, stuckDown_),
+                      counter(old.up, sample.up, stuckUp_)};
+  // Both went down (a restart or a reconnect), or resumed after a stop from a router whose
+  // uptime went down: what it counted since.
+  if (bothFell || (!from.atMs && uptimeFell)) growth = {sample.down, sample.up};
+  if (std::max(growth.down, growth.up) > bound) return std::nullopt;
+  return growth;
+}
+
+void RouterCounting::Accept(const RouterSample& sample, const RouterPace& pace) {
+  if (base_) {
+    const bool downMoved = sample.down != base_->down;
+    const bool upMoved = sample.up != base_->up;
+    stuckDown_ = sample.down == kCounter32Top &&
+                 (stuckDown_ || StaysAtTop(sample.down, base_->down, upMoved));
+    stuckUp_ =
+        sample.up == kCounter32Top && (stuckUp_ || StaysAtTop(sample.up, base_->up, downMoved));
+    if (Stuck() && !noticeGiven_) noticeDue_ = true;
+  }
   wide_ = wide_ || std::max(sample.down, sample.up) > kCounter32Top;
+  base_ = sample;
+  baseAt_ = pace.atMs;
+  refused_.reset();
+}
+
+RouterGrowth RouterCounting::Step(const RouterSample& sample, const RouterPace& pace) {
   if (!base_) {
-    base_ = sample;
+    Accept(sample, pace);
     return {};
   }
-  const RouterSample base = *base_;
-  base_ = sample;
-  RouterGrowth growth{sample.down, sample.up};
-  if (!Restarted(base, sample, wide_)) {
-    growth = {Delta(sample.down, base.down, wide_, stuckDown_),
-              Delta(sample.up, base.up, wide_, stuckUp_)};
+  std::optional<RouterGrowth> growth = Growth({*base_, baseAt_}, sample, pace);
+  // Two refused readings in a row that agree: the counters moved once and stay there.
+  if (!growth && refused_ && sample.down >= refused_->sample.down &&
+      sample.up >= refused_->sample.up)
+    growth = Growth(*refused_, sample, pace);
+  if (!growth) {
+    refused_ = Taken{sample, pace.atMs};
+    refusedSeen_ = true;
+    return {};
   }
-  const bool downMoved = sample.down != base.down;
-  const bool upMoved = sample.up != base.up;
-  stuckDown_ =
-      sample.down == kCounter32Top && (stuckDown_ || StaysAtTop(sample.down, base.down, upMoved));
-  stuckUp_ = sample.up == kCounter32Top && (stuckUp_ || StaysAtTop(sample.up, base.up, downMoved));
-  if (Stuck() && !noticeGiven_) noticeDue_ = true;
-  if (std::max(growth.down, growth.up) > kLargestRouterStep) return {};
-  return growth;
+  Accept(sample, pace);
+  return *growth;
 }
 
 std::string RouterCounting::TakeNotice() {
@@ -80,7 +120,7 @@ std::string RouterCounting::TakeNotice() {
 }
 
 std::string RouterCounting::StuckLine() const {
-  if (!Stuck()) return {};
+  if (!Stuck()) return refusedSeen_ ? "A reading of the router was refused" : "";
   return std::string("Router's ") + (stuckDown_ ? "download" : "upload") + " counter stopped";
 }
 

@@ -55,7 +55,9 @@ std::uint8_t CountRouterTick(MeterContext& meter) {
     return ShowDisconnected(meter);
   const bool first = !state.Router.Base();
   if (first) ResumeFromKept(meter);
-  const RouterGrowth growth = state.Router.Step(*latest->sample);
+  const RouterPace pace{latest->readAtMs,
+                        std::max(latest->speedBitsPerSecond, latest->upSpeedBitsPerSecond)};
+  const RouterGrowth growth = state.Router.Step(*latest->sample, pace);
   ShowNotices(meter);
   const std::uint64_t downKB = WholeKB(state.RouterDownOctets, growth.down);
   const std::uint64_t upKB = WholeKB(state.RouterUpOctets, growth.up);
@@ -92,6 +94,7 @@ void ChooseRouter(MeterContext& meter, const std::string& udn) {
   ForgetRouterReadings(state, meter.store);
   ForgetReadings(state, meter.store);
   state.NetworkRouter = udn;
+  if (meter.router) meter.router->Follow(udn);  // a router chosen again is read afresh
   UnbindAll(state);  // every connection found afresh, from its present readings
 }
 

@@ -247,6 +247,14 @@ class RouterBed:
         self.renew()
         self._start_miniupnpd()
 
+    def restart_service(self):
+        """The daemon restarted on the same WAN interface (a settings change): its uptime
+        from zero while the counters carry on."""
+        proc = self.daemons.pop("miniupnpd")
+        proc.terminate()
+        proc.wait(10)
+        self._start_miniupnpd()
+
     def hold(self, stopped=True):
         """miniupnpd stopped (SIGSTOP) or continued: a router that does not answer."""
         os.kill(self.daemons["miniupnpd"].pid, signal.SIGSTOP if stopped else signal.SIGCONT)

@@ -1,8 +1,10 @@
 """The household's line: the meter under Wine in the pc namespace of a router of the test's own
 (router_bed.py) meters the router's internet side, chosen in "Metered Connections...". Traffic
 from the phone, which the PC never sees, and from the PC counts as the router counts it; kills,
-a stretch with the meter stopped, the router's WAN made anew, a restarted router and one that
-does not answer for 10 s lose nothing and count nothing twice."""
+a stretch with the meter stopped, the router's WAN made anew, a restarted router, its UPnP
+service restarted while the counters carry on, and one that does not answer for 10 s lose
+nothing and count nothing twice; a start while the router is silent followed by OK in the
+dialog keeps the router metered."""
 
 import os
 import random
@@ -21,7 +23,7 @@ KILLS = 3
 
 
 class Router(Scenario):
-    budget = 285
+    budget = 345
 
     def setUp(self):
         if os.geteuid():
@@ -105,6 +107,22 @@ class Router(Scenario):
         self.wait_until(lambda: env.value("LastRouter"), 15, "the router's first reading")
         return search, time.monotonic() - chosen
 
+    def ok_while_silent(self):
+        """A start while the metered router does not answer, then "Metered Connections..." and
+        OK: no line of the PC's checked, the router still metered."""
+        env, drv = self.env, self.drv
+        env.kill_pelliton()
+        env.start_pelliton()
+        self.wait_meter()
+        self.choose("Metered Connections...")
+        dialog = drv.wait("#32770", DIALOG, 10)
+        time.sleep(3)  # the search that finds nothing
+        lines = drv.do("listview", dialog, IDC_METERED_LIST)["lines"]
+        self.assertFalse(any(line["checked"] for line in lines), f"lines checked: {lines}")
+        drv.do("click", dialog, IDOK)
+        self.assertTrue(drv.gone(dialog, 10), "OK did not close the dialog")
+        self.assertEqual(env.value("NetworkRouter"), "uuid:" + UUID)
+
     def test_router(self):
         env, bed = self.env, self.bed
         env.install(network="pc0", LastMonth=this_month(), TotalData="1000", StayTop="0")
@@ -146,6 +164,18 @@ class Router(Scenario):
         bed.reboot()
         self.traffic("pc", (2 * MB, "down"))
         self.follows(base, "a restart")
+
+        bed.restart_service()  # its uptime from zero, the WAN's counters carry on
+        self.traffic("phone", (2 * MB, "up"), (1 * MB, "down"))
+        self.follows(base, "the UPnP service restarted")
+
+        bed.hold()
+        try:
+            self.ok_while_silent()
+        finally:
+            bed.hold(False)
+        self.traffic("phone", (2 * MB, "up"))
+        self.follows(base, "a start while the router was silent, then OK", lost=SLACK)
 
         bed.hold()
         try:

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "metering/sources/router_counters.h"
+#include "metering/sources/router_http.h"
 
 extern "C" {
 #include "minixml.h"
@@ -62,18 +63,26 @@ void SoapAnswer(std::string_view bytes) {
   if (sample) Check(sample->down == std::stoull(*answers.received));
 }
 
-void Description(std::string_view bytes) {
+struct Reading {
   DescriptionReader reader;
+  const char* end;
+};
+
+void Description(std::string_view bytes) {
+  Reading reading{{}, bytes.data() + bytes.size()};
+  DescriptionReader& reader = reading.reader;
   xmlparser parser{};
   parser.xmlstart = bytes.data();
   parser.xmlsize = static_cast<int>(bytes.size());
-  parser.data = &reader;
+  parser.data = &reading;
   parser.starteltfunc = [](void* r, const char* n, int l) {
-    static_cast<DescriptionReader*>(r)->Start({n, static_cast<std::size_t>(l)});
+    auto& each = *static_cast<Reading*>(r);
+    each.reader.Start({n, static_cast<std::size_t>(l)},
+                      ClosesItself({n + l, static_cast<std::size_t>(each.end - n - l)}));
   };
-  parser.endeltfunc = [](void* r, const char*, int) { static_cast<DescriptionReader*>(r)->End(); };
+  parser.endeltfunc = [](void* r, const char*, int) { static_cast<Reading*>(r)->reader.End(); };
   parser.datafunc = [](void* r, const char* d, int l) {
-    static_cast<DescriptionReader*>(r)->Data({d, static_cast<std::size_t>(l)});
+    static_cast<Reading*>(r)->reader.Data({d, static_cast<std::size_t>(l)});
   };
   parsexml(&parser);
   if (const auto name = reader.FriendlyName())
@@ -85,13 +94,19 @@ void Description(std::string_view bytes) {
 
 void Counting(const std::uint8_t* data, std::size_t size) {
   RouterCounting counting;
+  std::uint32_t at = 0;
   for (; size >= 16; data += 16, size -= 16) {
     RouterSample sample;
     std::memcpy(&sample.down, data, 8);
     std::memcpy(&sample.up, data + 8, 8);
     if (data[0] & 1) sample.down &= kCounter32Top;  // mostly 32-bit routers
-    const RouterGrowth growth = counting.Step(sample);
+    if (data[0] & 2) sample.uptime = data[1];
+    const RouterPace pace{at += data[2] * 100u, (data[3] & 1) ? 0 : data[8] * 1000000ull};
+    const std::optional<RouterSample> base = counting.Base();
+    const RouterGrowth growth = counting.Step(sample, pace);
     Check(growth.down <= kLargestRouterStep && growth.up <= kLargestRouterStep);
+    // A refused reading counts nothing and leaves the base as it was.
+    if (base && counting.Base() == base && sample != *base) Check(growth == RouterGrowth{});
   }
 }
 
@@ -109,6 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (const auto kept = ParseKeptRouter(bytes))
         Check(ParseKeptRouter(FormatKeptRouter(*kept)) == kept);
       if (UrlIPv4(bytes)) Check(bytes.starts_with("http://"));
+      if (const auto url = ParseHttpUrl(bytes)) Check(url->path.find(' ') == std::string::npos);
+      if (const auto body = HttpAnswerBody(bytes)) Check(body->size() < bytes.size());
       return 0;
     default:
       return Counting(data + 1, size - 1), 0;

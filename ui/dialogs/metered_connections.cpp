@@ -46,7 +46,7 @@ void TMeteredConnectionsForm::FormActivate() {
   std::vector<bool> checked(rows.size(), false);
   for (const std::optional<std::size_t>& row :
        MatchConnections(MeteredConnections(meter_.state), rows))
-    if (row) checked[*row] = true;
+    if (row && meter_.state.NetworkRouter.empty()) checked[*row] = true;
   const std::vector<std::size_t> standIns = SameTrafficRows(rows);
   const Separators separators = meter_.locale.NumberSeparators();
   bool twins = false;
@@ -58,7 +58,7 @@ void TMeteredConnectionsForm::FormActivate() {
     twins = twins || standIns[i] != i;
   }
   if (twins) view_.SetNote(kTwinsNote);
-  view_.SetOkEnabled(AnyChecked());
+  view_.SetOkEnabled(OkEnabled());
 }
 
 int TMeteredConnectionsForm::AppendLine(const ConnectionLine& line,
@@ -77,17 +77,23 @@ int TMeteredConnectionsForm::AddLine(const ConnectionLine& line, std::optional<C
 void TMeteredConnectionsForm::ShowRouters() {
   if (meter_.router == nullptr) return;
   const Separators separators = meter_.locale.NumberSeparators();
-  for (const RouterSighting& router : meter_.router->Found()) {
-    if (std::find(routers_.begin(), routers_.end(), router.udn) != routers_.end()) continue;
+  for (RouterSighting router : meter_.router->Found()) {
+    const std::optional<RouterSighting> latest = meter_.router->Latest();
+    if (latest && latest->udn == router.udn) router = *latest;  // the latest poll's link
     const bool metered = router.udn == meter_.state.NetworkRouter;
-    const int index = AppendLine({RouterLine(router), router.linkUp ? "Up" : "Down",
-                                  SpeedText(router.speedBitsPerSecond, separators), "", metered},
-                                 std::nullopt);
+    ConnectionLine line{RouterLine(router), router.linkUp ? "Up" : "Down",
+                        SpeedText(router.speedBitsPerSecond, separators), "", metered && !toggled_};
+    const auto shown = std::find(routers_.begin(), routers_.end(), router.udn);
+    if (shown != routers_.end()) {
+      view_.SetLineLink(static_cast<int>(shown - routers_.begin()), line);
+      continue;
+    }
+    const int index = AppendLine(line, std::nullopt);
     routers_[static_cast<std::size_t>(index)] = router.udn;
-    if (metered) UncheckOtherKind(static_cast<std::size_t>(index));
+    if (line.checked) UncheckOtherKind(static_cast<std::size_t>(index));
     view_.SetNote(kRouterNote);
   }
-  view_.SetOkEnabled(AnyChecked());
+  view_.SetOkEnabled(OkEnabled());
 }
 
 void TMeteredConnectionsForm::UncheckOtherKind(std::size_t index) {
@@ -99,6 +105,7 @@ void TMeteredConnectionsForm::UncheckOtherKind(std::size_t index) {
 }
 
 void TMeteredConnectionsForm::LineToggled(int index) {
+  toggled_ = true;
   const auto toggled = static_cast<std::size_t>(index);
   if (toggled < lines_.size() && view_.LineChecked(index)) UncheckOtherKind(toggled);
   if (toggled < lines_.size() && lines_[toggled].standIn && view_.LineChecked(index)) {
@@ -107,7 +114,7 @@ void TMeteredConnectionsForm::LineToggled(int index) {
         view_.SetLineChecked(static_cast<int>(other), false);
     }
   }
-  view_.SetOkEnabled(AnyChecked());
+  view_.SetOkEnabled(OkEnabled());
 }
 
 bool TMeteredConnectionsForm::AnyChecked() const {
@@ -116,7 +123,12 @@ bool TMeteredConnectionsForm::AnyChecked() const {
   return false;
 }
 
+bool TMeteredConnectionsForm::OkEnabled() const {
+  return AnyChecked() || (!toggled_ && !meter_.state.NetworkRouter.empty());
+}
+
 bool TMeteredConnectionsForm::BitBtn1Click() {
+  if (!toggled_) return true;  // nothing changed by the user: nothing to store
   std::vector<ConnectionId> chosen;
   for (std::size_t line = 0; line < lines_.size(); ++line) {
     if (!view_.LineChecked(static_cast<int>(line))) continue;

@@ -28,6 +28,7 @@ class MeteredConnectionsView {
   virtual void AddLine(const ConnectionLine& line) = 0;  // at the end
   virtual bool LineChecked(int index) const = 0;
   virtual void SetLineChecked(int index, bool checked) = 0;
+  virtual void SetLineLink(int index, const ConnectionLine& line) = 0;  // its link and speed
   virtual void SetNote(std::string_view text) = 0;
   virtual void SetOkEnabled(bool enabled) = 0;
 };
@@ -43,7 +44,8 @@ class TMeteredConnectionsForm {
  public:
   TMeteredConnectionsForm(MeterContext& meter, MeteredConnectionsView& view, MeterWindow& window);
 
-  // A line for every row of the interface table, the metered ones checked.
+  // A line for every row of the interface table, the metered ones checked (none while the
+  // router is metered: its line comes with the search).
   void FormActivate();
   // A line added after the dialog opened, at the end; its index. `id` is what OK stores for
   // it, nothing for a line that another part of the dialog looks after.
@@ -51,11 +53,12 @@ class TMeteredConnectionsForm {
   // The user toggled line `index`: its twins follow, and OK is enabled while a line is checked.
   void LineToggled(int index);
   // A line for each router found since the last call, "Router: <name> (<address>)" with its
-  // link and speed, checked while it is metered (a timer calls it: the search never waits).
+  // link and speed, checked while it is metered unless the user has toggled a line already
+  // (a timer calls it: the search never waits); the lines shown get the latest link and speed.
   // The router and this PC's connections exclude each other: their traffic passes through it.
   void ShowRouters();
   // Stores the checked connections (ChooseConnections), or the checked router (ChooseRouter);
-  // false leaves the dialog open.
+  // nothing when the user toggled no line; false leaves the dialog open.
   bool BitBtn1Click();
   // Raises the meter as Stay On Top says (RaiseMeter) once the dialog is gone.
   void FormDestroy();
@@ -68,6 +71,8 @@ class TMeteredConnectionsForm {
   int AddLine(const ConnectionLine& line, std::optional<ConnectionId> id,
               std::optional<std::size_t> standIn);
   bool AnyChecked() const;
+  // OK takes the checked lines, or, before any toggle, leaves the metered router as it is.
+  bool OkEnabled() const;
   // Unchecks every line but `index` of the other kind (router or connection) than it.
   void UncheckOtherKind(std::size_t index);
 
@@ -76,6 +81,7 @@ class TMeteredConnectionsForm {
   MeterWindow& window_;
   std::vector<Line> lines_;
   std::vector<std::string> routers_;  // per line: the router's UDN, empty for a connection
+  bool toggled_ = false;              // the user toggled a line
 };
 
 }  // namespace pelliton

@@ -1,5 +1,6 @@
 #include "ui/dialogs/metered_connections_win32.h"
 
+#include <algorithm>
 #include <iterator>
 #include <optional>
 #include <stdexcept>
@@ -26,8 +27,8 @@ constexpr int kClientWidth = 481;
 constexpr int kClientHeight = 249;
 constexpr LayoutRect kBevel2{8, 8, 377, 233};
 constexpr LayoutRect kBevel4{392, 8, 81, 233};
-constexpr LayoutRect kList{16, 16, 361, 193};
-constexpr LayoutRect kNote{16, 218, 361, 13};
+constexpr LayoutRect kList{16, 16, 361, 180};
+constexpr LayoutRect kNote{16, 203, 361, 30};  // two lines or three, wrapped
 constexpr LayoutRect kBitBtn1{400, 24, 65, 25};
 constexpr LayoutRect kBitBtn2{400, 56, 65, 25};
 constexpr wchar_t kFontFace[] = L"MS Sans Serif";
@@ -35,7 +36,7 @@ constexpr int kFormFontHeight = 11;
 
 struct Column {
   const wchar_t* title;
-  int width;  // at 96 DPI
+  int width;  // at 96 DPI, before the lines are in; then the widest of its texts
 };
 constexpr Column kColumns[] = {
     {L"Connection", 150}, {L"Link", 40}, {L"Speed", 70}, {L"Address", 97}};
@@ -58,11 +59,15 @@ class MeteredView final : public MeteredConnectionsView {
     item.pszText = text.data();
     const auto index = static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, Param(item)));
     if (index < 0) throw std::runtime_error("Error creating window");
-    SetCell(index, 1, line.link);
-    SetCell(index, 2, line.speed);
+    SetLineLink(index, line);
     SetCell(index, 3, line.address);
     SetState(index, line.checked ? kChecked : kUnchecked, LVIS_STATEIMAGEMASK);
     if (index == 0) SetState(0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    FitColumns();
+  }
+  void SetLineLink(int index, const ConnectionLine& line) override {
+    SetCell(index, 1, line.link);
+    SetCell(index, 2, line.speed);
   }
   bool LineChecked(int index) const override {
     const auto state =
@@ -77,6 +82,24 @@ class MeteredView final : public MeteredConnectionsView {
     SetDlgItemTextW(dialog_, IDC_METERED_NOTE, WidenAnsi(text).c_str());
   }
   void SetOkEnabled(bool enabled) override { EnableWindow(GetDlgItem(dialog_, IDOK), enabled); }
+
+  // Each column as wide as the widest of its texts and its title; the first takes what room
+  // is left.
+  void FitColumns() const {
+    int used = 0;
+    for (int column = 0; column < static_cast<int>(std::size(kColumns)); ++column) {
+      SendMessageW(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), LVSCW_AUTOSIZE);
+      const int title = static_cast<int>(SendMessageW(
+          list_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(kColumns[column].title)));
+      const int width = std::max(ColumnWidth(column), title + kTitlePadding);
+      SendMessageW(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), width);
+      used += width;
+    }
+    RECT client{};
+    GetClientRect(list_, &client);
+    const int room = client.right - GetSystemMetrics(SM_CXVSCROLL) - used;
+    if (room > 0) SendMessageW(list_, LVM_SETCOLUMNWIDTH, 0, ColumnWidth(0) + room);
+  }
 
   // Whether a change of a line's state that the list reports is the user's toggle of its box.
   bool Toggled(const NMLISTVIEW& change) const {
@@ -93,7 +116,12 @@ class MeteredView final : public MeteredConnectionsView {
     bool was_;
   };
   static LPARAM Param(LVITEMW& item) { return reinterpret_cast<LPARAM>(&item); }
+  static constexpr int kTitlePadding = 16;
   int Count() const { return static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)); }
+  int ColumnWidth(int column) const {
+    return static_cast<int>(
+        SendMessageW(list_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+  }
   void SetCell(int index, int column, std::string_view text) const {
     std::wstring wide = WidenAnsi(text);
     LVITEMW item{};
@@ -138,7 +166,10 @@ class MeteredDialog final : public ModalDialog {
     SetTimer(dialog_, kRouterTimer, kRouterTimerMs, nullptr);
   }
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void OnDpiChanged() override { SizeColumns(); }
+  void OnDpiChanged() override {
+    SizeColumns();
+    if (view_) view_->FitColumns();
+  }
   HWND CreateList();
   void SizeColumns() const;
 
@@ -182,7 +213,7 @@ void MeteredDialog::OnInitDialog() {
   formFont_ = Font(kFontFace, kFormFontHeight);
   // Creation order is the tab order: the list, BitBtn1, BitBtn2.
   HWND list = CreateList();
-  CreateChild(dialog_, L"STATIC", nullptr, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, IDC_METERED_NOTE,
+  CreateChild(dialog_, L"STATIC", nullptr, SS_LEFT | SS_NOPREFIX, 0, IDC_METERED_NOTE,
               kNote, dpi_, formFont_.Get());
   CreateBitButton(dialog_, IDOK, L"OK", ButtonGlyph::Ok, kBitBtn1, dpi_, formFont_.Get(),
                   WS_TABSTOP | WS_GROUP);

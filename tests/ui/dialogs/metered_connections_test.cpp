@@ -18,6 +18,10 @@ class FakeMeteredView : public MeteredConnectionsView {
   void SetLineChecked(int index, bool checked) override {
     lines.at(static_cast<std::size_t>(index)).checked = checked;
   }
+  void SetLineLink(int index, const ConnectionLine& line) override {
+    auto& shown = lines.at(static_cast<std::size_t>(index));
+    std::tie(shown.link, shown.speed) = std::tie(line.link, line.speed);
+  }
   void SetNote(std::string_view text) override { note = text; }
   void SetOkEnabled(bool enabled) override { okEnabled = enabled; }
   std::string Checked() const {
@@ -129,6 +133,34 @@ TEST_F(MeteredConnectionsTest, RoutersAreAddedAsTheyAnswerAndExcludeThisPcsConne
   EXPECT_TRUE(form.BitBtn1Click());
   EXPECT_EQ(ports.store.Get("NetworkRouter"), "uuid:1");
   EXPECT_EQ(ports.state.NetworkRouter, "uuid:1");
+}
+
+TEST_F(MeteredConnectionsTest, WhileTheRouterIsMeteredOkChangesNothingAndALateLineUndoesNoClick) {
+  FakeRouter router;
+  meter.router = &router;
+  ports.state.NetworkRouter = "uuid:1";
+  const struct {
+    int click;  // -1: none
+    const char* after;
+    bool stored;
+  } cases[] = {{-1, "----x", false}, {3, "---x-", true}};
+  for (const auto& c : cases) {
+    FakeMeteredView fresh;
+    TMeteredConnectionsForm dialog{meter, fresh, ports.window};
+    dialog.FormActivate();
+    EXPECT_EQ(fresh.Checked(), "----");  // the router's line is still to come
+    EXPECT_EQ(fresh.okEnabled, true);
+    if (c.click >= 0) fresh.lines[static_cast<std::size_t>(c.click)].checked = true;
+    if (c.click >= 0) dialog.LineToggled(c.click);
+    router.found = {{"uuid:1", "Home", "192.168.77.1", false, 0, {}}};
+    router.Answer(1, 1, 1);  // the latest poll: up, at its rate
+    router.latest->speedBitsPerSecond = 50000000;
+    dialog.ShowRouters();
+    EXPECT_EQ(fresh.Checked(), c.after);
+    EXPECT_EQ(fresh.lines[4].link + fresh.lines[4].speed, "Up50 Mbit/s");
+    EXPECT_TRUE(dialog.BitBtn1Click());
+    EXPECT_EQ(ports.state.NetworkRouter.empty(), c.stored) << c.after;
+  }
 }
 
 TEST(SpeedText, TakesTheLargestUnitWithTenthsWhereThereAreAny) {
