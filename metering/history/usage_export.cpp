@@ -1,11 +1,9 @@
-// The export of the usage history as CSV, and the correction of the cycle's total.
+// The export of the usage history as CSV.
 #include <algorithm>
 
 #include "metering/history/all_data.h"
-#include "metering/plan/allowance.h"
 #include "metering/meter_state.h"
 #include "metering/history/usage_history.h"
-#include "store/catalogue.h"
 
 namespace pelliton {
 
@@ -121,11 +119,12 @@ std::optional<Traffic> CycleTraffic(const UsageHistory& history,
 }  // namespace
 
 std::string DaysCsv(const UsageHistory& history) {
-  std::string text = Header({"Date", "Download", "Upload", "Correction", "Total"}, 1);
+  std::string text = Header({"Date", "Download", "Upload", "Correction", "Total", "Off-peak"}, 1);
   for (const DayUsage& day : history.Days()) {
     // The rows add up to the cycle's total.
     Row(text, {IsoDate(day.date), std::to_string(day.downKB), std::to_string(day.upKB),
-               std::to_string(day.correctionKB), std::to_string(NetKB(day))});
+               std::to_string(day.correctionKB), std::to_string(NetKB(day)),
+               std::to_string(day.offPeakKB)});
   }
   return text;
 }
@@ -158,27 +157,6 @@ std::string CyclesCsv(const UsageHistory& history, std::u16string_view allData,
                traffic ? std::to_string(traffic->upKB) : std::string()});
   }
   return text;
-}
-
-void CorrectCycleTotal(MeterState& state, SettingsStore& store, const LocalDateTime& now,
-                       std::uint32_t totalKB) {
-  const std::int64_t correction = std::int64_t{totalKB} - std::int64_t{state.TotalDataKB};
-  if (correction != 0) {
-    state.History.Correct(store, now, correction, totalKB);
-    try {
-      // A key that cannot be opened takes no write and says nothing: only reading back tells.
-      WriteValueNumber(store, stored::TotalData, totalKB);
-      if (ReadValueNumber(store, stored::TotalData) != totalKB)
-        throw RegistryError::FailedToSetData(stored::TotalData.name);
-    } catch (...) {
-      state.History = UsageHistory{};  // reloads, and takes the correction back
-      throw;
-    }
-    state.TotalDataKB = totalKB;
-  }
-  // A warning whose threshold the new total is below may come again; one it has reached
-  // comes on the next connected tick.
-  RearmWarningsBelowTotal(state, store);
 }
 
 }  // namespace pelliton
