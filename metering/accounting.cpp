@@ -24,8 +24,6 @@ namespace {
 constexpr std::int64_t kCounterRangeKB = 4194304;
 // More growth than this in one tick is taken for a reset of the counter, not a wrap.
 constexpr std::int64_t kLargestWrapKB = kCounterRangeKB / 2;
-// The first connection's row is kept 8-bit: it is found at row 255 at the furthest.
-constexpr std::size_t kFurthestFirstRow = 255;
 
 std::string TotalText(const MeterContext& meter) {
   return FormatDataQuantity(meter.state.TotalDataKB, meter.locale.NumberSeparators());
@@ -38,9 +36,11 @@ std::string TwoDigits(std::uint16_t value) {
 }
 
 // Growth of a reading since the previous one. A reading that went down has wrapped, and
-// the growth runs across the wrap; one that fell too far was reset and counts from zero.
-std::uint32_t Growth(std::uint32_t current, std::uint32_t previous) {
+// the growth runs across the wrap; one that fell too far, or after a pause (`restarted`: the link
+// was down or gave no readings), was reset and counts from zero.
+std::uint32_t Growth(std::uint32_t current, std::uint32_t previous, bool restarted) {
   if (current >= previous) return current - previous;
+  if (restarted) return current;
   const std::int64_t acrossWrap = std::int64_t{current} + kCounterRangeKB - previous;
   return acrossWrap > kLargestWrapKB ? current : static_cast<std::uint32_t>(acrossWrap);
 }
@@ -96,10 +96,11 @@ Traffic CountGrowth(LinkState& link, const SourceReading& reading) {
     growth = {Growth64(OctetsToKB64(reading.downOctets), link.prevDownKB64),
               Growth64(OctetsToKB64(reading.upOctets), link.prevUpKB64)};
   } else {
-    growth = {Growth(down, link.prevDownKB), Growth(up, link.prevUpKB)};
+    growth = {Growth(down, link.prevDownKB, link.paused), Growth(up, link.prevUpKB, link.paused)};
   }
   link.prevDownKB = down;
   link.prevUpKB = up;
+  link.paused = false;
   Remember64(link, reading);
   return growth;
 }
@@ -107,9 +108,9 @@ Traffic CountGrowth(LinkState& link, const SourceReading& reading) {
 // A row that reads 0 received and 0 sent while the link holds readings of both gives none:
 // the system reads so a row it keeps under a name that is gone (a renamed link, until the
 // table is read afresh). Taking it as the base would count the link's whole counters again
-// once the real row is back, so the link keeps its readings and counts nothing until the row
-// reads again. A counter that really started again reads above zero at a later tick and
-// counts from there.
+// once the real row is back, so the bound link keeps its readings and counts nothing until the
+// row reads again. A counter that really started again reads below them at a later tick and
+// counts from zero. A link bound afresh takes whatever its row reads.
 bool GivesNoReading(const LinkState& link, const SourceReading& reading) {
   const bool zeros = reading.downOctets32 == 0 && reading.upOctets32 == 0 &&
                      (!reading.wide || (reading.downOctets == 0 && reading.upOctets == 0));
@@ -123,11 +124,24 @@ Readings LinkReadings(const LinkState& link) {
   return {link.index64, false, link.prevDownKB, link.prevUpKB};
 }
 
-std::vector<Readings> BoundReadings(const std::vector<LinkState>& links) {
+// The readings to store: those of the bound links, and the last stored ones of a link unbound
+// since, until it is bound again.
+std::vector<Readings> KeptReadings(const std::vector<LinkState>& links) {
   std::vector<Readings> readings;
   for (const LinkState& link : links)
-    if (link.bound) readings.push_back(LinkReadings(link));
+    if (link.bound || link.held) readings.push_back(LinkReadings(link));
   return readings;
+}
+
+// The set and its first description are stored where the store lacks them, so that a write
+// that failed, or a kill between the two, is made good at a later tick.
+void WriteWhereDiffering(SettingsStore& store, const StoredValue& value, const std::string& text) {
+  try {
+    if (ReadValueText(store, value) == text) return;
+  } catch (const RegistryError&) {
+    // A value of another type is written over.
+  }
+  WriteValueText(store, value, text);
 }
 
 // A connection found under another description, hardware address or identity is the same
@@ -144,13 +158,12 @@ void FollowNewNames(MeterContext& meter, const std::vector<SourceReading>& rows,
     changed = true;
   }
   if (!changed && !state.SetUnsaved) return;
-  const bool renamed = set.front().description != state.NetworkType;
   state.NetworkType = set.front().description;
   state.Connections = std::move(set);
   state.SetUnsaved = true;
   try {
-    if (renamed) WriteValueText(meter.store, stored::NetworkType, state.NetworkType);
-    WriteValueText(meter.store, stored::NetworkSet, FormatNetworkSet(state.Connections));
+    WriteWhereDiffering(meter.store, stored::NetworkType, state.NetworkType);
+    WriteWhereDiffering(meter.store, stored::NetworkSet, FormatNetworkSet(state.Connections));
     state.SetUnsaved = false;
   } catch (const RegistryError&) {
   }
@@ -172,12 +185,20 @@ void CountBoundLinks(MeterContext& meter, SetTick& tick, const std::vector<Sourc
   for (std::size_t i = 0; i < tick.links.size(); ++i) {
     LinkState& link = tick.links[i];
     if (!link.bound) continue;
-    // Found elsewhere or down: "DC" for it, and the next tick finds it afresh.
-    if (found[i] != link.row || !rows[link.row].connected) {
+    // Gone, or found at another interface (bound there afresh at once): "DC" for it. Its
+    // interface found at another row counts on there.
+    if (!found[i] || (*found[i] != link.row && rows[*found[i]].index != link.index64)) {
       link.bound = false;
+      link.held = true;
       continue;
     }
-    if (!GivesNoReading(link, rows[link.row])) Add(tick.growth, CountGrowth(link, rows[link.row]));
+    link.row = static_cast<std::uint32_t>(*found[i]);
+    const SourceReading& row = rows[link.row];
+    // Down, or no readings: it stays bound, its readings wait for the row to give new ones.
+    const bool reads = row.connected && !GivesNoReading(link, row);
+    if (!reads) link.paused = true;
+    if (!row.connected) continue;
+    if (reads) Add(tick.growth, CountGrowth(link, row));
     tick.counted = true;
     if (i == 0) {
       meter.state.CurDownKB = link.prevDownKB;
@@ -193,13 +214,6 @@ void BindLink(MeterContext& meter, SetTick& tick, LinkState& link, const SourceR
               std::size_t at) {
   if (!tick.counted && !tick.bound)
     LoadDataValuesFromRegistry(meter.state, meter.store, meter.locale);
-  if (GivesNoReading(link, row)) {  // bound again on the readings it holds
-    link.bound = true;
-    link.row = static_cast<std::uint32_t>(at);
-    tick.bound = true;
-    tick.boundUp = tick.boundUp || row.connected;
-    return;
-  }
   const bool fresh = link.fresh;
   link = {.bound = true,
           .row = static_cast<std::uint32_t>(at),
@@ -211,12 +225,12 @@ void BindLink(MeterContext& meter, SetTick& tick, LinkState& link, const SourceR
   tick.boundUp = tick.boundUp || row.connected;
 }
 
-void BindFoundLinks(MeterContext& meter, SetTick& tick, const std::vector<bool>& wasBound,
-                    const std::vector<SourceReading>& rows,
+// Each link found and not bound, also one found at another interface on this tick.
+void BindFoundLinks(MeterContext& meter, SetTick& tick, const std::vector<SourceReading>& rows,
                     const std::vector<std::optional<std::size_t>>& found) {
-  if (!wasBound[0]) meter.state.AdapterRow = kUnlocatedRow;
+  if (!tick.links[0].bound) meter.state.AdapterRow = kUnlocatedRow;
   for (std::size_t i = 0; i < tick.links.size(); ++i) {
-    if (wasBound[i] || !found[i] || (i == 0 && *found[i] > kFurthestFirstRow)) continue;
+    if (tick.links[i].bound || !found[i]) continue;
     const bool fresh = i == 0 ? meter.state.AdapterFresh : tick.links[i].fresh;
     tick.links[i].fresh = fresh;
     BindLink(meter, tick, tick.links[i], rows[*found[i]], *found[i]);
@@ -245,7 +259,7 @@ std::uint8_t StoreTick(MeterContext& meter, const SetTick& tick) {
   state.UpDeltaKB = tick.counted ? SaturatedAdd(std::uint32_t{0}, tick.growth.upKB) : 0;
   if (!tick.counted) state.CurDownKB = state.CurUpKB = 0;
   if (tick.counted) CarryConnectedTime(state);
-  KeepReadings(meter, BoundReadings(tick.links));
+  KeepReadings(meter, KeptReadings(tick.links));
   if (tick.counted || added != 0) {
     RecordPlanUsage(meter, tick.growth.downKB + tick.uncounted.downKB,
                     tick.growth.upKB + tick.uncounted.upKB,
@@ -265,12 +279,9 @@ std::uint8_t CountSet(MeterContext& meter, const std::vector<SourceReading>& row
   const auto found = MatchConnections(MeteredConnections(state), rows);
   FollowNewNames(meter, rows, found);
   SetTick tick{.links = Links(state)};
-  std::vector<bool> wasBound;
-  for (const LinkState& link : tick.links)
-    wasBound.push_back(link.bound);
   CountBoundLinks(meter, tick, rows, found);
   if (!tick.counted) ShowCode(meter, "DC");
-  BindFoundLinks(meter, tick, wasBound, rows, found);
+  BindFoundLinks(meter, tick, rows, found);
   if (!tick.counted && !tick.bound) {
     SetLinks(state, tick.links);
     return 0;
@@ -314,7 +325,9 @@ std::vector<LinkState> Links(const MeterState& state) {
                                 .index64 = state.Index64,
                                 .prevDownKB64 = state.PrevDownKB64,
                                 .prevUpKB64 = state.PrevUpKB64,
-                                .fresh = state.AdapterFresh}};
+                                .fresh = state.AdapterFresh,
+                                .held = state.AdapterHeld,
+                                .paused = state.AdapterPaused}};
   const std::size_t count = MeteredConnections(state).size();
   links.insert(links.end(), state.OtherLinks.begin(), state.OtherLinks.end());
   links.resize(count);
@@ -324,7 +337,7 @@ std::vector<LinkState> Links(const MeterState& state) {
 void SetLinks(MeterState& state, const std::vector<LinkState>& links) {
   const LinkState& first = links.front();
   state.AdapterBound = first.bound;
-  if (first.bound) state.AdapterRow = CheckedNarrow<std::uint8_t>(std::int64_t{first.row});
+  if (first.bound) state.AdapterRow = first.row;
   state.PrevDownKB = first.prevDownKB;
   state.PrevUpKB = first.prevUpKB;
   state.Has64 = first.has64;
@@ -332,6 +345,8 @@ void SetLinks(MeterState& state, const std::vector<LinkState>& links) {
   state.PrevDownKB64 = first.prevDownKB64;
   state.PrevUpKB64 = first.prevUpKB64;
   state.AdapterFresh = first.fresh;
+  state.AdapterHeld = first.held;
+  state.AdapterPaused = first.paused;
   state.OtherLinks.assign(links.begin() + 1, links.end());
 }
 

@@ -34,6 +34,8 @@ struct LinkState {
   std::uint64_t prevDownKB64 = 0;
   std::uint64_t prevUpKB64 = 0;
   bool fresh = false;  // just added to the set: counts from its binding, nothing before
+  bool held = false;   // unbound: its last readings stay stored until it is bound again
+  bool paused = false;  // bound, but its row gave no readings at the last tick (down, zeros)
 };
 
 // The running figures of the billing cycle, the accounting state and the display options.
@@ -79,7 +81,7 @@ struct MeterState {
 
   // Binding to the interface row. AdapterRow means something only while AdapterBound.
   bool AdapterBound = false;
-  std::uint8_t AdapterRow = 0;
+  std::uint32_t AdapterRow = 0;
 
   std::string NetworkType;  // description text of the chosen connection (system code page)
 
@@ -97,6 +99,8 @@ struct MeterState {
   std::vector<LinkState> OtherLinks;
   bool OthersKept = true;     // "LastOthers" may hold readings
   bool AdapterFresh = false;  // the first connection was just added: nothing before counts
+  bool AdapterHeld = false;   // LinkState::held and ::paused of the first connection
+  bool AdapterPaused = false;
   bool SetUnsaved = false;    // a new name found for a connection is still to be stored
 
   // History: a 12-character head date, then up to twelve 40-character records.

@@ -42,6 +42,27 @@ bool Recorded(const MeterState& state, const LocalDateTime& today, const Locale&
   return start && day && *start <= *day && *start >= LastBillingDay(state.CycleDay, *day);
 }
 
+// Whether the cycle at the head of AllData begins more than a whole cycle (a month and a day)
+// after today: no clock set back by a user gives that, so it began while the clock ran ahead (a
+// mistyped year).
+bool StartedAhead(const MeterState& state, const LocalDateTime& today, const Locale& locale) {
+  namespace chr = std::chrono;
+  const std::optional<LocalDateTime> head = CycleStartDate(state.AllData, locale);
+  const auto start = head ? DayOf(*head) : std::nullopt;
+  const auto day = DayOf(today);
+  if (!start || !day) return false;
+  chr::year_month_day monthOn = chr::year_month_day{*day} + chr::months{1};
+  if (!monthOn.ok()) monthOn = monthOn.year() / monthOn.month() / chr::last;
+  return *start > chr::sys_days{monthOn} + chr::days{1};
+}
+
+LocalDateTime LastBillingDate(std::uint16_t cycleDay, const LocalDateTime& today) {
+  const std::chrono::year_month_day day{LastBillingDay(cycleDay, *DayOf(today))};
+  return {static_cast<std::uint16_t>(int{day.year()}),
+          static_cast<std::uint16_t>(unsigned{day.month()}),
+          static_cast<std::uint16_t>(unsigned{day.day()})};
+}
+
 void Tick(MeterContext& meter, const LocalDateTime& now) {
   MeterState& state = meter.state;
   state.TodayMonth = now.Month;
@@ -88,9 +109,11 @@ std::uint16_t BilledMonth(std::uint16_t cycleDay, const LocalDateTime& today) {
 
 // A step of one month waits for the billing day; a jump of two or more months, counted
 // across the turn of the year, rolls over at once. Nothing rolls over while the clock
-// stands before the start of the cycle in progress (a clock set back).
+// stands before the start of the cycle in progress (a clock set back), unless that start lies
+// more than a whole cycle ahead: then the rollover is due at once.
 bool RolloverDue(const MeterState& state, int diff, const LocalDateTime& today,
                  const Locale& locale) {
+  if (StartedAhead(state, today, locale)) return true;
   const bool due =
       (state.TodayMonth != state.LastMonth && BillingDayReached(state.CycleDay, today)) ||
       (diff >= -10 && diff <= -1) || diff >= 2;
@@ -104,15 +127,21 @@ void RollOver(MeterContext& meter, const LocalDateTime& today) {
   // Done once, whatever cut it short: a second record of the same cycle would push out the
   // oldest one.
   if (Recorded(state, today, meter.locale)) return RestartCycle(meter, today);
-  const std::u16string date = FormatCycleDate(today, meter.locale);
+  // A cycle begun while the clock ran ahead ends where it began (so that the records keep their
+  // order and none ends before it begins), and the next begins on the last billing day.
+  const bool ahead = StartedAhead(state, today, meter.locale);
+  const LocalDateTime start = ahead ? LastBillingDate(state.CycleDay, today) : today;
+  const std::u16string date = FormatCycleDate(start, meter.locale);
   const std::u16string total =
       meter.locale.Widen(FormatDataQuantity(state.TotalDataKB, meter.locale.NumberSeparators()));
   std::u16string allData =
-      InsertFinishedCycle(state.AllData, date, total, state.Hours, state.Minutes);
+      InsertFinishedCycle(state.AllData, ahead ? state.AllData.substr(0, kHeadLength) : date, total,
+                          state.Hours, state.Minutes);
+  if (ahead) allData.replace(0, kHeadLength, date);
   // Kept once stored: a write that fails leaves the whole rollover to a later tick.
   WriteValueText(meter.store, stored::AllData, meter.locale.Narrow(allData));
   state.AllData = std::move(allData);
-  RestartCycle(meter, today);
+  RestartCycle(meter, start);
 }
 
 void RestartCycle(MeterContext& meter, const LocalDateTime& today) {

@@ -35,12 +35,26 @@ class Matcher {
     }
   }
 
-  // The first free row that `fits`, in table order.
+  // The first free row that `fits`, in table order; with `up`, the first that is up as well.
   template <class Fits>
-  std::optional<std::size_t> First(Fits fits) const {
+  std::optional<std::size_t> First(Fits fits, bool up = false) const {
     for (std::size_t r = 0; r < rows_.size(); ++r)
-      if (Free(r) && fits(rows_[r].id)) return r;
+      if (Free(r) && fits(rows_[r].id) && (!up || rows_[r].connected)) return r;
     return std::nullopt;
+  }
+
+  // Whether a free row that is up and no filter row shares the hardware address of row `r`,
+  // which is down: a device plugged in again under another name, its old row still listed.
+  bool UpTwinOf(std::size_t r) const {
+    const ConnectionId& id = rows_[r].id;
+    if (rows_[r].connected || !HasHardwareAddress(id)) return false;
+    return First(
+               [&](const ConnectionId& other) {
+                 return other.hardwareAddress == id.hardwareAddress &&
+                        !IsFilterRow(other.description);
+               },
+               true)
+        .has_value();
   }
 
   std::vector<std::optional<std::size_t>> Found() const { return found_; }
@@ -65,7 +79,8 @@ class Matcher {
 };
 
 // Of the free rows with the connection's hardware address: the one with its description,
-// then without the suffix, then one that is no filter row, then the first.
+// then without the suffix, then one that is no filter row, each first among the rows that are
+// up; then the first.
 std::optional<std::size_t> ByHardwareAddress(const Matcher& m, const ConnectionId& wanted) {
   if (!HasHardwareAddress(wanted)) return std::nullopt;
   const auto sameAddress = [&](const ConnectionId& id) {
@@ -74,15 +89,19 @@ std::optional<std::size_t> ByHardwareAddress(const Matcher& m, const ConnectionI
   const auto and_ = [&](auto also) {
     return [&, also](const ConnectionId& id) { return sameAddress(id) && also(id); };
   };
-  if (auto r = m.First(
-          and_([&](const ConnectionId& id) { return id.description == wanted.description; })))
-    return r;
-  if (auto r = m.First(and_([&](const ConnectionId& id) {
-        return SameWithoutSuffix(id.description, wanted.description);
-      })))
-    return r;
-  if (auto r = m.First(and_([](const ConnectionId& id) { return !IsFilterRow(id.description); })))
-    return r;
+  for (const bool up : {true, false}) {
+    if (auto r = m.First(
+            and_([&](const ConnectionId& id) { return id.description == wanted.description; }), up))
+      return r;
+    if (auto r = m.First(and_([&](const ConnectionId& id) {
+                           return SameWithoutSuffix(id.description, wanted.description);
+                         }),
+                         up))
+      return r;
+    if (auto r =
+            m.First(and_([](const ConnectionId& id) { return !IsFilterRow(id.description); }), up))
+      return r;
+  }
   return m.First(sameAddress);
 }
 
@@ -122,8 +141,6 @@ void AdoptSet(MeterState& state, const std::vector<ConnectionId>& set) {
   state.NetworkType = set.front().description;
   state.Connections = set;
   state.SetUnsaved = false;
-  // The first one's row is kept 8-bit; one counting further down is found afresh.
-  if (links.front().row > 255) links.front().bound = false;
   if (!links.front().bound) state.AdapterRow = kUnlocatedRow;
   SetLinks(state, links);
 }
@@ -159,10 +176,11 @@ bool HasHardwareAddress(const ConnectionId& id) {
 std::vector<std::optional<std::size_t>> MatchConnections(const std::vector<ConnectionId>& set,
                                                          const std::vector<SourceReading>& rows) {
   Matcher m(set, rows);
-  m.Pass([&](const ConnectionId& wanted) {
-    return wanted.identity.empty()
-               ? std::nullopt
-               : m.First([&](const ConnectionId& id) { return id.identity == wanted.identity; });
+  // A row that is down yields to one that is up with its hardware address.
+  m.Pass([&](const ConnectionId& wanted) -> std::optional<std::size_t> {
+    if (wanted.identity.empty()) return std::nullopt;
+    const auto r = m.First([&](const ConnectionId& id) { return id.identity == wanted.identity; });
+    return r && m.UpTwinOf(*r) ? std::nullopt : r;
   });
   m.Pass([&](const ConnectionId& wanted) { return ByHardwareAddress(m, wanted); });
   m.Pass([&](const ConnectionId& wanted) {
@@ -231,7 +249,9 @@ std::vector<ConnectionId> LoadNetworkSet(SettingsStore& store, const std::string
   } catch (const RegistryError&) {
     // A value of another type reads as no set.
   }
-  if (!set || set->front().description != networkType) return {ConnectionId{networkType, {}, {}}};
+  // A set whose first description is not "NetworkType" holds: a write of "NetworkType" that
+  // failed, or a kill between the two writes, after a connection was found under a new name.
+  if (!set) return {ConnectionId{networkType, {}, {}}};
   return *set;
 }
 
@@ -254,8 +274,22 @@ void ChooseConnections(MeterContext& meter, const std::vector<ConnectionId>& set
   if (set.empty()) return;
   const std::string text = FormatNetworkSet(set);
   if (!ParseNetworkSet(text)) throw RangeError();  // more than the stored form holds
+  // What a failed write leaves is put back, so that the store holds what the meter counts.
+  std::optional<std::string> before;
+  try {
+    before = ReadValueText(meter.store, stored::NetworkType);
+  } catch (const RegistryError&) {
+  }
   WriteValueText(meter.store, stored::NetworkType, set.front().description);
-  WriteValueText(meter.store, stored::NetworkSet, text);
+  try {
+    WriteValueText(meter.store, stored::NetworkSet, text);
+  } catch (const RegistryError&) {
+    try {
+      if (before) WriteValueText(meter.store, stored::NetworkType, *before);
+    } catch (const RegistryError&) {
+    }
+    throw;
+  }
   AdoptSet(meter.state, set);
 }
 

@@ -44,8 +44,8 @@ std::string FormatNetworkSet(const std::vector<ConnectionId>& set);
 // The set of a text, or nothing when it is not one this program wrote (any damage at all).
 std::optional<std::vector<ConnectionId>> ParseNetworkSet(std::string_view text);
 
-// The set a start meters: the stored "NetworkSet" when it begins with `networkType`, else
-// `networkType` alone; never fails.
+// The set a start meters: the stored "NetworkSet" when it reads, whatever its first
+// description (the start then meters by that name), else `networkType` alone; never fails.
 std::vector<ConnectionId> LoadNetworkSet(SettingsStore& store, const std::string& networkType);
 
 // The set being metered now: the stored set while it begins with NetworkType, else

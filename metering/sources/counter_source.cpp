@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "store/errors.h"
+
 namespace pelliton {
 
 std::string HardwareAddressText(const IfRow& row) {
@@ -37,8 +39,13 @@ std::vector<SourceReading> InterfaceRowSource::Read() {
   Get_IfTableMIB(table_, snapshot);
   std::vector<SourceReading> readings;
   readings.reserve(snapshot.size());
-  for (const IfRow& row : snapshot)
-    readings.push_back(RowReading(table_, row));
+  for (const IfRow& row : snapshot) {
+    try {
+      readings.push_back(RowReading(table_, row));
+    } catch (const RangeError&) {
+      // A row without a description is left out; the others count on.
+    }
+  }
   return readings;
 }
 

@@ -41,8 +41,7 @@ class CounterSource {
 };
 
 // The rows of the interface table, with the 64-bit counters and the identity where the
-// platform has them. A row without description bytes raises RangeError; out of memory
-// propagates.
+// platform has them. A row without description bytes is left out; out of memory propagates.
 class InterfaceRowSource : public CounterSource {
  public:
   explicit InterfaceRowSource(InterfaceTable& table) : table_(table) {}

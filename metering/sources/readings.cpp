@@ -235,6 +235,10 @@ void ForgetReadings(MeterState& state, SettingsStore& store) {
     store.DeleteValue(RootKey::CurrentUser, value.key, value.name);
   state.Kept = Keeping::Nothing;
   state.OthersKept = false;
+  // An unbound connection's readings are gone with them: it counts from its next binding.
+  state.AdapterHeld = false;
+  for (LinkState& link : state.OtherLinks)
+    link.held = false;
 }
 
 }  // namespace pelliton

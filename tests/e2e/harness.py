@@ -250,16 +250,7 @@ class Links:
         _ip("netns", "add", self.namespace)
         self._in_namespace("ip", "link", "set", "lo", "up")
         for i, name in enumerate(self.names):
-            far = f"{LINK_PREFIX}{tag}f{i}"
-            _ip("link", "add", name, "type", "veth", "peer", "name", far)
-            _ip("link", "set", far, "netns", self.namespace)
-            self._ipv6_off(name)
-            self._in_namespace("sysctl", "-qw", f"net.ipv6.conf.{far}.disable_ipv6=1")
-            subnet = f"10.{200 + tag % 50}.{i}"
-            _ip("addr", "add", f"{subnet}.1/30", "dev", name)
-            self._in_namespace("ip", "addr", "add", f"{subnet}.2/30", "dev", far)
-            self._in_namespace("ip", "link", "set", far, "up")
-            _ip("link", "set", name, "up")
+            self._make_link(i, name)
         self.echo = subprocess.Popen(
             ["ip", "netns", "exec", self.namespace, "socat",
              f"TCP-LISTEN:{ECHO_PORT},fork,reuseaddr", "PIPE"],
@@ -275,6 +266,29 @@ class Links:
                     if time.monotonic() > deadline or self.echo.poll() is not None:
                         raise
                     time.sleep(0.05)
+
+    def _make_link(self, i, name, address=None):
+        tag = os.getpid()
+        far = f"{LINK_PREFIX}{tag}f{i}"
+        _ip("link", "add", name, *(["address", address] if address else []), "type", "veth",
+            "peer", "name", far)
+        _ip("link", "set", far, "netns", self.namespace)
+        self._ipv6_off(name)
+        self._in_namespace("sysctl", "-qw", f"net.ipv6.conf.{far}.disable_ipv6=1")
+        subnet = f"10.{200 + tag % 50}.{i}"
+        _ip("addr", "add", f"{subnet}.1/30", "dev", name)
+        self._in_namespace("ip", "addr", "add", f"{subnet}.2/30", "dev", far)
+        self._in_namespace("ip", "link", "set", far, "up")
+        _ip("link", "set", name, "up")
+
+    def remake(self, i, name):
+        """Link i removed and made again under another name with its hardware address, as a
+        device plugged in again; its counters start from zero."""
+        with open(f"/sys/class/net/{self.names[i]}/address") as f:
+            address = f.read().strip()
+        _ip("link", "del", self.names[i])
+        self.names[i] = name
+        self._make_link(i, name, address)
 
     def _in_namespace(self, *args):
         run(["ip", "netns", "exec", self.namespace, *args], timeout=20)

@@ -1,7 +1,8 @@
 """Two links of the test's own metered at once: chosen in "Metered Connections..." as a user
 does, counted as the kernel counted them (each alone and both together), one renamed while
-traffic flows and counted on under its new name, and kills at random moments that lose at
-most a tick each and count nothing twice."""
+traffic flows and counted on under its new name, one removed and made again under another
+name with its hardware address and counted on, and kills at random moments that lose at most a
+tick each and count nothing twice."""
 
 import random
 import threading
@@ -17,7 +18,7 @@ KILLS = 4
 
 
 class Connections(Scenario):
-    budget = 285
+    budget = 330
 
     # -- figures --
 
@@ -138,6 +139,21 @@ class Connections(Scenario):
         self.measured("both at once", both)
         self.kills()
         self.measured("link 0 renamed while both carry traffic", self.rename_while_busy)
+        self.remade()
+        self.measured("both at once, link 1 made again", both)
+
+    def remade(self):
+        """Link 1 removed and made again under another name with its hardware address (an
+        adapter plugged in again), while Wine may still list its old row: the meter follows it
+        with no question, no error box and no "DC", and stores the new name."""
+        env, new = self.env, self.links.names[1][:-2] + "m1"
+        self.links.remake(1, new)
+        self.wait_until(lambda: new in (env.value("NetworkSet") or ""), 15, "the new name stored")
+        for _ in range(2):
+            self.wait_tick(10)
+            self.assertNotEqual(self.label_texts()[0], "DC")
+        self.no_error_box("after the link was made again")
+        print(f"stored: {dict((k, v) for k, v in env.values().items() if 'Network' in k)}")
 
     def rename_while_busy(self):
         """Link 0 renamed while both carry traffic: no question, no error, no "DC". Wine's

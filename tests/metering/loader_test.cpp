@@ -267,8 +267,8 @@ TEST_F(LoaderTest, ABadValueLoadsAsAbsentAndTheRestLoads) {
   }
 }
 
-// A set that cannot be read, or that does not begin with "NetworkType", reads as
-// "NetworkType" alone and never raises.
+// A set that cannot be read reads as "NetworkType" alone and never raises; one that begins
+// with another name holds (a new name whose "NetworkType" was not stored).
 TEST(LoadNetworkSet, ABadSetReadsAsNetworkTypeAlone) {
   const std::vector<ConnectionId> alone{{"eth0", "", ""}};
   const std::vector<ConnectionId> two{{"eth0", "00-1A-2B-3C-4D-5E", ""}, {"wlan0", "", "{9}"}};
@@ -280,7 +280,7 @@ TEST(LoadNetworkSet, ABadSetReadsAsNetworkTypeAlone) {
   } cases[] = {
       {"the set", FormatNetworkSet(two), false, two},
       {"absent", "", false, alone},
-      {"another first", FormatNetworkSet({two[1], two[0]}), false, alone},
+      {"another first", FormatNetworkSet({two[1], two[0]}), false, {two[1], two[0]}},
       {"cut short", FormatNetworkSet(two).substr(0, 40), false, alone},
       {"huge", std::string(1 << 20, '9'), false, alone},
       {"of another type", FormatNetworkSet(two), true, alone},

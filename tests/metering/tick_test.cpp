@@ -32,9 +32,13 @@ TEST(RolloverDue, MonthStepsWaitForTheCycleDayJumpsDoNot) {
       {3, 31, 4, 30, true},    {3, 31, 4, 29, false},  {4, 31, 5, 30, false},
       // Never before the start of the cycle in progress: a clock set back.
       {5, 15, 4, 20, false, u"15 May, 2026"},  {5, 15, 4, 20, true, u"15 May, 2025"},
-      {12, 1, 1, 5, false, u"01 Dec, 2026"},   {12, 1, 1, 5, true, u"01 Dec, 2026", 2027},
+      {12, 1, 1, 5, false, u"01 Feb, 2026"},   {12, 1, 1, 5, true, u"01 Dec, 2026", 2027},
       {11, 15, 12, 15, false, u"16 Dec, 2026x"}, {11, 15, 12, 15, true, u"15 Dec, 2026"},
-      {11, 15, 12, 15, false, u"15 Mrz, 2027"},  {11, 15, 12, 15, true, u"15 Nox, 2027"},
+      {1, 15, 2, 20, false, u"15 Mrz, 2027", 2027}, {11, 15, 12, 15, true, u"15 Nox, 2027"},
+      // More than a month and a day ahead: begun while the clock ran ahead.
+      {12, 15, 11, 21, false, u"22 Dec, 2026"},  {12, 15, 11, 21, true, u"23 Dec, 2026"},
+      {11, 15, 11, 21, true, u"20 Nov, 2062"},   {1, 1, 1, 31, false, u"01 Mar, 2027", 2027},
+      {1, 1, 1, 31, true, u"02 Mar, 2027", 2027},
       // clang-format on
   };
   testing::FakeLocale locale;
@@ -202,6 +206,27 @@ TEST_F(Tick, ARolloverCutShortIsFinishedWithoutASecondRecord) {
     Timer1Timer(tick.meter);
     EXPECT_EQ(tick.store.Get("AllData"), "15 Dec, 202615 Nov, 202615 Dec, 2026    1.50 MB01234");
     EXPECT_EQ(tick.store.Get("LastMonth") + tick.store.Get("TotalData"), "120") << cut;
+  }
+}
+
+// A cycle begun while the clock ran far ahead (a mistyped year) ends where it began, and the
+// next begins on the last billing day; one a month and a day ahead waits (a clock set back).
+TEST_F(Tick, ACycleBegunWhileTheClockRanAheadRestartsAtTheLastBillingDay) {
+  const std::u16string older = Record(u"15 Nov, 2026", u"20 Dec, 2062", u"       9 KB", u"00100");
+  const std::u16string ended = Record(u"20 Dec, 2062", u"20 Dec, 2062", u"    1.50 MB", u"01234");
+  const struct {
+    std::u16string head, allData;
+    const char* cycleStart;
+  } cases[] = {{u"20 Dec, 2062", u"15 Dec, 2026" + ended + older, "20261215"},
+               {u"17 Jan, 2027", u"17 Jan, 2027" + older, ""}};
+  for (const auto& c : cases) {
+    RolloverRig tick;
+    tick.state.AllData = c.head + older;
+    tick.state.LastMonth = 12;
+    tick.clock.SetDate(2026, 12, 16);
+    Timer1Timer(tick.meter);
+    EXPECT_EQ(tick.state.AllData, c.allData);
+    EXPECT_EQ(tick.store.Get("CycleStart"), c.cycleStart);
   }
 }
 

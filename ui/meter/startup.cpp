@@ -73,6 +73,7 @@ std::exception_ptr InstallOnFirstRun(MeterState& state, const FormPorts& ports) 
 void RestoreWindowOptions(MeterState& state, const FormPorts& ports, BadValues& bad) {
   state.NetworkType = ReadValueText(ports.store, stored::NetworkType, bad);
   state.Connections = LoadNetworkSet(ports.store, state.NetworkType);
+  state.NetworkType = state.Connections.front().description;
   ports.window.SetTop(CheckedNarrow<std::int32_t>(ReadValueNumber(ports.store, stored::Top, bad)));
   const std::int64_t defaultLeft = ports.app.ScreenWidth() - kDefaultRightGap;
   ports.window.SetLeft(

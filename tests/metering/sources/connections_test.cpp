@@ -1,9 +1,12 @@
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "metering/meter_fixture.h"
 #include "metering/accounting.h"
+#include "metering/base/data_quantity.h"
+#include "metering/meter_fixture.h"
 #include "metering/sources/connection_set.h"
 
 namespace pelliton {
@@ -47,10 +50,10 @@ TEST_F(Connections, TheMeterCountsTheSumOfEveryOneThatIsUp) {
   } const steps[] = {
       {"binds both", 0, 0, kUp, kUp, 1, 100, "DC"},
       {"both count", 10, 20, kUp, kUp, 1, 130, "130 KB"},
-      {"wlan0 down", 5, 7, kUp, 2, 1, 135, "135 KB"},
-      {"wlan0 back: found afresh", 1, 3, kUp, kUp, 1, 136, "136 KB"},
-      {"wlan0 alone", 9, 4, 2, kUp, 1, 140, "140 KB"},
-      {"none up", 1, 1, 2, 2, 0, 140, "DC"},
+      {"wlan0 passes 7 and goes down", 5, 7, kUp, 2, 1, 135, "135 KB"},
+      {"wlan0 back: what it passed counts", 1, 3, kUp, kUp, 1, 146, "146 KB"},
+      {"wlan0 alone", 9, 4, 2, kUp, 1, 150, "150 KB"},
+      {"none up", 1, 1, 2, 2, 0, 150, "DC"},
   };
   for (const auto& step : steps) {
     SCOPED_TRACE(step.name);
@@ -123,6 +126,103 @@ TEST_F(Connections, AKillBetweenWritesLosesAtMostOneTickOfEach) {
     rig.store.failingWrites.clear();
     GetConnectedState(rig.meter);  // both found afresh
     EXPECT_EQ(rig.state.TotalDataKB, 131 - lost);
+  }
+}
+
+// Scripts of ticks: what passed on each connection is counted once, whatever its row does.
+using Step = void (*)(TwoLinks&);
+void Tick(TwoLinks& rig) {
+  GetConnectedState(rig.meter);
+}
+void Session(TwoLinks& rig) {  // eth0 at 3,000,010 / 100,000 KB, bound
+  rig.table.rows[1].dwInOctets = 3000010 * kKB;
+  rig.table.rows[1].dwOutOctets = 100000 * kKB;
+  Tick(rig);
+}
+void NewSession(TwoLinks& rig) {  // back at zeros as another interface, then 630 KB
+  rig.table.rows.insert(rig.table.rows.begin() + 1, MakeLink("eth0", kEthAddress, 7));
+  if (rig.table.counters64.count(2)) rig.table.counters64[7] = {};
+  Tick(rig);
+  rig.Grow(1, 500, 130);
+  if (rig.table.counters64.count(2)) rig.table.counters64[7] = {500 * kKB, 130 * kKB};
+}
+
+TEST_F(Connections, WhatPassedOnEachIsCountedOnceThroughADropAMoveOrANewSession) {
+  const struct {
+    const char* name;
+    std::vector<Step> steps;
+    std::uint32_t added;
+  } cases[] = {
+      {"a VPN row before eth0 goes as eth0 passes 1,000",
+       {[](TwoLinks& r) { r.table.rows.insert(r.table.rows.begin() + 1, MakeLink("vpn", "", 9)); },
+        Tick, [](TwoLinks& r) { r.Grow(2, 1000), r.Grow(3, 10); },
+        [](TwoLinks& r) { r.table.rows.erase(r.table.rows.begin() + 1); }, Tick,
+        [](TwoLinks& r) { r.Grow(2, 100); }, Tick},
+       1110},
+      {"eth0 disconnects, back with its counters restarted",
+       {Session, [](TwoLinks& r) { r.table.rows.erase(r.table.rows.begin() + 1); }, Tick,
+        NewSession, Tick},
+       630},
+      {"the same with 64-bit counters",
+       {[](TwoLinks& r) {
+          r.table.counters64[2] = {3000010ull * kKB, 100000ull * kKB};
+          Session(r);
+        },
+        [](TwoLinks& r) { r.table.rows.erase(r.table.rows.begin() + 1); }, Tick, NewSession, Tick},
+       630},
+      {"eth0 down, then up at zeros, then 630",
+       {Session, [](TwoLinks& r) { r.table.rows[1].dwOperStatus = 2; }, Tick,
+        [](TwoLinks& r) { r.table.rows[1] = MakeLink("eth0", kEthAddress, 2); }, Tick,
+        [](TwoLinks& r) { r.Grow(1, 500, 130); }, Tick},
+       630},
+      {"eth0 plugged in again as eth1, its old row listed down at zeros",
+       {Tick, [](TwoLinks& r) { r.Grow(1, 100); }, Tick,
+        [](TwoLinks& r) {
+          r.table.rows[1] = MakeLink("eth0", kEthAddress, 2, 0);
+          r.table.rows.push_back(MakeLink("eth1", kEthAddress, 8));
+        },
+        Tick, [](TwoLinks& r) { r.Grow(3, 50, 20), r.Grow(2, 30); }, Tick},
+       200},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TwoLinks rig;
+    for (Step step : c.steps)
+      step(rig);
+    EXPECT_EQ(rig.state.TotalDataKB, 100 + c.added);
+    EXPECT_EQ(rig.view.label1, FormatDataQuantity(100 + c.added, rig.locale.NumberSeparators()));
+  }
+}
+
+TEST_F(Connections, AFirstConnectionThatIsDownIsBoundOnceAndTheSealStays) {
+  table.rows[1].dwOperStatus = 2;
+  for (int tick = 0; tick < 10; ++tick) {
+    Grow(2, 10);
+    GetConnectedState(meter);
+  }
+  EXPECT_EQ(std::count_if(store.writes.begin(), store.writes.end(),
+                          [](const auto& w) { return w.name == "LastBoot"; }),
+            2);  // emptied and sealed once
+  EXPECT_EQ(state.TotalDataKB, 190u);
+}
+
+// A new name whose store fails, or a kill between its two writes: the store is made good at
+// a later tick, and a start meanwhile meters the whole set under the new name.
+TEST_F(Connections, ANewNameIsStoredWhereverTheStoreLacksIt) {
+  for (const char* failing : {"NetworkType", "NetworkSet"}) {
+    SCOPED_TRACE(failing);
+    TwoLinks rig;
+    rig.store.Set("NetworkType", "eth0");
+    rig.store.Set("NetworkSet", FormatNetworkSet(rig.state.Connections));
+    GetConnectedState(rig.meter);
+    std::memcpy(rig.table.rows[1].bDescr, "eth1", 4);
+    rig.store.failingWrites = {failing};
+    GetConnectedState(rig.meter);
+    EXPECT_EQ(LoadNetworkSet(rig.store, rig.store.Get("NetworkType")).size(), 2u);  // a start
+    rig.store.failingWrites.clear();
+    GetConnectedState(rig.meter);
+    EXPECT_EQ(rig.store.Get("NetworkType"), "eth1");
+    EXPECT_EQ(rig.store.Get("NetworkSet"), FormatNetworkSet(rig.state.Connections));
   }
 }
 

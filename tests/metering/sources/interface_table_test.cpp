@@ -167,10 +167,13 @@ TEST(GetIfTableMIB, AReportedSizeBelowTheHeaderIsAFailure) {
 using Ids = std::vector<ConnectionId>;
 using Found = std::vector<std::optional<std::size_t>>;
 
-std::vector<SourceReading> Rows(const Ids& ids) {
+// `up` marks the rows that are up with an "x" at their place.
+std::vector<SourceReading> Rows(const Ids& ids, std::string_view up = "") {
   std::vector<SourceReading> rows(ids.size());
-  for (std::size_t i = 0; i < ids.size(); ++i)
+  for (std::size_t i = 0; i < ids.size(); ++i) {
     rows[i].id = ids[i];
+    rows[i].connected = i < up.size() && up[i] == 'x';
+  }
   return rows;
 }
 
@@ -187,6 +190,7 @@ TEST(MatchConnections, FindsEachConnectionOnceAndEachHardwareAddressOnce) {
     const char* name;
     Ids set, rows;
     Found found;
+    std::string_view up = "";
   } const cases[] = {
       {"identity first", {{"eth0", kA, "{1}"}}, {{"eth0", kB, "{2}"}, {"wlan0", kB, "{1}"}}, {1}},
       {"renamed, same address", {{"eth0", kA, ""}}, {{"eth1", kB, ""}, {"eth9", kA, ""}}, {1}},
@@ -223,10 +227,30 @@ TEST(MatchConnections, FindsEachConnectionOnceAndEachHardwareAddressOnce) {
        {1}},
       {"one row, asked twice", {{"eth0", "", ""}, {"eth0", "", ""}}, {{"eth0", "", ""}}, {0, {}}},
       {"gone", {{"eth0", kA, "{1}"}}, {{"eth1", kB, "{2}"}}, {{}}},
+      // Plugged in again under another name, its old row still listed and down.
+      {"up wins its address",
+       {{"usb0", kA, "{1}"}},
+       {{"usb0", kA, "{1}"}, {"usb1", kA, "{2}"}},
+       {1},
+       "-x"},
+      {"both down: the identity",
+       {{"usb0", kA, "{1}"}},
+       {{"usb0", kA, "{1}"}, {"usb1", kA, "{2}"}},
+       {0}},
+      {"up wins the description",
+       {{"eth0", kA, ""}},
+       {{"eth0", kA, ""}, {"eth1", kA, ""}},
+       {1},
+       "-x"},
+      {"a filter row up wins nothing",
+       {{kNic, kA, "{1}"}},
+       {{kNic, kA, "{1}"}, {kQos, kA, ""}},
+       {0},
+       "-x"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(MatchConnections(c.set, Rows(c.rows)), c.found);
+    EXPECT_EQ(MatchConnections(c.set, Rows(c.rows, c.up)), c.found);
   }
   const auto standIns =
       SameTrafficRows(Rows({{kWfp, kA, ""}, {"lo", kZero, ""}, {kNic, kA, ""}, {"x", kB, ""}}));

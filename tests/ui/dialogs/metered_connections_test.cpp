@@ -94,12 +94,16 @@ TEST_F(MeteredConnectionsTest, CheckingATwinUnchecksTheOtherAndOkNeedsALine) {
 }
 
 TEST_F(MeteredConnectionsTest, AStoreErrorLeavesTheSetAndTheDialogAsTheyWere) {
-  view.lines[3].checked = true;
+  ports.store.Set("NetworkType", "NIC");
+  view.lines[0].checked = view.lines[3].checked = true;  // "lo" first
   form.LineToggled(3);
-  ports.store.failingWrites = {"NetworkType", "NetworkSet"};
-  EXPECT_THROW(form.BitBtn1Click(), RegistryError);
-  EXPECT_EQ(MeteredConnections(ports.state).size(), 1u);
-  view.lines[1].checked = view.lines[3].checked = false;
+  for (const char* failing : {"NetworkType", "NetworkSet"}) {  // the second puts the first back
+    ports.store.failingWrites = {failing};
+    EXPECT_THROW(form.BitBtn1Click(), RegistryError);
+    EXPECT_EQ(MeteredConnections(ports.state).size(), 1u);
+    EXPECT_EQ(ports.store.Get("NetworkType"), "NIC");
+  }
+  view.lines[0].checked = view.lines[1].checked = view.lines[3].checked = false;
   EXPECT_FALSE(form.BitBtn1Click());  // none checked: nothing to store
 }
 
