@@ -1,36 +1,43 @@
 // A connected tick through the real registry store and interface table, against the bare
-// platform calls such a tick cannot avoid: two GetIfTable calls and four value writes, each
-// opening and closing the settings key. Also the cost of the tick's one reading of the
-// 64-bit counters (GetIfEntry2) on its own, and of the two writes of the readings that a
-// later start counts from ("LastDown", "LastUp"), which the tick makes besides the four.
+// platform calls such a tick cannot avoid: one reading of the interface table with its 64-bit
+// counters (GetIfTable2, FreeMibTable) and the value writes that the tick made, each opening
+// and closing the settings key. Ticks and bare calls are timed in rounds taking turns, the one
+// that goes first alternating, with growth before each (a datagram over loopback, not timed);
+// with one connection and with four checked. Then what the time goes to: the table reading,
+// GetIfTable's two calls and one GetIfEntry2 (what each row cost before) on their own.
 //
 // Then whether the tick's cost grows with the usage history: connected ticks with growth on
-// every tick (a datagram over loopback before each, not timed), in samples of many ticks
-// with an empty and a full history (400 days, 168 hours) taking turns, the one that goes
-// first alternating. Each run gives the median of its rounds' full/empty ratios and their
+// every tick, in samples of many ticks with an empty and a full history (400 days, 168 hours)
+// taking turns. Each run gives the median of its rounds' full/empty ratios and their
 // spread; three runs and the median of their ratios are printed. The write of the open
 // records alone is timed the same way, in a key with and without the full history, as is a
 // whole load of the full history. Run it in a throwaway Wine prefix or user account: it
-// works in the real settings key and deletes that key at the end.
+// works in the real settings key and deletes that key at the end. scripts/bench runs it in a
+// network namespace with four interfaces up.
 //
-//   pelliton_tick_bench [ticks] [history ticks]   (500 and 100 by default)
+//   pelliton_tick_bench [ticks] [history ticks]   (300 and 100 by default)
 
-#include <iphlpapi.h>
 #include <windows.h>
 #include <winsock2.h>
+#include <ws2ipdef.h>
+
+#include <iphlpapi.h>
+#include <netioapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "bench/full_history.h"
-#include "metering/meter_context.h"
-#include "metering/sources/readings.h"
-#include "metering/tick.h"
 #include "metering/history/usage_history.h"
+#include "metering/meter_context.h"
+#include "metering/sources/connection_set.h"
+#include "metering/tick.h"
 #include "platform/if_table.h"
 #include "platform/registry_store.h"
 #include "platform/system_clock.h"
@@ -40,7 +47,7 @@
 namespace pelliton {
 namespace {
 
-constexpr int kRounds = 10;  // the two loops alternate so that drift hits both alike
+constexpr int kRounds = 15;  // a sample of each side a round, the first alternating
 
 class DiscardingView : public MeterView {
  public:
@@ -48,6 +55,17 @@ class DiscardingView : public MeterView {
   void SetLabel2(std::string_view) override {}
   void SetLabel3(std::string_view) override {}
   void SetTimer1Enabled(bool) override {}
+};
+
+// The registry store, keeping the names and texts of the writes since the last Clear().
+class RecordingStore : public RegistryStore {
+ public:
+  void WriteRegistry(RootKey root, std::string_view key, std::string_view name,
+                     std::string_view value) override {
+    writes.emplace_back(name, value);
+    RegistryStore::WriteRegistry(root, key, name, value);
+  }
+  std::vector<std::pair<std::string, std::string>> writes;
 };
 
 class Stopwatch {
@@ -70,8 +88,21 @@ int ConnectedSeconds(const MeterState& state) {
   return (state.Hours * 60 + state.Minutes) * 60 + state.Seconds;
 }
 
-// What a connected tick must do at the least.
-void BareTick(const std::string& key, int tick) {
+FARPROC IpHelper(const char* name) {
+  return GetProcAddress(GetModuleHandleW(L"iphlpapi.dll"), name);
+}
+
+// The one reading of the table with 64-bit counters, as the bare calls make it.
+void ReadTable2() {
+  static const auto get = reinterpret_cast<DWORD(WINAPI*)(PMIB_IF_TABLE2*)>(
+      reinterpret_cast<void (*)()>(IpHelper("GetIfTable2")));
+  static const auto free = reinterpret_cast<void(WINAPI*)(PVOID)>(
+      reinterpret_cast<void (*)()>(IpHelper("FreeMibTable")));
+  PMIB_IF_TABLE2 table = nullptr;
+  if (get != nullptr && get(&table) == NO_ERROR) free(table);
+}
+
+void ReadTable() {
   ULONG size = 0;
   DWORD dummy = 0;
   if (GetIfTable(reinterpret_cast<PMIB_IFTABLE>(&dummy), &size, FALSE) ==
@@ -79,17 +110,21 @@ void BareTick(const std::string& key, int tick) {
     std::vector<BYTE> buffer(size);
     GetIfTable(reinterpret_cast<PMIB_IFTABLE>(buffer.data()), &size, FALSE);
   }
-  const std::string texts[] = {std::to_string(1000000 + tick), std::to_string(tick % 60),
-                               std::to_string(tick / 30 % 60), std::to_string(tick / 1800)};
-  const char* names[] = {"TotalData", "Seconds", "Minutes", "Hours"};
-  for (int i = 0; i < 4; ++i) {
+}
+
+using Writes = std::vector<std::pair<std::string, std::string>>;
+
+// What a connected tick must do at the least: read the table once, make the tick's writes.
+void BareTick(const std::string& key, const Writes& writes) {
+  ReadTable2();
+  for (const auto& [name, text] : writes) {
     HKEY handle = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_WRITE, nullptr, &handle, nullptr) != ERROR_SUCCESS) {
       continue;
     }
-    RegSetValueExA(handle, names[i], 0, REG_SZ, reinterpret_cast<const BYTE*>(texts[i].c_str()),
-                   static_cast<DWORD>(texts[i].size() + 1));
+    RegSetValueExA(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1));
     RegCloseKey(handle);
   }
 }
@@ -135,12 +170,14 @@ struct Rounds {
     ratios.push_back(fullUs / emptyUs);
   }
   double Ratio() const { return Median(ratios); }
-  void Print(const char* what, int count) const {
+  void Print(const char* what, int count, const char* base = "empty",
+             const char* other = "full") const {
     const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
     std::printf(
-        "  %-13s empty %8.1f us, full %8.1f us (medians of %zu rounds of %d); "
-        "full/empty %.3f (rounds %.3f to %.3f)\n",
-        what, Median(empty), Median(full), ratios.size(), count, Ratio(), *low, *high);
+        "  %-13s %s %8.1f us, %s %8.1f us (medians of %zu rounds of %d); "
+        "%s/%s %.3f (rounds %.3f to %.3f)\n",
+        what, base, Median(empty), other, Median(full), ratios.size(), count, other, base, Ratio(),
+        *low, *high);
   }
 };
 
@@ -239,8 +276,92 @@ int PrintHistoryRatios(MeterContext& meter, const Stopwatch& stopwatch, int coun
   return kHistoryRuns * kHistoryRounds * 2 * (count + 1);
 }
 
+// `count` calls of `call`, each after a datagram (not timed); a call's time in us.
+double Timed(const Stopwatch& stopwatch, const Traffic& traffic, int count,
+             const std::function<void()>& call) {
+  LONGLONG spent = 0;
+  for (int i = 0; i < count; ++i) {
+    traffic.Send();
+    const LONGLONG start = Stopwatch::Now();
+    call();
+    spent += Stopwatch::Now() - start;
+  }
+  return stopwatch.Microseconds(spent) / count;
+}
+
+// The connected tick with growth against its bare calls: the table reading and the writes
+// of the tick before, in rounds taking turns. Returns the ticks made.
+int PrintTickRatio(MeterContext& meter, RecordingStore& store, const Stopwatch& stopwatch,
+                   int count, const char* what) {
+  static const Traffic traffic;
+  const std::string key(kSettingsKey);
+  Writes writes;
+  const auto tick = [&] {
+    store.writes.clear();
+    Timer1Timer(meter);
+    writes.swap(store.writes);
+  };
+  Timed(stopwatch, traffic, 2, tick);  // binds, and keeps the whole set of readings
+  Rounds rounds;
+  for (int round = 0; round < kRounds; ++round) {
+    double us[2] = {};
+    for (const bool bare : {round % 2 == 0, round % 2 != 0})
+      us[bare] = bare ? Timed(stopwatch, traffic, count, [&] { BareTick(key, writes); })
+                      : Timed(stopwatch, traffic, count, tick);
+    rounds.Add(us[1], us[0]);
+  }
+  std::printf("%s, %zu writes a tick:\n", what, writes.size());
+  rounds.Print("tick", count, "bare", "tick");
+  return kRounds * count + 2;
+}
+
+// Up to four connections, those that are up first, the one described "lo" the first of all.
+std::vector<ConnectionId> FourConnections(MeterContext& meter) {
+  std::vector<SourceReading> rows = ListConnections(meter);
+  std::stable_sort(rows.begin(), rows.end(), [](const SourceReading& a, const SourceReading& b) {
+    return std::pair(a.id.description != "lo", !a.connected) <
+           std::pair(b.id.description != "lo", !b.connected);
+  });
+  std::vector<ConnectionId> set;
+  int up = 0;
+  for (std::size_t i = 0; i < rows.size() && i < 4; ++i) {
+    set.push_back(rows[i].id);
+    up += rows[i].connected;
+  }
+  std::printf("the set:");
+  for (const ConnectionId& id : set)
+    std::printf(" \"%s\"", id.description.c_str());
+  std::printf(" (%d of %zu up)\n", up, set.size());
+  return set;
+}
+
+// What the time goes to: the calls of one reading of the table, each way, on their own.
+void PrintTableCalls(const Stopwatch& stopwatch, std::uint32_t index, int count) {
+  const auto entry2 = reinterpret_cast<DWORD(WINAPI*)(PMIB_IF_ROW2)>(
+      reinterpret_cast<void (*)()>(IpHelper("GetIfEntry2")));
+  const std::function<void()> calls[] = {ReadTable2, ReadTable, [&] {
+                                           MIB_IF_ROW2 row{};
+                                           row.InterfaceIndex = index;
+                                           if (entry2 != nullptr) entry2(&row);
+                                         }};
+  const char* names[] = {"GetIfTable2 and FreeMibTable", "GetIfTable, twice",
+                         "GetIfEntry2, one row"};
+  std::vector<double> us[3];
+  for (int round = 0; round < kRounds; ++round) {
+    for (int i = 0; i < 3; ++i) {
+      const LONGLONG start = Stopwatch::Now();
+      for (int n = 0; n < count; ++n)
+        calls[i]();
+      us[i].push_back(stopwatch.Microseconds(Stopwatch::Now() - start) / count);
+    }
+  }
+  for (int i = 0; i < 3; ++i)
+    std::printf("  %-29s %8.1f us (median of %d rounds of %d)\n", names[i], Median(us[i]), kRounds,
+                count);
+}
+
 int Run(int ticks, int historyTicks) {
-  RegistryStore store;
+  RecordingStore store;
   IpHelperInterfaceTable table;
   SystemClock clock;
   SystemLocale locale;
@@ -268,52 +389,25 @@ int Run(int ticks, int historyTicks) {
     store.DeleteRegistry(RootKey::CurrentUser, kSettingsKey);
     return 1;
   }
-
-  Snapshot snapshot;
-  Get_IfTableMIB(table, snapshot);
-  const std::uint32_t interfaceIndex = snapshot.at(state.AdapterRow).dwIndex;
-  const bool has64 = table.ReadCounters64(interfaceIndex).has_value();
+  const std::uint32_t index = state.Index64;
+  const bool wide = table.ReadWideTable().has_value();
 
   const Stopwatch stopwatch;
   const int perRound = ticks / kRounds > 0 ? ticks / kRounds : 1;
   const int startSeconds = ConnectedSeconds(state);
-  LONGLONG realTicks = 0;
-  LONGLONG bareTicks = 0;
-  LONGLONG wideTicks = 0;
-  LONGLONG keepTicks = 0;
-  for (int round = 0; round < kRounds; ++round) {
-    const LONGLONG start = Stopwatch::Now();
-    for (int i = 0; i < perRound; ++i)
-      Timer1Timer(meter);
-    const LONGLONG middle = Stopwatch::Now();
-    for (int i = 0; i < perRound; ++i)
-      BareTick(settingsKey, round * perRound + i);
-    const LONGLONG bareEnd = Stopwatch::Now();
-    for (int i = 0; i < perRound; ++i)
-      table.ReadCounters64(interfaceIndex);
-    const LONGLONG wideEnd = Stopwatch::Now();
-    for (int i = 0; i < perRound; ++i)
-      KeepReadings(meter);
-    realTicks += middle - start;
-    bareTicks += bareEnd - middle;
-    wideTicks += wideEnd - bareEnd;
-    keepTicks += Stopwatch::Now() - wideEnd;
-  }
-  const int measured = perRound * kRounds;
+  std::printf("the connected tick with growth against its bare calls (GetIfTable2 %s):\n",
+              wide ? "read" : "not available");
+  int measured = PrintTickRatio(meter, store, stopwatch, perRound, "one connection");
+  const std::vector<ConnectionId> one = MeteredConnections(state);
+  ChooseConnections(meter, FourConnections(meter));
+  measured += PrintTickRatio(meter, store, stopwatch, perRound, "four connections");
   const int connected = (ConnectedSeconds(state) - startSeconds) / 2;
-
-  const double tickUs = stopwatch.Microseconds(realTicks) / measured;
-  const double bareUs = stopwatch.Microseconds(bareTicks) / measured;
   std::printf("ticks: %d (%d connected)\n", measured, connected);
-  std::printf("connected tick:  %8.1f us\n", tickUs);
-  std::printf("bare calls:      %8.1f us\n", bareUs);
-  std::printf("ratio:           %8.2f\n", tickUs / bareUs);
-  const double wideUs = stopwatch.Microseconds(wideTicks) / measured;
-  std::printf("64-bit reading:  %8.1f us (%.1f%% of the tick; counters %s)\n", wideUs,
-              100 * wideUs / tickUs, has64 ? "read" : "not available");
-  const double keepUs = stopwatch.Microseconds(keepTicks) / measured;
-  std::printf("readings kept:   %8.1f us (%.1f%% of the tick; 2 of its 6 writes)\n", keepUs,
-              100 * keepUs / tickUs);
+  std::printf("one reading of the interface table, each way:\n");
+  PrintTableCalls(stopwatch, index, perRound);
+  ChooseConnections(meter, one);
+  Timer1Timer(meter);
+
   const int historySeconds = ConnectedSeconds(state);
   const int history = PrintHistoryRatios(meter, stopwatch, historyTicks);
   const int historyConnected = (ConnectedSeconds(state) - historySeconds) / 2;
@@ -327,7 +421,7 @@ int Run(int ticks, int historyTicks) {
 }  // namespace pelliton
 
 int main(int argc, char** argv) {
-  const int ticks = argc > 1 ? std::atoi(argv[1]) : 500;
+  const int ticks = argc > 1 ? std::atoi(argv[1]) : 300;
   const int historyTicks = argc > 2 ? std::atoi(argv[2]) : 100;
-  return pelliton::Run(ticks > 0 ? ticks : 500, historyTicks > 0 ? historyTicks : 100);
+  return pelliton::Run(ticks > 0 ? ticks : 300, historyTicks > 0 ? historyTicks : 100);
 }

@@ -4,9 +4,11 @@ fails only when something cannot run at all.
 
 - Start-up: pelliton_startup_bench.exe starts both programs in turn and times CreateProcess to
   the first painted window (see its source).
-- Memory: Pelliton.exe and the bare window are started together; after 100 ticks of the meter
-  both have their resident memory read from /proc/<pid>/status of the Linux process that runs
-  the .exe (VmRSS, and RssAnon, its private anonymous part).
+- Memory: Pelliton.exe, the floor (the bare window making a tick's platform calls every 2 s)
+  and the bare window are started together; after 100 ticks of the meter and 30 s, the three
+  have their resident memory read from /proc/<pid>/status of the Linux process that runs each
+  .exe (VmRSS, and RssAnon, its private anonymous part), and the files that the meter maps
+  beyond the floor's are listed.
 - Soak: 1,000 ticks, then 100 showings of the connection dialog (the "Change Network" command,
   Yes in its confirmation box, Cancel in the dialog), with the program's objects counted by
   the driver, since Wine's GetGuiResources and GetProcessHandleCount answer 0: its kernel
@@ -27,6 +29,7 @@ plus PELLITON_BENCH_BIN, the folder of the two bench executables.
 import datetime
 import os
 import signal
+import statistics
 import subprocess
 import sys
 import time
@@ -41,6 +44,8 @@ from harness import (CONNECTION_DIALOG, CYCLE_DATE_DIALOG, DISPLAY_SIZE_DIALOG, 
 BUDGET = 420  # seconds for everything, teardown included
 STARTS = 50  # starts of each program, in 5 rounds
 MEMORY_TICKS = 100
+MEMORY_SECONDS = 30  # from the start to the first reading
+MEMORY_SAMPLES = 5
 SOAK_TICKS = (500, 500)
 SOAK_DIALOGS = (1, 49, 50)  # a row after each: the first showing fills caches
 # The other windows the menu opens: the menu command, the caption, how it is closed.
@@ -49,6 +54,7 @@ SOAK_WINDOWS = (("About", "ABOUT", "About", "close"),
                 ("cycle date", "CYCLE_DATE", CYCLE_DATE_DIALOG, "cancel"),
                 ("display size", "DISPLAY_FONT_SIZE", DISPLAY_SIZE_DIALOG, "cancel"))
 BARE_CLASS = "PellitonBenchBareWindow"  # bench/bare_window.h
+FLOOR_CLASS = "PellitonBenchFloorWindow"
 PARTS = ("startup", "memory", "soak", "statistics")  # all by default; name some to run only those
 
 
@@ -60,15 +66,28 @@ def _out_of_time(signum, frame):
     raise OutOfTime(f"the benchmark ran out of its time (signal {signum})")
 
 
-def resident(pid):
-    """VmRSS and RssAnon of a Linux process, in MB."""
+def resident(pid, unit=1):
+    """VmRSS and RssAnon of a Linux process, in KB (or in `unit` KB)."""
     figures = {}
     with open(f"/proc/{pid}/status") as f:
         for line in f:
             name, _, value = line.partition(":")
             if name in ("VmRSS", "RssAnon"):
-                figures[name] = int(value.split()[0]) / 1024
+                figures[name] = int(value.split()[0]) / unit
     return figures["VmRSS"], figures["RssAnon"]
+
+
+def mapped_files(pid):
+    """The files a Linux process maps, each with its resident KB (/proc/<pid>/smaps)."""
+    files, path = {}, None
+    with open(f"/proc/{pid}/smaps") as f:
+        for line in f:
+            fields = line.split()
+            if "-" in fields[0] and not fields[0].endswith(":"):
+                path = fields[5] if len(fields) > 5 and fields[5].startswith("/") else None
+            elif fields[0] == "Rss:" and path:
+                files[path] = files.get(path, 0) + int(fields[1])
+    return files
 
 
 def exe_pid(proc, exe, prefix):
@@ -89,12 +108,13 @@ class Bench:
     def __init__(self):
         self.bin = setting("PELLITON_BENCH_BIN")
         self.env = Env("bench")
-        self.bare = None
+        self.sides = []  # the bench windows started beside the meter
 
     def close(self):
-        if self.bare and self.bare.poll() is None:
-            self.bare.kill()
-            self.bare.wait(10)
+        for proc in self.sides:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait(10)
         self.env.close()
 
     def start(self):
@@ -115,36 +135,58 @@ class Bench:
 
     # -- memory --
 
+    def side(self, name):
+        """Starts a bench window (bench/bare_window_win32.cpp) beside the meter."""
+        exe = os.path.join(self.bin, f"pelliton_{name}_window.exe")
+        proc = subprocess.Popen([WINE, exe], env=self.env.wine_env(), stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                preexec_fn=_die_with_parent)
+        self.sides.append(proc)
+        return proc, exe
+
     def memory(self):
         env, drv = self.env, self.drv
-        bare_exe = os.path.join(self.bin, "pelliton_bare_window.exe")
         started = time.monotonic()
         env.start_pelliton()
-        self.bare = subprocess.Popen([WINE, bare_exe], env=env.wine_env(),
-                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL, preexec_fn=_die_with_parent)
-        bare_started = time.monotonic()
+        floor, floor_exe = self.side("floor")
+        bare, bare_exe = self.side("bare")
         drv.wait("TPellitonForm", "Pelliton", 20)
+        drv.wait(FLOOR_CLASS, "", 20)
         drv.wait(BARE_CLASS, "", 20)
         ticks = drv.do("tick", MEMORY_TICKS, timeout=60)
-        pelliton = resident(exe_pid(env.pelliton, env.exe, env.prefix))
-        pelliton_age = time.monotonic() - started
-        bare = resident(exe_pid(self.bare, bare_exe, env.prefix))
-        bare_age = time.monotonic() - bare_started
-        self.bare.kill()
-        self.bare.wait(10)
-        print(f"\nMemory of the Linux process that runs the .exe (/proc/<pid>/status), "
-              f"Pelliton.exe after {MEMORY_TICKS} ticks\n"
-              f"({ticks['ms'] / MEMORY_TICKS:.1f} ms each), the bare window after the same "
-              f"wall time:")
-        print(f"  {'program':<14} {'VmRSS MB':>9} {'RssAnon MB':>11} {'s since start':>14}")
-        for name, (rss, anon), age in (("Pelliton.exe", pelliton, pelliton_age),
-                                       ("bare window", bare, bare_age)):
-            print(f"  {name:<14} {rss:9.1f} {anon:11.1f} {age:14.1f}")
-        print(f"  Pelliton.exe / bare window: VmRSS {pelliton[0] / bare[0]:.2f}x, "
-              f"RssAnon {pelliton[1] / bare[1]:.2f}x")
-        size = os.path.getsize(env.exe)
-        print(f"  Pelliton.exe as built: {size / 1024:.0f} KB")
+        time.sleep(max(0, MEMORY_SECONDS - (time.monotonic() - started)))
+        pids = {"Pelliton.exe": exe_pid(env.pelliton, env.exe, env.prefix),
+                "floor": exe_pid(floor, floor_exe, env.prefix),
+                "bare window": exe_pid(bare, bare_exe, env.prefix)}
+        samples = {name: [] for name in pids}
+        for _ in range(MEMORY_SAMPLES):  # the three taking turns, a second apart
+            for name, pid in pids.items():
+                samples[name].append(resident(pid))
+            time.sleep(1)
+        mapped = {name: mapped_files(pid) for name, pid in pids.items()}
+        figures = {name: tuple(statistics.median(s[i] for s in samples[name]) for i in (0, 1))
+                   for name in pids}
+        print(f"\nMemory of the Linux processes that run the .exe files (/proc/<pid>/status), "
+              f"started together;\nPelliton.exe sent {MEMORY_TICKS} ticks "
+              f"({ticks['ms'] / MEMORY_TICKS:.1f} ms each) and ticking on its own, the floor "
+              f"making a tick's\nplatform calls every 2 s; medians of {MEMORY_SAMPLES} readings "
+              f"a second apart, from {MEMORY_SECONDS} s after the start:")
+        print(f"  {'program':<14} {'VmRSS KB':>9} {'RssAnon KB':>11}")
+        for name, (rss, anon) in figures.items():
+            print(f"  {name:<14} {rss:9.0f} {anon:11.0f}")
+        ours = figures["Pelliton.exe"]
+        for name in ("floor", "bare window"):
+            print(f"  Pelliton.exe / {name}: VmRSS {ours[0] / figures[name][0]:.3f}x, "
+                  f"RssAnon {ours[1] / figures[name][1]:.3f}x")
+        more = {path: kb for path, kb in mapped["Pelliton.exe"].items()
+                if path not in mapped["floor"]}
+        print("  files mapped by Pelliton.exe and not by the floor (resident KB): " + (", ".join(
+            f"{os.path.basename(path)} {kb}" for path, kb in
+            sorted(more.items(), key=lambda item: -item[1])) or "none"))
+        print(f"  Pelliton.exe as built: {os.path.getsize(env.exe) / 1024:.0f} KB")
+        for proc in self.sides:
+            proc.kill()
+            proc.wait(10)
 
     # -- soak --
 
@@ -160,7 +202,7 @@ class Bench:
 
     def row(self, label, each_ms):
         pid = exe_pid(self.env.pelliton, self.env.exe, self.env.prefix)
-        rss, anon = resident(pid)
+        rss, anon = resident(pid, 1024)
         r = self.drv.do("resources")
         each = f"{each_ms:8.1f}" if each_ms is not None else f"{'':>8}"
         print(f"  {label:<18} {rss:7.2f} {anon:7.2f} {r['handles']:7} {r['gdi']:5} "

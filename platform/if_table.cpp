@@ -5,11 +5,13 @@
 #include <ws2ipdef.h>
 
 #include <iphlpapi.h>
-#include <netioapi.h>  // GetIfEntry2, left out by iphlpapi.h below Vista's NTDDI_VERSION
+#include <netioapi.h>  // GetIfEntry2, GetIfTable2, left out by iphlpapi.h below Vista's NTDDI_VERSION
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace pelliton {
 
@@ -32,6 +34,8 @@ namespace {
 
 using GetIfTableFunction = DWORD(WINAPI*)(PMIB_IFTABLE, PULONG, BOOL);
 using GetIfEntry2Function = DWORD(WINAPI*)(PMIB_IF_ROW2);
+using GetIfTable2Function = DWORD(WINAPI*)(PMIB_IF_TABLE2*);
+using FreeMibTableFunction = void(WINAPI*)(PVOID);
 
 // A function of IP Helper, or null where the system lacks it (GetIfEntry2 came with Vista).
 // IP Helper is loaded at the first snapshot, not at start: the program starts sooner, and
@@ -58,7 +62,74 @@ std::string GuidText(const GUID& guid) {
   return text;
 }
 
+// MIB_IFROW's operational state of an interface's IF_OPER_STATUS.
+DWORD NarrowOperStatus(IF_OPER_STATUS status) {
+  switch (status) {
+    case IfOperStatusUp:
+      return MIB_IF_OPER_STATUS_OPERATIONAL;
+    case IfOperStatusDormant:
+      return MIB_IF_OPER_STATUS_UNREACHABLE;  // waits to be dialled
+    case IfOperStatusDown:
+    case IfOperStatusLowerLayerDown:
+      return MIB_IF_OPER_STATUS_DISCONNECTED;
+    default:
+      return MIB_IF_OPER_STATUS_NON_OPERATIONAL;
+  }
+}
+
+// A row of GetIfTable2 as GetIfTable gives it: the description in the system code page,
+// the octet counters' low 32 bits. The name and the packet counters, which nothing reads, stay
+// empty.
+void NarrowRow(const MIB_IF_ROW2& wide, MIB_IFROW& row) {
+  row.dwIndex = wide.InterfaceIndex;
+  row.dwType = wide.Type;
+  row.dwMtu = wide.Mtu;
+  row.dwSpeed = static_cast<DWORD>(std::min<ULONG64>(wide.ReceiveLinkSpeed, MAXDWORD));
+  if (wide.PhysicalAddressLength <= sizeof row.bPhysAddr) {
+    row.dwPhysAddrLen = wide.PhysicalAddressLength;
+    std::memcpy(row.bPhysAddr, wide.PhysicalAddress, row.dwPhysAddrLen);
+  }
+  row.dwAdminStatus = static_cast<DWORD>(wide.AdminStatus);
+  row.dwOperStatus = NarrowOperStatus(wide.OperStatus);
+  row.dwInOctets = static_cast<DWORD>(wide.InOctets);
+  row.dwOutOctets = static_cast<DWORD>(wide.OutOctets);
+  // Converted whole, then cut to the field: a longer text would fail the conversion.
+  char text[(IF_MAX_STRING_SIZE + 1) * 4];
+  const int length =
+      WideCharToMultiByte(CP_ACP, 0, wide.Description,
+                          static_cast<int>(wcsnlen(wide.Description, IF_MAX_STRING_SIZE + 1)), text,
+                          sizeof text, nullptr, nullptr);
+  const auto kept =
+      std::min<std::size_t>(static_cast<std::size_t>(std::max(length, 0)), sizeof row.bDescr - 1);
+  std::memcpy(row.bDescr, text, kept);
+  row.dwDescrLen = static_cast<DWORD>(kept + 1);  // counting the NUL, as Windows does
+}
+
+struct MibTableFree {
+  FreeMibTableFunction free;
+  void operator()(MIB_IF_TABLE2* table) const { free(table); }
+};
+
 }  // namespace
+
+std::optional<std::vector<WideRow>> IpHelperInterfaceTable::ReadWideTable() {
+  static const auto getIfTable2 = IpHelperFunction<GetIfTable2Function>("GetIfTable2");
+  static const auto freeMibTable = IpHelperFunction<FreeMibTableFunction>("FreeMibTable");
+  if (getIfTable2 == nullptr || freeMibTable == nullptr) return std::nullopt;
+  MIB_IF_TABLE2* raw = nullptr;
+  if (getIfTable2(&raw) != NO_ERROR || raw == nullptr) return std::nullopt;
+  const std::unique_ptr<MIB_IF_TABLE2, MibTableFree> table(raw, MibTableFree{freeMibTable});
+  std::vector<WideRow> rows(table->NumEntries);
+  for (ULONG i = 0; i < table->NumEntries; ++i) {
+    const MIB_IF_ROW2& wide = table->Table[i];
+    MIB_IFROW row{};
+    NarrowRow(wide, row);
+    std::memcpy(&rows[i].row, &row, sizeof row);
+    rows[i].counters64 = {wide.InOctets, wide.OutOctets};
+    rows[i].identity = GuidText(wide.InterfaceGuid);
+  }
+  return rows;
+}
 
 std::uint32_t IpHelperInterfaceTable::GetIfTable(void* table, std::uint32_t* size, bool order) {
   static const auto getIfTable = IpHelperFunction<GetIfTableFunction>("GetIfTable");

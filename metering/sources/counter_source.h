@@ -41,7 +41,9 @@ class CounterSource {
 };
 
 // The rows of the interface table, with the 64-bit counters and the identity where the
-// platform has them. A row without description bytes is left out; out of memory propagates.
+// platform has them: one reading of the whole table where it gives them so, else GetIfTable's
+// rows and per row only what they lack. A row without description bytes is left out; out of
+// memory propagates.
 class InterfaceRowSource : public CounterSource {
  public:
   explicit InterfaceRowSource(InterfaceTable& table) : table_(table) {}
@@ -54,7 +56,8 @@ class InterfaceRowSource : public CounterSource {
 // bPhysAddr up to dwPhysAddrLen (at most 8) as "00-1A-2B-3C-4D-5E"; empty for none.
 std::string HardwareAddressText(const IfRow& row);
 
-// One connection of a row of the table, with what `table` adds to it.
+// One connection of a row of GetIfTable, with what `table` adds to it: the identity kept for the
+// row, or read once; the 64-bit counters of a connected row.
 SourceReading RowReading(InterfaceTable& table, const IfRow& row);
 
 }  // namespace pelliton

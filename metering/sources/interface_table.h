@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,6 +58,22 @@ struct InterfaceDetails {
   std::string identity;
 };
 
+// A row as one reading of the whole table gives it where the system has 64-bit counters: the
+// row in MIB_IFROW's form (its counters the low 32 bits), and what that form lacks.
+struct WideRow {
+  IfRow row;
+  Counters64 counters64;
+  std::string identity;  // the interface GUID as text; empty for none
+};
+
+// A row's identity as it was found, kept for as long as the row's index, description and
+// hardware address stay the same.
+struct KnownIdentity {
+  std::string description;
+  std::string hardwareAddress;
+  std::string identity;
+};
+
 // The interface table with GetIfTable's sizing contract: called with a size too small for
 // the table it stores the needed size in *size and returns kErrorInsufficientBuffer; with
 // a buffer of that size it fills dwNumEntries and the rows and returns kNoError. Any other
@@ -65,6 +82,10 @@ class InterfaceTable {
  public:
   virtual ~InterfaceTable() = default;
   virtual std::uint32_t GetIfTable(void* table, std::uint32_t* size, bool order) = 0;
+  // Every row with its 64-bit counters and identity from one reading of the table, in the
+  // table's order; nothing where the platform has no such reading or it fails now (then the
+  // rows come from GetIfTable). Out of memory propagates.
+  virtual std::optional<std::vector<WideRow>> ReadWideTable() { return std::nullopt; }
   // The 64-bit counters of the interface whose row has dwIndex `interfaceIndex`; nothing
   // where the platform has none or cannot read them now.
   virtual std::optional<Counters64> ReadCounters64(std::uint32_t /*interfaceIndex*/) {
@@ -77,6 +98,10 @@ class InterfaceTable {
   virtual InterfaceDetails ReadDetails(std::uint32_t interfaceIndex) {
     return {ReadCounters64(interfaceIndex), ReadIdentity(interfaceIndex)};
   }
+
+  // The identities found so far, by interface index; the row source keeps them
+  // (counter_source.h).
+  std::map<std::uint32_t, KnownIdentity> knownIdentities;
 };
 
 // dwOperStatus of a link that carries traffic. A LAN cable that is out reads 2

@@ -68,6 +68,15 @@ class FakeInterfaceTable : public InterfaceTable {
     return kNoError;
   }
 
+  // With `wide`: the rows with their 64-bit counters (none: zeros) and identities at once.
+  std::optional<std::vector<WideRow>> ReadWideTable() override {
+    if (!wide) return std::nullopt;
+    std::vector<WideRow> table;
+    for (const IfRow& row : rows)
+      table.push_back({row, counters64[row.dwIndex], IdentityOf(row.dwIndex)});
+    return table;
+  }
+
   std::optional<Counters64> ReadCounters64(std::uint32_t interfaceIndex) override {
     ++reads64;
     const auto found = counters64.find(interfaceIndex);
@@ -76,6 +85,11 @@ class FakeInterfaceTable : public InterfaceTable {
   }
 
   std::string ReadIdentity(std::uint32_t interfaceIndex) override {
+    ++identityReads;
+    return IdentityOf(interfaceIndex);
+  }
+
+  std::string IdentityOf(std::uint32_t interfaceIndex) const {
     const auto found = identities.find(interfaceIndex);
     return found == identities.end() ? std::string() : found->second;
   }
@@ -94,6 +108,8 @@ class FakeInterfaceTable : public InterfaceTable {
   std::map<std::uint32_t, Counters64> counters64;  // by interface index; others have none
   int reads64 = 0;
   std::map<std::uint32_t, std::string> identities;  // by interface index; others have none
+  int identityReads = 0;
+  bool wide = false;  // one reading of the whole table
 };
 
 }  // namespace pelliton::testing

@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "metering/sources/counter_source.h"
@@ -155,6 +156,26 @@ TEST(IpHelperInterfaceTable, EachRowHasItsOwnIdentity) {
   }
   EXPECT_EQ(identities.size(), rows.size());
   EXPECT_TRUE(table.ReadIdentity(0xFFFFFF).empty());
+}
+
+// One reading of the whole table: GetIfTable's rows in its order, and more.
+TEST(IpHelperInterfaceTable, TheWholeTableAtOnceIsGetIfTablesRowsAndMore) {
+  IpHelperInterfaceTable table;
+  Snapshot snapshot;
+  Get_IfTableMIB(table, snapshot);
+  const auto wide = table.ReadWideTable();
+  ASSERT_TRUE(wide.has_value());
+  ASSERT_EQ(wide->size(), snapshot.size());
+  for (std::size_t i = 0; i < snapshot.size(); ++i) {
+    const auto facts = [](const IfRow& r) {
+      return std::tuple(DescriptionText(r), HardwareAddressText(r), r.dwIndex, r.dwType, r.dwMtu,
+                        r.dwSpeed, IsConnected(r));  // Wine's rows say 0 for any state but up
+    };
+    const WideRow& row = (*wide)[i];
+    EXPECT_EQ(facts(row.row), facts(snapshot[i]));
+    EXPECT_EQ(row.identity, table.ReadIdentity(row.row.dwIndex));
+    EXPECT_EQ(static_cast<std::uint32_t>(row.counters64.outOctets), row.row.dwOutOctets);
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fakes/fake_interface_table.h"
@@ -15,6 +16,7 @@ namespace pelliton {
 namespace {
 
 using testing::FakeInterfaceTable;
+using testing::MakeLink;
 using testing::MakeRow;
 
 struct DescriptionCase {
@@ -271,6 +273,42 @@ TEST(NetworkSet, ReadsBackWhatItWroteAndNothingElse) {
            "4:eth0,24:" + std::string(24, '1') + ",0:", many, "99999999999999999999:"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(ParseNetworkSet(bad));
+  }
+}
+
+// Three readings: the whole table at once where the platform has it, else GetIfTable's rows
+// with each identity read once while the row stays the same, and 64-bit counters for the
+// connected row alone.
+TEST(InterfaceRowSource, ReadsPerRowOnlyWhatOneReadingOfTheTableLacks) {
+  using Change = void (*)(IfRow&);
+  struct {
+    const char* name;
+    bool wide;
+    Change change;  // of the second row, before the second and the third reading
+    int tableCalls, identityReads, reads64;
+  } const cases[] = {
+      {"the whole table at once", true, [](IfRow&) {}, 0, 0, 0},
+      {"GetIfTable", false, [](IfRow&) {}, 6, 2, 3},
+      {"renamed: found again", false, [](IfRow& r) { ++r.bDescr[0]; }, 6, 4, 3},
+      {"gone and back: found again", false, [](IfRow& r) { std::swap(r.dwIndex, r.dwType); }, 6, 4,
+       3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeInterfaceTable table;
+    table.wide = c.wide;
+    table.rows = {MakeLink("eth0", kA, 4, 5), MakeLink("wlan0", kB, 5, 2)};
+    table.identities = {{4, "{4}"}, {5, "{5}"}, {0, "{5}"}};
+    table.counters64[4] = {std::uint64_t{1} << 40, 7};
+    std::vector<SourceReading> rows = InterfaceRowSource(table).Read();
+    for (int i = 0; i < 2; ++i, rows = InterfaceRowSource(table).Read())
+      c.change(table.rows[1]);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].id.identity + rows[1].id.identity, "{4}{5}");
+    EXPECT_TRUE(rows[0].wide && rows[0].connected && !rows[1].connected);
+    EXPECT_EQ(rows[0].downOctets - rows[0].downOctets32, std::uint64_t{1} << 40);
+    EXPECT_EQ(std::tie(table.calls, table.identityReads, table.reads64),
+              std::tie(c.tableCalls, c.identityReads, c.reads64));
   }
 }
 
