@@ -18,7 +18,13 @@ TrayStatus TrayStatusOf(const MeterState& state, const LocalDateTime& now, const
   if (!state.DataCap || state.DataCap->capMB == 0) return {state.RouterNote, std::nullopt};
   std::string lines = AllowanceSummary(state, *state.DataCap, now, locale);
   if (!state.RouterNote.empty()) lines = state.RouterNote + "\n" + lines;
-  return {std::move(lines), UsedPercent(state.TotalDataKB, *state.DataCap)};
+  const std::optional<std::uint64_t> percent = UsedPercent(state.TotalDataKB, *state.DataCap);
+  const GaugeLevel level = !percent                          ? GaugeLevel::Normal
+                           : *percent >= 100                 ? GaugeLevel::Whole
+                           : *percent >= static_cast<std::uint64_t>(state.DataCap->warningPercent)
+                               ? GaugeLevel::Warning
+                               : GaugeLevel::Normal;
+  return {std::move(lines), percent, level};
 }
 
 std::string TrayTip(std::string_view label1, std::string_view label2, std::string_view label3,
@@ -29,8 +35,11 @@ std::string TrayTip(std::string_view label1, std::string_view label2, std::strin
     if (limit < kCut.size()) return std::string(kCut.substr(0, limit));
     return tip.substr(0, limit - kCut.size()).append(kCut);
   }
-  if (!allowanceLine.empty() && tip.size() + 1 + allowanceLine.size() <= limit) {
-    tip.append("\n").append(allowanceLine);
+  while (!allowanceLine.empty()) {
+    const std::string_view line = allowanceLine.substr(0, allowanceLine.find('\n'));
+    if (tip.size() + 1 + line.size() > limit) break;
+    tip.append("\n").append(line);
+    allowanceLine.remove_prefix(std::min(line.size() + 1, allowanceLine.size()));
   }
   return tip;
 }
@@ -40,7 +49,7 @@ TrayPicture TrayPictureOf(const TrayStatus& status, std::int32_t color, int rows
   const std::uint64_t percent = std::min<std::uint64_t>(*status.usedPercent, 100);
   const int filled =
       static_cast<int>(percent * static_cast<std::uint64_t>(std::max(rows, 0)) / 100);
-  return {.gauge = true, .filledRows = filled, .full = *status.usedPercent >= 100, .color = color};
+  return {.gauge = true, .filledRows = filled, .level = status.level, .color = color};
 }
 
 }  // namespace pelliton

@@ -13,6 +13,7 @@ namespace {
 namespace chr = std::chrono;
 
 constexpr int kHoursPerDay = 24;
+constexpr int kMinutesPerDay = 24 * 60;
 // Cycles are at least a day and at most a year long, whatever the dates read.
 constexpr int kLongestCycleDays = 366;
 
@@ -60,6 +61,17 @@ std::string Quantity(std::uint64_t kb, Separators separators) {
 }
 
 }  // namespace
+
+std::vector<bool> OffPeakHours(const PlanSettings& plan) {
+  std::vector<bool> hours(kHoursPerDay, false);
+  const int start = plan.windowStart % kMinutesPerDay;
+  const int end = plan.windowEnd % kMinutesPerDay;
+  for (int minute = 0; minute < kMinutesPerDay; ++minute) {
+    const bool inside = start < end ? minute >= start && minute < end : minute >= start || minute < end;
+    if (inside) hours[static_cast<std::size_t>(minute / 60)] = true;
+  }
+  return hours;
+}
 
 std::vector<CycleDays> ViewableCycles(CycleDays current, std::u16string_view allData,
                                       const Locale& locale,
@@ -182,6 +194,7 @@ std::optional<ChartInput> UsageWindowModel::HourChart() const {
   if (!any) return std::nullopt;
   for (int hour = 0; hour < kHoursPerDay; ++hour)
     input.slotLabels.push_back(std::to_string(hour));
+  if (plan_.hasWindow) input.offPeakSlots = OffPeakHours(plan_);
   return input;
 }
 

@@ -66,8 +66,10 @@ UsageWindowModel BuildModel(const DialogPorts& ports, const Locale& locale) {
   const CycleDays current =
       span ? CycleDays{span->start, span->end} : CycleDays{today, today + chr::days{1}};
   const std::uint64_t allowanceKB = std::uint64_t{ReadAllowance(ports.store).capMB} * 1024;
-  return UsageWindowModel(ViewableCycles(current, ports.state.AllData, locale, earliest),
-                          std::move(records), allowanceKB, today, locale);
+  UsageWindowModel model(ViewableCycles(current, ports.state.AllData, locale, earliest),
+                         std::move(records), allowanceKB, today, locale);
+  model.SetPlan(ReadPlanSettings(ports.store));
+  return model;
 }
 
 class UsageWindow final : public ModalDialog, private ChartOwner {

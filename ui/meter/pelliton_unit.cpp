@@ -150,6 +150,8 @@ void TPellitonForm::MenuCommand(MenuItem item) {
       return UsageHistory1Click();
     case MenuItem::MeteredConnections1:
       return MeteredConnections1Click();
+    case MenuItem::PlanHours1:
+      return PlanHours1Click();
     case MenuItem::ShowMeter1:
       return ShowMeter1Click();
   }
@@ -177,6 +179,10 @@ void TPellitonForm::UsageHistory1Click() {
 
 void TPellitonForm::MeteredConnections1Click() {
   ports_.dialogs.ShowMeteredConnectionsDialog();
+}
+
+void TPellitonForm::PlanHours1Click() {
+  ports_.dialogs.ShowPlanDialog();
 }
 
 void TPellitonForm::ChangeNetworkAdaptor1Click() {

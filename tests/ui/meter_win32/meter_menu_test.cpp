@@ -25,6 +25,7 @@ constexpr MenuEntry kExpectedMenu[] = {
     {IDM_DATA_CAP, L"Monthly Data Cap"},
     {IDM_USAGE_HISTORY, L"Usage History"},
     {IDM_METERED_CONNECTIONS, L"Metered Connections..."},
+    {IDM_PLAN_HOURS, L"Plan Hours..."},
     {IDM_SHOW_METER, L"Show Meter"},
 };
 constexpr int kItems = static_cast<int>(std::size(kExpectedMenu));
