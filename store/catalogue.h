@@ -103,6 +103,26 @@ inline constexpr auto CapWarned = NumberValue("CapWarned", TextForm::Signed, 0, 
 // as yyyymmdd: a cycle restarted between two billing days begins then (metering/cycle.h).
 inline constexpr auto CycleStart = NumberValue("CycleStart", TextForm::Signed, 0, 99991231, 0);
 
+// The plan beside the monthly allowance (metering/plan/plan.h), decimal texts whose reader
+// forgives anything: the off-peak window's start and end in minutes after local midnight (both
+// needed, and apart, for a window), what its traffic counts toward (0 nothing, 1 its own
+// allowance, 2 its own, then the main one), its allowance in MB and warning level, the daily
+// allowance in MB, its warning level and the hour it starts again.
+inline constexpr auto OffPeakStart = NumberValue("OffPeakStart", TextForm::Signed, 0, 1439, 0);
+inline constexpr auto OffPeakEnd = NumberValue("OffPeakEnd", TextForm::Signed, 0, 1439, 0);
+inline constexpr auto OffPeakRule = NumberValue("OffPeakRule", TextForm::Signed, 0, 2, 0);
+inline constexpr auto OffPeakCap = NumberValue("OffPeakCap", TextForm::Signed, 0, 4194304, 0);
+inline constexpr auto OffPeakWarning =
+    NumberValue("OffPeakWarning", TextForm::Signed, 50, 99, 80);
+inline constexpr auto DailyCap = NumberValue("DailyCap", TextForm::Signed, 0, 4194304, 0);
+inline constexpr auto DailyWarning = NumberValue("DailyWarning", TextForm::Signed, 50, 99, 80);
+inline constexpr auto DailyReset = NumberValue("DailyReset", TextForm::Signed, 0, 23, 0);
+// The plan's figures beside "TotalData", one text written with it (metering/plan/plan_figures.h
+// has the form), and which of its warnings were given (1, 2 the off-peak level and whole
+// allowance, 4, 8 the daily ones).
+inline constexpr auto PlanData = TextValue("PlanData");
+inline constexpr auto PlanWarned = NumberValue("PlanWarned", TextForm::Signed, 0, 15, 0);
+
 // Whether the floating meter shows; the notification-area icon shows either way.
 inline constexpr auto ShowMeter = FlagValue("ShowMeter", TextForm::FlagOn);
 

@@ -161,13 +161,6 @@ const UsageHistory& ReadUsageHistory(MeterState& state, SettingsStore& store);
 // Before a restart of the cycle writes "TotalData" 0 (metering/tick.h): never fails.
 void ResealUsage(UsageHistory& history, SettingsStore& store, std::uint32_t total) noexcept;
 
-// Sets the cycle's total to what the provider reports: "TotalData" := totalKB, the
-// difference going to the day of `now` as a correction, and the allowance's warnings
-// following the new total (one whose threshold the total is now below may come again; one
-// it has reached comes on the next connected tick). Store failures propagate.
-void CorrectCycleTotal(MeterState& state, SettingsStore& store, const LocalDateTime& now,
-                       std::uint32_t totalKB);
-
 // The export, UTF-8 with CRLF line ends, a header line, dates YYYY-MM-DD and quantities in
 // whole KB of 1024 bytes. Every day record, its total below zero where a correction took away
 // more than the day's traffic, so that the rows add up to the cycle's total:

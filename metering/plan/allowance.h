@@ -40,6 +40,13 @@ void RearmAllowanceWarnings(MeterState& state, SettingsStore& store) noexcept;
 // or the cycle restarted). Store failures propagate.
 void RearmWarningsBelowTotal(MeterState& state, SettingsStore& store);
 
+// Sets the cycle's total to what the provider reports: "TotalData" := totalKB, the
+// difference going to the day of `now` as a correction, and the allowance's warnings
+// following the new total (one whose threshold the total is now below may come again; one
+// it has reached comes on the next connected tick). Store failures propagate.
+void CorrectCycleTotal(MeterState& state, SettingsStore& store, const LocalDateTime& now,
+                       std::uint32_t totalKB);
+
 // An allowance as the user enters it: GB with at most two decimals after the locale's
 // separator ("50", "0.2").
 std::string FormatAllowanceGB(std::uint32_t capMB, char decimal);

@@ -44,6 +44,10 @@ PlanSettings ReadPlanSettings(SettingsStore& store) noexcept;
 // settings has changed in the store.
 void StorePlanSettings(SettingsStore& store, const PlanSettings& settings);
 
+// How many times the settings have been stored in this process, so that what keeps them in
+// memory knows when to read them again.
+std::uint64_t PlanSettingsChanges() noexcept;
+
 // "02:00-08:00": the window as the dialog, the tip and the history show it.
 std::string FormatWindow(const PlanSettings& settings);
 // An "hh:mm" entry read from the dialog: minutes after midnight, or why it is refused.
@@ -52,6 +56,8 @@ struct TimeEntry {
   std::string problem;  // empty when the text is good
 };
 TimeEntry ParseTimeOfDay(std::string_view text);
+// "08:00": minutes after midnight as the dialog shows them.
+std::string FormatTimeOfDay(int minutes);
 
 // What the icon's gauge shows: the allowance that is furthest along decides.
 enum class GaugeLevel : std::uint8_t { Normal = 0, Warning = 1, Whole = 2 };
