@@ -17,6 +17,7 @@ PLAN_DIALOG = "Plan Hours"
 (IDC_PLAN_WINDOW, IDC_PLAN_FROM, IDC_PLAN_TO, IDC_PLAN_WINDOW_PROBLEM, IDC_PLAN_FREE,
  IDC_PLAN_OWN_THEN_MAIN, IDC_PLAN_OFFPEAK, IDC_PLAN_DAILY) = 361, 362, 364, 365, 367, 369, 371, 377
 MAIN_FIGURE = "PlanMain"  # KB counted toward the main allowance this cycle
+TTS_BALLOON = 0x40
 MB = 1 << 20
 SLACK_KB = 64
 
@@ -65,6 +66,7 @@ class Plan(Scenario):
         if daily:
             self.enter(dialog, IDC_PLAN_DAILY, daily)
         self.wait_until(lambda: self.controls(dialog)[IDOK]["enabled"], 5, "OK enabled")
+        self.env.screenshot("plan_hours")  # the dialog as it was last filled in
         self.click(dialog, IDOK)
         self.assertTrue(self.drv.gone(dialog, 10))
 
@@ -91,12 +93,14 @@ class Plan(Scenario):
         return after[0] - before[0], after[1] - before[1]
 
     def balloon(self, words, seconds=20):
-        """The icon's balloon whose text holds `words`."""
+        """The icon's balloon, up, whose text holds `words`: under Wine a tooltip window of
+        the balloon style owned by the tray window, whose text the driver reads as the icon's
+        last tip."""
         def shown():
-            for w in self.drv.do("windows")["windows"]:
-                if w["class"] == "tooltips_class32" and w["visible"] and words in w["caption"]:
-                    return w
-            return None
+            balloons = [w for w in self.drv.do("windows")["windows"] if w["visible"] and
+                        w["class"] == "tooltips_class32" and w["style"] & TTS_BALLOON]
+            tip = self.drv.do("tray")["icons"][0]["tip"]
+            return balloons and words in tip and tip
         return self.wait_until(shown, seconds, f"a balloon saying {words!r}")
 
     def test_plan(self):

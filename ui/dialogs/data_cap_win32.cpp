@@ -3,7 +3,6 @@
 #include <optional>
 #include <string>
 
-#include "ui/ansi_text_win32.h"
 #include "ui/dialogs/bit_button_win32.h"
 #include "ui/dialogs/data_cap.h"
 #include "ui/dialogs/modal_dialog_win32.h"
@@ -64,16 +63,8 @@ class DataCapView final : public DataCapDialogView {
   void SetUsedProblem(std::string_view problem) override { SetText(IDC_CAP_PROBLEM3, problem); }
 
  private:
-  std::string Text(int id) const {
-    HWND control = GetDlgItem(dialog_, id);
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return NarrowAnsi(text);
-  }
-  void SetText(int id, std::string_view text) const {
-    SetDlgItemTextW(dialog_, id, WidenAnsi(text).c_str());
-  }
+  std::string Text(int id) const { return ItemText(dialog_, id); }
+  void SetText(int id, std::string_view text) const { SetItemText(dialog_, id, text); }
 
   HWND dialog_;
 };

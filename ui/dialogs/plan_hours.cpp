@@ -1,7 +1,6 @@
 #include "ui/dialogs/plan_hours.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "metering/plan/allowance.h"
 
@@ -17,12 +16,6 @@ std::string_view Trimmed(std::string_view text) {
 
 std::string& Problem(PlanProblems& problems, PlanProblem which) {
   return problems[static_cast<std::size_t>(which)];
-}
-
-std::string TimeText(std::uint16_t minutes) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02u:%02u", minutes / 60u % 24u, minutes % 60u);
-  return text;
 }
 
 // An allowance in GB; `none` is what an empty entry means (nothing: it is refused).
@@ -71,8 +64,8 @@ bool PlanReading::Good() const {
 
 PlanEntries EntriesOf(const PlanSettings& settings, char decimal) {
   return {settings.hasWindow,
-          TimeText(settings.windowStart),
-          TimeText(settings.windowEnd),
+          FormatTimeOfDay(settings.windowStart),
+          FormatTimeOfDay(settings.windowEnd),
           settings.rule,
           FormatAllowanceGB(settings.offPeakCapMB, decimal),
           std::to_string(settings.offPeakWarningPercent),

@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "ui/ansi_text_win32.h"
 #include "ui/dialogs/bit_button_win32.h"
 #include "ui/dialogs/modal_dialog_win32.h"
 #include "ui/dialogs/plan_hours.h"
@@ -83,8 +82,10 @@ class PlanView final : public PlanDialogView {
   explicit PlanView(HWND dialog) : dialog_(dialog) {}
 
   PlanEntries Entries() const override {
-    PlanEntries entries{IsDlgButtonChecked(dialog_, IDC_PLAN_WINDOW) == BST_CHECKED,
-                        Text(IDC_PLAN_FROM), Text(IDC_PLAN_TO)};
+    PlanEntries entries;
+    entries.window = IsDlgButtonChecked(dialog_, IDC_PLAN_WINDOW) == BST_CHECKED;
+    entries.from = Text(IDC_PLAN_FROM);
+    entries.to = Text(IDC_PLAN_TO);
     for (std::size_t i = 0; i < std::size(kRuleIds); ++i)
       if (IsDlgButtonChecked(dialog_, kRuleIds[i]) == BST_CHECKED)
         entries.rule = static_cast<OffPeakRule>(i);
@@ -125,17 +126,10 @@ class PlanView final : public PlanDialogView {
   void SetOkEnabled(bool enabled) override { EnableWindow(GetDlgItem(dialog_, IDOK), enabled); }
 
  private:
-  std::string Text(int id) const {
-    HWND control = GetDlgItem(dialog_, id);
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return NarrowAnsi(text);
-  }
+  std::string Text(int id) const { return ItemText(dialog_, id); }
   // Only a text that changes is set, so that setting the reasons sends no more changes.
   void SetText(int id, std::string_view text) const {
-    const std::wstring wide = WidenAnsi(text);
-    if (NarrowAnsi(wide) != Text(id)) SetDlgItemTextW(dialog_, id, wide.c_str());
+    if (text != Text(id)) SetItemText(dialog_, id, text);
   }
 
   HWND dialog_;

@@ -30,8 +30,7 @@ std::string Problem(const PlanProblems& problems, PlanProblem which) {
 // reason refuses keeps OK disabled and stores nothing.
 TEST(PlanForm, ReadsCheckedEntriesAndStoresOnOk) {
   using enum PlanProblem;
-  const PlanSettings stored{.hasWindow = true, .windowStart = 120, .windowEnd = 480,
-                            .rule = OffPeakRule::Own, .offPeakCapMB = 1000};
+  const PlanSettings stored{true, 120, 480, OffPeakRule::Own, 1000, 80, 0, 80, 0};
   const struct {
     void (*change)(PlanEntries&);
     PlanProblem where;
@@ -40,16 +39,16 @@ TEST(PlanForm, ReadsCheckedEntriesAndStoresOnOk) {
   } rows[] = {
       {[](PlanEntries&) {}, Window, "", stored},  // "0.98" GB shown keeps 1000 MB
       {[](PlanEntries& e) { e.from = "23:00"; e.to = "05:00"; e.rule = OffPeakRule::Free; },
-       Window, "", {true, 1380, 300, OffPeakRule::Free, 1000}},
+       Window, "", {true, 1380, 300, OffPeakRule::Free, 1000, 80, 0, 80, 0}},
       {[](PlanEntries& e) { e.to = "02:00"; }, Window, "The hours cannot end when they begin.",
        stored},
       {[](PlanEntries& e) { e.offPeak = "0"; }, OffPeak, "More than 0 GB.", stored},
       {[](PlanEntries& e) { e.offPeak = "10"; e.rule = OffPeakRule::OwnThenMain; }, OffPeak, "",
-       {true, 120, 480, OffPeakRule::OwnThenMain, 10240}},
+       {true, 120, 480, OffPeakRule::OwnThenMain, 10240, 80, 0, 80, 0}},
       {[](PlanEntries& e) { e.offPeakWarning = "40"; }, OffPeakWarning, "From 50 to 99 %.",
        stored},
       {[](PlanEntries& e) { e.window = false; e.from = "x"; e.offPeak = "y"; }, Window, "",
-       {false, 120, 480, OffPeakRule::Own, 1000}},
+       {false, 0, 0, OffPeakRule::Own, 1000, 80, 0, 80, 0}},  // the hours go with the window
       {[](PlanEntries& e) { e.daily = "1.5"; e.dailyWarning = "90"; e.resetHour = "7"; }, Daily,
        "", {true, 120, 480, OffPeakRule::Own, 1000, 80, 1536, 90, 7}},
       {[](PlanEntries& e) { e.daily = "1.5x"; }, Daily, "Enter a number of GB, such as 12.5.",
