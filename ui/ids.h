@@ -59,6 +59,8 @@
 #define IDC_CAP_LABEL3 340
 #define IDC_CAP_EDIT3 341
 #define IDC_CAP_PROBLEM3 342
+// With a plan beside the allowance, five lines more: IDC_CAP_LINE4 to IDC_CAP_LINE4 + 4.
+#define IDC_CAP_LINE4 343
 
 // "Metered Connections": the list with check boxes and the note under it; BitBtn1 IDOK,
 // BitBtn2 IDCANCEL.
@@ -92,7 +94,7 @@
 #define IDC_PLAN_RESET_LABEL 382
 #define IDC_PLAN_RESET 383
 #define IDC_PLAN_RESET_PROBLEM 384
-#define IDC_PLAN_LINE1 385  // to IDC_PLAN_LINE1 + 5
+#define IDC_PLAN_LINE1 385  // to IDC_PLAN_LINE1 + 7
 
 // The maker's web site: caption of the menu item and target of the shell's "open". A
 // reserved name, so that the command can never send anybody to a site we do not control.
@@ -114,3 +116,5 @@
 #define IDC_HIST_CLOSE 416
 #define IDC_HIST_CHART 417
 #define IDC_HIST_HOURS 418
+// The plan's allowances, one line each joined, beside the buttons.
+#define IDC_HIST_PLAN 419

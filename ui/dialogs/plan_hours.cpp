@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "metering/plan/allowance.h"
+#include "metering/plan/plan_usage.h"
 
 namespace pelliton {
 
@@ -113,9 +114,11 @@ void TPlanForm::FormActivate() {
   EditChange();
 }
 
+// Where the cycle stands, and each allowance that is set.
 std::vector<std::string> TPlanForm::Lines() const {
-  const Allowance main = ReadAllowance(ports_.store);
-  return CycleLines(ports_.state, main, ports_.clock.Now(), locale_);
+  KnownPlanSettings(ports_.state, ports_.store);
+  KnownPlanFigures(ports_.state, ports_.store);
+  return CycleLines(ports_.state, ReadAllowance(ports_.store), ports_.clock.Now(), locale_);
 }
 
 void TPlanForm::EditChange() {
@@ -131,7 +134,7 @@ bool TPlanForm::BitBtn1Click() {
   const PlanReading reading =
       ReadPlanEntries(view_.Entries(), shown_, stored_, locale_.NumberSeparators().decimal);
   if (!reading.Good()) return false;
-  if (reading.settings != stored_) StorePlanSettings(ports_.store, reading.settings);
+  if (reading.settings != stored_) StorePlanSettings(ports_.state, ports_.store, reading.settings);
   return true;
 }
 

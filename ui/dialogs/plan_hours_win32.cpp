@@ -20,9 +20,9 @@ constexpr wchar_t kCaption[] = L"Plan Hours";
 // The layout, in pixels at 96 DPI, as "Monthly Data Cap" has it: the entries and the
 // allowances' lines framed on the left, the buttons on the right.
 constexpr int kClientWidth = 481;
-constexpr int kClientHeight = 465;
-constexpr LayoutRect kBevel2{8, 8, 377, 449};
-constexpr LayoutRect kBevel4{392, 8, 81, 449};
+constexpr int kClientHeight = 501;
+constexpr LayoutRect kBevel2{8, 8, 377, 485};
+constexpr LayoutRect kBevel4{392, 8, 81, 485};
 constexpr int kEntryLeft = 264;
 constexpr int kEntryWidth = 105;
 constexpr LayoutRect kWindowBox{16, 18, 168, 17};
@@ -32,7 +32,8 @@ constexpr LayoutRect kTo{272, 16, 57, 21};
 constexpr LayoutRect kRuleLabel{16, 60, 353, 13};
 constexpr LayoutRect kRules[] = {{24, 78, 345, 17}, {24, 96, 345, 17}, {24, 114, 345, 17}};
 constexpr LayoutRect kLines[] = {{16, 350, 361, 13}, {16, 368, 361, 13}, {16, 386, 361, 13},
-                                 {16, 404, 361, 13}, {16, 422, 361, 13}, {16, 440, 361, 13}};
+                                 {16, 404, 361, 13}, {16, 422, 361, 13}, {16, 440, 361, 13},
+                                 {16, 458, 361, 13}, {16, 476, 361, 13}};
 constexpr LayoutRect kBitBtn1{400, 24, 65, 25};
 constexpr LayoutRect kBitBtn2{400, 56, 65, 25};
 constexpr wchar_t kFontFace[] = L"MS Sans Serif";

@@ -46,8 +46,10 @@ chr::sys_days SysDay(UsageDate date) {
   return chr::year{date.year} / chr::month{date.month} / chr::day{date.day};
 }
 
-void Add(UsageStack& sum, std::uint64_t downKB, std::uint64_t upKB, std::int64_t correctionKB) {
+void Add(UsageStack& sum, std::uint64_t downKB, std::uint64_t upKB, std::int64_t correctionKB,
+         std::uint64_t offPeakKB = 0) {
   const std::uint64_t most = ~std::uint64_t{0};
+  sum.offPeakKB = offPeakKB > most - sum.offPeakKB ? most : sum.offPeakKB + offPeakKB;
   sum.downKB = downKB > most - sum.downKB ? most : sum.downKB + downKB;
   sum.upKB = upKB > most - sum.upKB ? most : sum.upKB + upKB;
   const std::int64_t low = std::numeric_limits<std::int64_t>::min() / 2;
@@ -162,7 +164,7 @@ std::optional<UsageStack> UsageWindowModel::DayUsageOf(chr::sys_days date) const
   for (const DayUsage& day : records_.days) {
     if (SysDay(day.date) != date) continue;
     if (!sum) sum.emplace();
-    Add(*sum, day.downKB, day.upKB, day.correctionKB);
+    Add(*sum, day.downKB, day.upKB, day.correctionKB, day.offPeakKB);
   }
   return sum;
 }
@@ -208,7 +210,7 @@ UsageStack UsageWindowModel::Sum(chr::sys_days from, chr::sys_days to) const {
   UsageStack sum;
   for (const DayUsage& day : records_.days) {
     if (SysDay(day.date) >= from && SysDay(day.date) < to)
-      Add(sum, day.downKB, day.upKB, day.correctionKB);
+      Add(sum, day.downKB, day.upKB, day.correctionKB, day.offPeakKB);
   }
   return sum;
 }

@@ -4,6 +4,7 @@
 
 #include "metering/accounting.h"
 #include "metering/plan/allowance.h"
+#include "metering/plan/plan_usage.h"
 #include "metering/sources/connection_set.h"
 #include "metering/loader.h"
 #include "metering/sources/readings.h"
@@ -65,6 +66,8 @@ void TPellitonForm::Timer1Timer() {
 
 void TPellitonForm::ShowTrayStatus() {
   if (!state_.DataCap) state_.DataCap = ReadAllowance(ports_.store);
+  KnownPlanSettings(state_, ports_.store);
+  KnownPlanFigures(state_, ports_.store);
   ports_.window.ShowTrayStatus(TrayStatusOf(state_, ports_.clock.Now(), ports_.locale));
 }
 
