@@ -12,6 +12,7 @@
 #include "metering/sources/readings.h"
 #include "metering/sources/router_meter.h"
 #include "metering/history/usage_history.h"
+#include "metering/plan/plan_usage.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
 
@@ -246,8 +247,9 @@ std::uint8_t StoreTick(MeterContext& meter, const SetTick& tick) {
   if (tick.counted) CarryConnectedTime(state);
   KeepReadings(meter, BoundReadings(tick.links));
   if (tick.counted || added != 0) {
-    RecordUsage(meter, tick.growth.downKB + tick.uncounted.downKB,
-                tick.growth.upKB + tick.uncounted.upKB);
+    RecordPlanUsage(meter, tick.growth.downKB + tick.uncounted.downKB,
+                    tick.growth.upKB + tick.uncounted.upKB,
+                    tick.uncounted.downKB + tick.uncounted.upKB);
     WriteValueNumber(meter.store, stored::TotalData, state.TotalDataKB);
   }
   if (!tick.counted) return tick.boundUp ? 1 : 0;
@@ -288,7 +290,7 @@ std::uint8_t AddCountedTick(MeterContext& meter, std::uint64_t downKB, std::uint
   CarryConnectedTime(state);
   // The readings first, as for the connections (StoreTick).
   keep(meter);
-  RecordUsage(meter, downKB, upKB);
+  RecordPlanUsage(meter, downKB, upKB, 0);
   WriteValueNumber(meter.store, stored::TotalData, state.TotalDataKB);
   WriteValueNumber(meter.store, stored::Seconds, state.Seconds);
   WriteValueNumber(meter.store, stored::Minutes, state.Minutes);

@@ -41,6 +41,7 @@ void LoadDataValuesFromRegistry(MeterState& state, SettingsStore& store, const L
   SetConnectedTime(state, ConnectedSeconds(state));
   state.FreezeOn = ReadValueFlag(store, stored::FreezeOn, bad);
   state.ShuffleOn = ReadValueFlag(store, stored::ShuffleOn, bad);
+  state.Plan.reset();  // the plan's figures follow the stored total on their next use
 }
 
 }  // namespace pelliton

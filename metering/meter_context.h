@@ -23,6 +23,11 @@ class MeterView {
   // A notice for the user: an information box, shown once the tick is over, one at a time.
   // A view that shows none drops it.
   virtual void PostNotice(std::string_view /*text*/) {}
+  // A warning of an allowance: its name as the title and its figures as the text. A view
+  // without a balloon of its own shows the text as a notice.
+  virtual void PostWarning(std::string_view /*title*/, std::string_view text) {
+    PostNotice(text);
+  }
 };
 
 // Everything a handler of the meter works with: the one MeterState and the platform.

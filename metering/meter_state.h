@@ -9,6 +9,8 @@
 #include "metering/sources/router_counters.h"
 #include "metering/sources/counter_source.h"
 #include "metering/history/usage_history.h"
+#include "metering/plan/plan.h"
+#include "metering/plan/plan_figures.h"
 
 namespace pelliton {
 
@@ -112,6 +114,16 @@ struct MeterState {
   // The allowance as the store holds it, once a tick has read it; every change of it goes
   // through the store and here together, so that a tick reads nothing more.
   std::optional<Allowance> DataCap;
+
+  // The plan beside the allowance (metering/plan/plan_usage.h): its settings as last read and
+  // the PlanSettingsChanges() they were read at; its figures beside the total, read from the
+  // store on first use and after every reload of the figures; the local minute of this run's
+  // last counted tick; the plan's warnings given, once read.
+  std::optional<PlanSettings> PlanSet;
+  std::uint64_t PlanSetRead = 0;
+  std::optional<PlanFigures> Plan;
+  std::optional<std::int64_t> PlanLastMinute;
+  std::optional<unsigned> PlanWarned;
 
   bool DialogAccepted = false;  // set by the connection dialog on a confirmed choice
 

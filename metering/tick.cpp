@@ -6,6 +6,8 @@
 #include "metering/history/all_data.h"
 #include "metering/plan/allowance.h"
 #include "metering/plan/cycle.h"
+#include "metering/plan/plan_usage.h"
+#include "metering/plan/plan_view.h"
 #include "metering/base/data_quantity.h"
 #include "metering/loader.h"
 #include "metering/history/usage_history.h"
@@ -50,6 +52,7 @@ void Tick(MeterContext& meter, const LocalDateTime& now) {
   if (GetConnectedState(meter) == 1) {
     if (RolloverDue(state, diff, now, meter.locale)) RollOver(meter, now);
     WatchAllowance(meter, now);
+    WatchPlan(meter, now);
     // The connected time stops at the longest the fields hold rather than overflow Hours.
     if (ConnectedSeconds(state) + 2 <= kLongestConnectedTime) {
       state.Seconds = CheckedAdd(state.Seconds, 2);
@@ -121,6 +124,7 @@ void RestartCycle(MeterContext& meter, const LocalDateTime& today) {
 void RestartCycle(MeterState& state, SettingsStore& store, const LocalDateTime& today) {
   const std::uint16_t billedMonth = BilledMonth(state.CycleDay, today);
   ResealUsage(state.History, store, 0);
+  RestartPlanFigures(state, store);
   WriteValueNumber(store, stored::TotalData, 0);
   WriteValueNumber(store, stored::Seconds, 0);
   WriteValueNumber(store, stored::Minutes, 0);

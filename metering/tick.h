@@ -33,7 +33,7 @@ bool RolloverDue(const MeterState& state, int diff, const LocalDateTime& today,
 void RollOver(MeterContext& meter, const LocalDateTime& today);
 
 // Sets the cycle's figures to zero, the cycle's start to `today` and LastMonth to the billed
-// month of `today`: in the store first ("TotalData", "Seconds", "Minutes", "Hours",
+// month of `today`: in the store first ("PlanData", "TotalData", "Seconds", "Minutes", "Hours",
 // "CycleStart", "LastMonth", in that order), then in memory; and arms the allowance's
 // warnings again.
 void RestartCycle(MeterContext& meter, const LocalDateTime& today);

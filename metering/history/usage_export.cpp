@@ -119,11 +119,12 @@ std::optional<Traffic> CycleTraffic(const UsageHistory& history,
 }  // namespace
 
 std::string DaysCsv(const UsageHistory& history) {
-  std::string text = Header({"Date", "Download", "Upload", "Correction", "Total"}, 1);
+  std::string text = Header({"Date", "Download", "Upload", "Correction", "Total", "Off-peak"}, 1);
   for (const DayUsage& day : history.Days()) {
     // The rows add up to the cycle's total.
     Row(text, {IsoDate(day.date), std::to_string(day.downKB), std::to_string(day.upKB),
-               std::to_string(day.correctionKB), std::to_string(NetKB(day))});
+               std::to_string(day.correctionKB), std::to_string(NetKB(day)),
+               std::to_string(day.offPeakKB)});
   }
   return text;
 }

@@ -85,8 +85,10 @@ void InsertInOrder(std::deque<Record>& records, const Record& record) {
   }
   place->downKB = std::min(place->downKB + record.downKB, kLargestRecordKB);
   place->upKB = std::min(place->upKB + record.upKB, kLargestRecordKB);
-  if constexpr (std::is_same_v<Record, DayUsage>)
+  if constexpr (std::is_same_v<Record, DayUsage>) {
     place->correctionKB = DayCorrection(place->correctionKB, record.correctionKB);
+    place->offPeakKB = std::min(place->offPeakKB + record.offPeakKB, kLargestRecordKB);
+  }
 }
 
 // The closed record of `open`'s day or hour, taken out to count on in, else `open`.
@@ -230,6 +232,7 @@ void UsageHistory::TakeBack(const UsageSeal& last) {
     openDay_->downKB = Less(openDay_->downKB, last.downKB);
     openDay_->upKB = Less(openDay_->upKB, last.upKB);
     openDay_->correctionKB = DayCorrection(openDay_->correctionKB, -last.correctionKB);
+    openDay_->offPeakKB = Less(openDay_->offPeakKB, last.offPeakKB);
   }
 }
 
@@ -299,7 +302,7 @@ void UsageHistory::StoreOpen(SettingsStore& store) {
 }
 
 void UsageHistory::Record(SettingsStore& store, const LocalDateTime& now, std::uint64_t downKB,
-                          std::uint64_t upKB, std::uint32_t totalAfter) {
+                          std::uint64_t upKB, std::uint32_t totalAfter, std::uint64_t offPeakKB) {
   // A total that does not follow from the last one stored (a "TotalData" that failed after
   // the open records were stored, read back since) sends the open records back to what the
   // store holds. The closed ones in memory are the stored ones: a close whose write failed
@@ -316,7 +319,9 @@ void UsageHistory::Record(SettingsStore& store, const LocalDateTime& now, std::u
       openHour_->upKB = std::min(openHour_->upKB + upKB, kLargestRecordKB);
       openDay_->downKB = std::min(openDay_->downKB + downKB, kLargestRecordKB);
       openDay_->upKB = std::min(openDay_->upKB + upKB, kLargestRecordKB);
-      seal_ = {totalAfter, downKB, upKB, 0};
+      offPeakKB = std::min(offPeakKB, growth);
+      openDay_->offPeakKB = std::min(openDay_->offPeakKB + offPeakKB, kLargestRecordKB);
+      seal_ = {totalAfter, downKB, upKB, 0, offPeakKB};
       StoreOpen(store);
     }
   } catch (...) {
@@ -390,11 +395,12 @@ std::string UsageHistory::OpenText() const {
   return text.append(1, ' ').append(SealToken(seal_));
 }
 
-void RecordUsage(MeterContext& meter, std::uint64_t downKB, std::uint64_t upKB) {
+void RecordUsage(MeterContext& meter, std::uint64_t downKB, std::uint64_t upKB,
+                 std::uint64_t offPeakKB) {
   // The time the tick read, so that its date and hour agree with its rollover; a step
   // outside a tick reads the clock.
   const LocalDateTime now = meter.state.TickTime.Year != 0 ? meter.state.TickTime : meter.clock.Now();
-  meter.state.History.Record(meter.store, now, downKB, upKB, meter.state.TotalDataKB);
+  meter.state.History.Record(meter.store, now, downKB, upKB, meter.state.TotalDataKB, offPeakKB);
 }
 
 const UsageHistory& ReadUsageHistory(MeterState& state, SettingsStore& store) {

@@ -50,6 +50,8 @@ struct DayUsage {
   // What a correction of the cycle's total to the provider's figure added (or, below zero,
   // took away) on this day.
   std::int64_t correctionKB = 0;
+  // The part of the day's traffic that passed in the plan's off-peak window.
+  std::uint64_t offPeakKB = 0;
   // Download, upload and correction together; never below zero.
   std::uint64_t TotalKB() const;
   bool operator==(const DayUsage&) const = default;
@@ -71,6 +73,7 @@ struct UsageSeal {
   std::uint64_t downKB = 0;
   std::uint64_t upKB = 0;
   std::int64_t correctionKB = 0;
+  std::uint64_t offPeakKB = 0;
   bool operator==(const UsageSeal&) const = default;
 };
 
@@ -93,10 +96,11 @@ class UsageHistory {
 
   // Adds growth counted at `now` to its hour and day, closing the open ones that `now` has
   // left (each written once, as it closes) and then storing the open ones with
-  // `totalAfter`, the "TotalData" that is written next. Store failures propagate, and the
-  // history reloads on its next use.
+  // `totalAfter`, the "TotalData" that is written next. `offPeakKB` of the growth passed in
+  // the plan's off-peak window. Store failures propagate, and the history reloads on its next
+  // use.
   void Record(SettingsStore& store, const LocalDateTime& now, std::uint64_t downKB,
-              std::uint64_t upKB, std::uint32_t totalAfter);
+              std::uint64_t upKB, std::uint32_t totalAfter, std::uint64_t offPeakKB = 0);
 
   // Adds a correction to the day of `now` (closing what `now` has left, as Record does) and
   // stores the open records with `totalAfter`, the corrected "TotalData" written next.
@@ -153,7 +157,8 @@ class UsageHistory {
 
 // The tick's one call, between the stored readings and "TotalData": the growth that the
 // accounting step has just added to MeterState's total, at the clock's present time.
-void RecordUsage(MeterContext& meter, std::uint64_t downKB, std::uint64_t upKB);
+void RecordUsage(MeterContext& meter, std::uint64_t downKB, std::uint64_t upKB,
+                 std::uint64_t offPeakKB = 0);
 
 // The history of `state`, loaded from the store on first use.
 const UsageHistory& ReadUsageHistory(MeterState& state, SettingsStore& store);
@@ -163,8 +168,9 @@ void ResealUsage(UsageHistory& history, SettingsStore& store, std::uint32_t tota
 
 // The export, UTF-8 with CRLF line ends, a header line, dates YYYY-MM-DD and quantities in
 // whole KB of 1024 bytes. Every day record, its total below zero where a correction took away
-// more than the day's traffic, so that the rows add up to the cycle's total:
-//   Date,Download (KB of 1024 bytes),Upload (KB of 1024 bytes),Correction (KB of 1024 bytes),Total (KB of 1024 bytes)
+// more than the day's traffic, so that the rows add up to the cycle's total, and last the part
+// of the day's traffic in the plan's off-peak window:
+//   Date,Download (KB of 1024 bytes),Upload (KB of 1024 bytes),Correction (KB of 1024 bytes),Total (KB of 1024 bytes),Off-peak (KB of 1024 bytes)
 std::string DaysCsv(const UsageHistory& history);
 // Every hour record: Date,Hour,Download (KB of 1024 bytes),Upload (KB of 1024 bytes),Total (KB of 1024 bytes)
 std::string HoursCsv(const UsageHistory& history);

@@ -33,10 +33,14 @@ std::optional<std::uint64_t> Figure(std::string_view text) {
   return value;
 }
 
-std::optional<std::int64_t> Correction(std::string_view text, std::int64_t largest) {
+// A correction field; 0 only where an off-peak field follows it.
+std::optional<std::int64_t> Correction(std::string_view text, std::int64_t largest,
+                                       bool zeroToo = false) {
   const bool negative = !text.empty() && text.front() == '-';
   const auto value = Digits(negative ? text.substr(1) : text);
-  if (!value || *value == 0 || *value > static_cast<std::uint64_t>(largest)) return std::nullopt;
+  if (!value || (*value == 0 && (!zeroToo || negative)) ||
+      *value > static_cast<std::uint64_t>(largest))
+    return std::nullopt;
   const auto magnitude = static_cast<std::int64_t>(*value);
   return negative ? -magnitude : magnitude;
 }
@@ -104,7 +108,9 @@ std::string DayToken(const DayUsage& day) {
   std::string text = DateToken(day.date);
   text.append(1, ',').append(std::to_string(day.downKB));
   text.append(1, ',').append(std::to_string(day.upKB));
-  if (day.correctionKB != 0) text.append(1, ',').append(std::to_string(day.correctionKB));
+  if (day.correctionKB != 0 || day.offPeakKB != 0)
+    text.append(1, ',').append(std::to_string(day.correctionKB));
+  if (day.offPeakKB != 0) text.append(1, ',').append(std::to_string(day.offPeakKB));
   return text;
 }
 
@@ -119,22 +125,27 @@ std::string SealToken(const UsageSeal& seal) {
   std::string text = std::to_string(seal.total);
   text.append(1, ',').append(std::to_string(seal.downKB));
   text.append(1, ',').append(std::to_string(seal.upKB));
-  if (seal.correctionKB != 0) text.append(1, ',').append(std::to_string(seal.correctionKB));
+  if (seal.correctionKB != 0 || seal.offPeakKB != 0)
+    text.append(1, ',').append(std::to_string(seal.correctionKB));
+  if (seal.offPeakKB != 0) text.append(1, ',').append(std::to_string(seal.offPeakKB));
   return text;
 }
 
 std::optional<UsageSeal> ParseSealToken(std::string_view text) {
   const std::vector<std::string_view> fields = Fields(text);
-  if (fields.size() != 3 && fields.size() != 4) return std::nullopt;
+  if (fields.size() < 3 || fields.size() > 5) return std::nullopt;
   const auto total = Digits(fields[0]);
   const auto down = Figure(fields[1]);
   const auto up = Figure(fields[2]);
-  const auto correction =
-      fields.size() == 4 ? Correction(fields[3], kLargestCorrectionKB) : std::int64_t{0};
-  if (!total || !std::in_range<std::uint32_t>(*total) || !down || !up || !correction) {
+  const auto correction = fields.size() >= 4
+                              ? Correction(fields[3], kLargestCorrectionKB, fields.size() == 5)
+                              : std::int64_t{0};
+  const auto offPeak = fields.size() == 5 ? Figure(fields[4]) : std::uint64_t{0};
+  if (!total || !std::in_range<std::uint32_t>(*total) || !down || !up || !correction ||
+      !offPeak || (fields.size() == 5 && *offPeak == 0)) {
     return std::nullopt;
   }
-  return UsageSeal{static_cast<std::uint32_t>(*total), *down, *up, *correction};
+  return UsageSeal{static_cast<std::uint32_t>(*total), *down, *up, *correction, *offPeak};
 }
 
 std::optional<UsageDate> ParseDateToken(std::string_view text) {
@@ -143,14 +154,17 @@ std::optional<UsageDate> ParseDateToken(std::string_view text) {
 
 std::optional<DayUsage> ParseDayToken(std::string_view text) {
   const std::vector<std::string_view> fields = Fields(text);
-  if (fields.size() != 3 && fields.size() != 4) return std::nullopt;
+  if (fields.size() < 3 || fields.size() > 5) return std::nullopt;
   const auto date = Stamp(fields[0], nullptr);
   const auto down = Figure(fields[1]);
   const auto up = Figure(fields[2]);
-  const auto correction =
-      fields.size() == 4 ? Correction(fields[3], kLargestDayCorrectionKB) : std::int64_t{0};
-  if (!date || !down || !up || !correction) return std::nullopt;
-  return DayUsage{*date, *down, *up, *correction};
+  const auto correction = fields.size() >= 4
+                              ? Correction(fields[3], kLargestDayCorrectionKB, fields.size() == 5)
+                              : std::int64_t{0};
+  const auto offPeak = fields.size() == 5 ? Figure(fields[4]) : std::uint64_t{0};
+  if (!date || !down || !up || !correction || !offPeak || (fields.size() == 5 && *offPeak == 0))
+    return std::nullopt;
+  return DayUsage{*date, *down, *up, *correction, *offPeak};
 }
 
 std::optional<HourUsage> ParseHourToken(std::string_view text) {

@@ -11,10 +11,12 @@ namespace pelliton {
 
 // The stored forms of the usage records: decimal text, fields apart by commas, records by
 // blanks.
-//   day   "20261208,81234,4567" or, with a correction, "20261208,81234,4567,-2048"
+//   day   "20261208,81234,4567" or, with a correction, "20261208,81234,4567,-2048", and with
+//         traffic in the plan's off-peak window a fifth field, "20261208,81234,4567,0,1200"
 //   hour  "2026120814,1234,567"
 //   date  "20261208"
-//   seal  "4294967,12,3" (the total, then what the last write added) or "4294967,0,0,-2048"
+//   seal  "4294967,12,3" (the total, then what the last write added) or "4294967,0,0,-2048",
+//         and "4294967,12,3,0,10" where it added off-peak traffic
 // A text that is not exactly one of these, or holds an impossible date or an absurd figure,
 // reads as nothing.
 

@@ -7,6 +7,8 @@
 
 #include "metering/history/all_data.h"
 #include "metering/plan/cycle.h"
+#include "metering/plan/plan_usage.h"
+#include "metering/plan/plan_view.h"
 #include "metering/base/data_quantity.h"
 #include "store/catalogue.h"
 
@@ -79,13 +81,13 @@ std::string DateText(chr::sys_days day, const Locale& locale) {
 }
 
 // The total the cycle heads for: its total over the time since it began, for its length.
-std::uint64_t Projected(std::uint32_t totalKB, const CycleSpan& span, const LocalDateTime& now) {
+std::uint64_t Projected(std::uint64_t totalKB, const CycleSpan& span, const LocalDateTime& now) {
   // A cycle whose rollover is still to come has run its whole length.
   const double sinceStart = span.Ended() ? span.Length() * kSecondsPerDay
                                          : (span.Day() - 1) * kSecondsPerDay + now.Hour * 3600.0 +
                                                now.Minute * 60.0 + now.Second;
   const double elapsed = std::max(sinceStart, kShortestPaceSeconds);
-  const double projected = totalKB * (span.Length() * kSecondsPerDay) / elapsed;
+  const double projected = static_cast<double>(totalKB) * (span.Length() * kSecondsPerDay) / elapsed;
   return static_cast<std::uint64_t>(
       std::min(projected, double{std::numeric_limits<std::uint32_t>::max()}));
 }
@@ -110,7 +112,7 @@ std::string WithinLine(std::uint64_t totalKB, std::uint64_t capKB, int daysLeft,
          " a day for the " + Days(daysLeft) + " left.";
 }
 
-std::string WarningText(const Allowance& allowance, unsigned warning, std::uint32_t totalKB,
+std::string WarningText(const Allowance& allowance, unsigned warning, std::uint64_t totalKB,
                         int daysLeft, Separators separators) {
   const std::string cap = FormatAllowanceGB(allowance.capMB, separators.decimal) + " GB";
   const std::string used = warning == kLevelWarned
@@ -142,9 +144,10 @@ void StoreAllowance(MeterState& state, SettingsStore& store, std::uint32_t capMB
   Allowance allowance{capMB, warningPercent, before.warned};
   // An allowance raised above the total arms both warnings again; a level set above the
   // share used so far arms the level's.
-  if (capMB > before.capMB && CapKB(allowance) > state.TotalDataKB) {
+  const std::uint64_t used = MainAllowanceUsedKB(state, store);
+  if (capMB > before.capMB && CapKB(allowance) > used) {
     allowance.warned = 0;
-  } else if (!Reached(state.TotalDataKB, allowance, warningPercent)) {
+  } else if (!Reached(used, allowance, warningPercent)) {
     allowance.warned &= ~kLevelWarned;
   }
   if (allowance.warned != before.warned)
@@ -164,7 +167,7 @@ void RearmWarningsBelowTotal(MeterState& state, SettingsStore& store) {
   std::optional<Allowance>& known = state.DataCap;
   if (!known) known = ReadAllowance(store);
   if (known->capMB == 0) return;
-  const unsigned warned = BorneOut(state.TotalDataKB, *known);
+  const unsigned warned = BorneOut(MainAllowanceUsedKB(state, store), *known);
   if (warned == known->warned) return;
   WriteValueNumber(store, stored::CapWarned, warned);
   known->warned = warned;
@@ -227,14 +230,29 @@ std::vector<std::string> CycleLines(const MeterState& state, const Allowance& al
                                     const LocalDateTime& now, const Locale& locale) {
   const std::optional<CycleSpan> span = CurrentCycle(state, now, locale);
   if (!span) return {};
+  if (PlanShown(state)) return PlanLines(state, allowance, now, locale);
   const Separators separators = locale.NumberSeparators();
   std::vector<std::string> lines{UsedLine(state, allowance, *span, separators)};
   if (allowance.capMB == 0) return lines;
-  lines.push_back(
-      "At this pace: " + Quantity(Projected(state.TotalDataKB, *span, now), separators) + " by " +
-      DateText(span->end, locale) + ".");
-  lines.push_back(WithinLine(state.TotalDataKB, CapKB(allowance), span->Left(), separators));
+  for (std::string& line : PaceLines(state.TotalDataKB, CapKB(allowance), state, now, locale))
+    lines.push_back(std::move(line));
   return lines;
+}
+
+std::vector<std::string> PaceLines(std::uint64_t usedKB, std::uint64_t capKB,
+                                   const MeterState& state, const LocalDateTime& now,
+                                   const Locale& locale) {
+  const std::optional<CycleSpan> span = CurrentCycle(state, now, locale);
+  if (!span) return {};
+  const Separators separators = locale.NumberSeparators();
+  return {"At this pace: " + Quantity(Projected(usedKB, *span, now), separators) + " by " +
+              DateText(span->end, locale) + ".",
+          WithinLine(usedKB, capKB, span->Left(), separators)};
+}
+
+int CycleDaysLeft(const MeterState& state, const LocalDateTime& now, const Locale& locale) {
+  const std::optional<CycleSpan> span = CurrentCycle(state, now, locale);
+  return span ? std::max(span->Left(), 0) : 0;
 }
 
 std::optional<std::uint64_t> UsedPercent(std::uint32_t totalKB, const Allowance& allowance) {
@@ -261,7 +279,7 @@ void WatchAllowance(MeterContext& meter, const LocalDateTime& now) noexcept {
     // before it armed the warnings, or its write failed): the warning may come again.
     RearmWarningsBelowTotal(meter.state, meter.store);
     Allowance allowance = *known;
-    const std::uint64_t total = meter.state.TotalDataKB;
+    const std::uint64_t total = MainAllowanceUsedKB(meter.state, meter.store);
     std::vector<unsigned> due;
     for (unsigned warning : {kLevelWarned, kWholeWarned}) {
       const int percent = warning == kLevelWarned ? allowance.warningPercent : 100;
@@ -279,8 +297,9 @@ void WatchAllowance(MeterContext& meter, const LocalDateTime& now) noexcept {
     const std::optional<CycleSpan> span = CurrentCycle(meter.state, now, meter.locale);
     const int left = span ? span->Left() : 0;
     for (unsigned warning : due) {
-      meter.view.PostNotice(WarningText(allowance, warning, meter.state.TotalDataKB, left,
-                                        meter.locale.NumberSeparators()));
+      meter.view.PostWarning(kMainAllowanceTitle,
+                             WarningText(allowance, warning, total, left,
+                                         meter.locale.NumberSeparators()));
     }
   } catch (...) {  // the counting goes on without the warning
   }

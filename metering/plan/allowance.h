@@ -40,12 +40,13 @@ void RearmAllowanceWarnings(MeterState& state, SettingsStore& store) noexcept;
 // or the cycle restarted). Store failures propagate.
 void RearmWarningsBelowTotal(MeterState& state, SettingsStore& store);
 
-// Sets the cycle's total to what the provider reports: "TotalData" := totalKB, the
-// difference going to the day of `now` as a correction, and the allowance's warnings
-// following the new total (one whose threshold the total is now below may come again; one
-// it has reached comes on the next connected tick). Store failures propagate.
+// Sets the main allowance's use to what the provider reports: "TotalData" := `usedKB` plus
+// the off-peak window's traffic that counts elsewhere (metering/plan/plan_figures.h; without a
+// window the total is `usedKB`), the difference going to the day of `now` as a correction, and
+// the warnings following the new figures (one whose threshold they are now below may come
+// again; one reached comes on the next connected tick). Store failures propagate.
 void CorrectCycleTotal(MeterState& state, SettingsStore& store, const LocalDateTime& now,
-                       std::uint32_t totalKB);
+                       std::uint32_t usedKB);
 
 // An allowance as the user enters it: GB with at most two decimals after the locale's
 // separator ("50", "0.2").
@@ -70,6 +71,14 @@ Allowance EnteredAllowance(const Allowance& stored, std::string_view capText,
 // Where the cycle in progress stands on `now`: one line without an allowance, three with.
 std::vector<std::string> CycleLines(const MeterState& state, const Allowance& allowance,
                                     const LocalDateTime& now, const Locale& locale);
+
+// The pace and the "to stay within it" lines of an allowance of `capKB` that has used
+// `usedKB` in the cycle in progress on `now`.
+std::vector<std::string> PaceLines(std::uint64_t usedKB, std::uint64_t capKB,
+                                   const MeterState& state, const LocalDateTime& now,
+                                   const Locale& locale);
+// The whole days left in the cycle after today.
+int CycleDaysLeft(const MeterState& state, const LocalDateTime& now, const Locale& locale);
 
 // How much of the allowance the cycle's total has used, in whole percent (more than 100 when
 // over it); nothing without an allowance.

@@ -149,7 +149,8 @@ class UsageHistory(Scenario):
         high = int(env.value("TotalData"))
         days, hours, cycles = [self.read_csv(n) for n in names]
         self.assertEqual(days[0], {"Date": f"{earlier:%Y-%m-%d}", "Download": "3072",
-                                   "Upload": "1024", "Correction": "0", "Total": "4096"})
+                                   "Upload": "1024", "Correction": "0", "Total": "4096",
+                                   "Off-peak": "0"})
         today = days[-1]
         total = int(today["Download"]) + int(today["Upload"]) + int(today["Correction"])
         self.assertEqual(int(today["Total"]), total)

@@ -64,11 +64,16 @@ class FakeView : public MeterView {
     timerSwitches.push_back(enabled);
   }
   void PostNotice(std::string_view text) override { notices.emplace_back(text); }
+  void PostWarning(std::string_view title, std::string_view text) override {
+    titles.emplace_back(title);
+    notices.emplace_back(text);
+  }
 
   std::string label1, label2, label3;
   bool timerEnabled = false;
   std::vector<bool> timerSwitches;
   std::vector<std::string> notices;
+  std::vector<std::string> titles;  // of the warnings among them
 };
 
 }  // namespace pelliton::testing

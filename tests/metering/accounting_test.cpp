@@ -138,7 +138,7 @@ TEST_F(Accounting, AConnectedTickCountsWritesAndShowsTheFigures) {
     EXPECT_EQ(state.PrevUpKB, 25u);
     EXPECT_EQ(state.TotalDataKB, 1025u);
     EXPECT_EQ(store.WrittenNames(), (Names{"LastDown", "LastUp", "LastUptime", "UsageOpen",
-                                           "TotalData", "Seconds", "Minutes", "Hours"}));
+                                           "PlanData", "TotalData", "Seconds", "Minutes", "Hours"}));
     EXPECT_EQ(store.Get("LastDown"), "120");
     EXPECT_EQ(store.Get("TotalData"), "1025");
     EXPECT_EQ(store.Get("Seconds"), "4");
@@ -331,7 +331,8 @@ TEST_F(Accounting, AFailingWriteLeavesEarlierChangesStanding) {
   EXPECT_EQ(state.TotalDataKB, 10u);
   EXPECT_EQ(state.Minutes, 1);
   EXPECT_EQ(store.WrittenNames(),
-            (Names{"LastDown", "LastUp", "LastUptime", "UsageOpen", "TotalData", "Seconds"}));
+            (Names{"LastDown", "LastUp", "LastUptime", "UsageOpen", "PlanData", "TotalData",
+                   "Seconds"}));
   EXPECT_EQ(view.label1, "before");
 }
 

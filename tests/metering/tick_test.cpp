@@ -163,9 +163,9 @@ TEST_F(Tick, TheRolloverTickMovesTheCycleIntoTheHistory) {
   EXPECT_EQ(state.AllData,
             u"15 Dec, 2026" + Record(u"15 Nov, 2026", u"15 Dec, 2026", u"    1.50 MB", u"01234"));
   EXPECT_EQ(store.WrittenNames(),
-            (Names{"LastDown", "LastUp", "LastUptime", "UsageOpen", "TotalData", "Seconds",
-                   "Minutes", "Hours", "AllData", "UsageOpen", "TotalData", "Seconds", "Minutes",
-                   "Hours", "CycleStart", "LastMonth"}));
+            (Names{"LastDown", "LastUp", "LastUptime", "UsageOpen", "PlanData", "TotalData",
+                   "Seconds", "Minutes", "Hours", "AllData", "UsageOpen", "PlanData", "TotalData",
+                   "Seconds", "Minutes", "Hours", "CycleStart", "LastMonth"}));
   EXPECT_EQ(store.Get("AllData"), "15 Dec, 202615 Nov, 202615 Dec, 2026    1.50 MB01234");
   EXPECT_EQ(store.Get("LastMonth"), "12");
   EXPECT_EQ(store.Get("TotalData"), "0");

@@ -227,8 +227,8 @@ TEST(UsageExport, CsvTextsInKBWithIsoDatesAndCrlf) {
   rig.Run({{At(2026, 11, 15, 8), 1024, 100}, {At(2026, 11, 20, 9), 10, 1}, {At(2026, 12, 15, 1), 7, 7}});
   EXPECT_EQ(DaysCsv(rig.history),
             "Date,Download (KB of 1024 bytes),Upload (KB of 1024 bytes),Correction (KB of 1024 "
-            "bytes),Total (KB of 1024 bytes)\r\n2026-11-15,1024,100,0,1124\r\n"
-            "2026-11-20,10,1,0,11\r\n2026-12-15,7,7,0,14\r\n");
+            "bytes),Total (KB of 1024 bytes),Off-peak (KB of 1024 bytes)\r\n"
+            "2026-11-15,1024,100,0,1124,0\r\n2026-11-20,10,1,0,11,0\r\n2026-12-15,7,7,0,14,0\r\n");
   EXPECT_EQ(HoursCsv(rig.history).substr(HoursCsv(rig.history).find("\r\n") + 2),
             "2026-11-15,8,1024,100,1124\r\n2026-11-20,9,10,1,11\r\n2026-12-15,1,7,7,14\r\n");
   const std::u16string allData =
@@ -247,7 +247,7 @@ TEST(UsageExport, CsvTextsInKBWithIsoDatesAndCrlf) {
     state.History.Record(store, At(2026, 12, day, 9), 2097152, 0, state.TotalDataKB);
   }
   CorrectCycleTotal(state, store, At(2026, 12, 3, 10), 3145728);
-  EXPECT_TRUE(DaysCsv(state.History).ends_with("2026-12-03,2097152,0,-3145728,-1048576\r\n"));
+  EXPECT_TRUE(DaysCsv(state.History).ends_with("2026-12-03,2097152,0,-3145728,-1048576,0\r\n"));
 }
 
 // 1 GB a day; the cycle of 15 Nov restarted on 8 Dec (Change Network), or within a day.

@@ -17,7 +17,7 @@ TEST(PlanSettings, EveryBadValueReadsAsItsDefault) {
     bool hasWindow;
   } cases[] = {
       {"", "", "", false},         {"120", "480", "", true},       {"120", "120", "x", false},
-      {"120", "", "-1", false},    {"1440", "480", "99999", false}, {"abc", "480", "1e3", false},
+      {"120", "", "-1", false},    {"1440", "480", "4194305", false}, {"abc", "480", "1e3", false},
       {" 120", "480", "2.5", true},
   };
   for (const auto& c : cases) {
@@ -53,6 +53,7 @@ TEST(PlanSettings, StoreReadsBackOrLeavesTheStoreAsItWas) {
   store.failingWrites.insert("DailyCap");
   EXPECT_THROW(StorePlanSettings(store, changed), RegistryError);
   EXPECT_EQ(ReadPlanSettings(store), plan);
+  store.failingWrites.clear();
   StorePlanSettings(store, PlanSettings{});
   EXPECT_EQ(ReadPlanSettings(store), PlanSettings{});
   EXPECT_EQ(FormatWindow(PlanSettings{}), "");

@@ -13,8 +13,8 @@
 namespace pelliton::testing {
 namespace {
 
-const std::vector<std::string> kApplyWrites{"BillCycleDate", "TotalData",  "Seconds",  "Minutes",
-                                            "Hours",         "CycleStart", "LastMonth"};
+const std::vector<std::string> kApplyWrites{"BillCycleDate", "PlanData", "TotalData",  "Seconds",
+                                            "Minutes",       "Hours",    "CycleStart", "LastMonth"};
 
 // A cycle under way on 7 December, last rolled over in November, billed on the 15th.
 class CycleDateFormTest : public ::testing::Test, protected FakeDialogPorts {

@@ -158,8 +158,9 @@ TEST_F(ChangeNetworkTest, ConfirmedChoiceClearsTheCycleAndRebinds) {
   store.Set("LastBoot", "13441208400000");
   form.ChangeNetworkAdaptor1Click();
   EXPECT_FALSE(store.Has("LastBoot"));  // the readings are forgotten
-  EXPECT_EQ(store.WrittenNames(), (std::vector<std::string>{"TotalData", "Seconds", "Minutes",
-                                                            "Hours", "CycleStart", "LastMonth"}));
+  EXPECT_EQ(store.WrittenNames(),
+            (std::vector<std::string>{"PlanData", "TotalData", "Seconds", "Minutes", "Hours",
+                                      "CycleStart", "LastMonth"}));
   EXPECT_EQ(store.Get("TotalData"), "0");
   EXPECT_EQ(store.Get("LastMonth"), "11");  // 8 December: the 15th has not come yet
   EXPECT_EQ(store.Get("Hours"), "0");
@@ -203,7 +204,7 @@ TEST_F(ChangeNetworkTest, FailedWriteStopsTheClearingAtThatValue) {
   ConfirmInDialog("eth1");
   store.failingWrites.insert("Seconds");
   EXPECT_THROW(form.ChangeNetworkAdaptor1Click(), RegistryError);
-  EXPECT_EQ(store.WrittenNames(), (std::vector<std::string>{"TotalData"}));
+  EXPECT_EQ(store.WrittenNames(), (std::vector<std::string>{"PlanData", "TotalData"}));
   EXPECT_EQ(state.NetworkType, "eth0");
 }
 
