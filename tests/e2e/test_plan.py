@@ -16,7 +16,6 @@ from scenario import Scenario, this_month
 PLAN_DIALOG = "Plan Hours"
 (IDC_PLAN_WINDOW, IDC_PLAN_FROM, IDC_PLAN_TO, IDC_PLAN_WINDOW_PROBLEM, IDC_PLAN_FREE,
  IDC_PLAN_OWN_THEN_MAIN, IDC_PLAN_OFFPEAK, IDC_PLAN_DAILY) = 361, 362, 364, 365, 367, 369, 371, 377
-TTS_BALLOON = 0x40
 MB = 1 << 20
 SLACK_KB = 64
 
@@ -99,14 +98,11 @@ class Plan(Scenario):
         return after[0] - before[0], after[1] - before[1]
 
     def balloon(self, words, seconds=20):
-        """The icon's balloon, up, whose text holds `words`: under Wine a tooltip window of
-        the balloon style owned by the tray window, whose text the driver reads as the icon's
-        last tip."""
+        """The text of the icon's balloon that is up and holds `words` (under Wine a tooltip
+        window of the balloon style, owned by the tray window)."""
         def shown():
-            balloons = [w for w in self.drv.do("windows")["windows"] if w["visible"] and
-                        w["class"] == "tooltips_class32" and w["style"] & TTS_BALLOON]
-            tip = self.drv.do("tray")["icons"][0]["tip"]
-            return balloons and words in tip and tip
+            text = self.drv.do("tray")["icons"][0]["balloon"]
+            return words in text and text
         return self.wait_until(shown, seconds, f"a balloon saying {words!r}")
 
     spill_kb = None  # the off-peak allowance once window traffic spills over
