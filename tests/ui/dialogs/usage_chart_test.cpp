@@ -42,7 +42,8 @@ TEST(LayoutChart, StacksDownloadUnderUploadOnARoundAxis) {
   const ChartInput input{
       {UsageStack{600, 200, 0, 400}, std::nullopt, UsageStack{0, 0}, UsageStack{300, 100, -200}},
       {"1", "2", "3", "4"},
-      250};
+      250,
+      {}};
   const ChartLayout layout = LayoutChart(input, {10, 0, 400, 100}, {25, 150}, {});
   EXPECT_EQ(layout.axisTopKB, 800u);  // in steps of 200 KB: four at most
   ASSERT_EQ(layout.ticks.size(), 5u);
