@@ -108,8 +108,8 @@ void CheckRollOver(FuzzedDataProvider& input) {
 
   const std::u16string before = state.AllData;
   RollOver(meter, today);
-  std::vector<std::string> restart{"TotalData", "Seconds", "Minutes", "Hours", "CycleStart",
-                                   "LastMonth"};
+  std::vector<std::string> restart{"PlanData", "TotalData",  "Seconds",  "Minutes",
+                                   "Hours",    "CycleStart", "LastMonth"};
   if (state.AllData == before && store.WrittenNames() == restart) {
     // The head already stands in this cycle: the cycle was recorded by a rollover cut short.
   } else {
