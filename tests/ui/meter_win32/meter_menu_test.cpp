@@ -81,7 +81,7 @@ TEST_F(MeterMenuTest, EachCommandReachesTheFormAsItsItem) {
 TEST_F(MeterMenuTest, ALabelClickNotificationIsNoCommand) {
   SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(IDC_LABEL1, STN_CLICKED),
                reinterpret_cast<LPARAM>(Label(IDC_LABEL1)));
-  SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(IDM_METERED_CONNECTIONS + 1, 0), 0);
+  SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(IDM_PLAN_HOURS + 1, 0), 0);
   EXPECT_TRUE(events.calls.empty());
 }
 
