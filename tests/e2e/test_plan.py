@@ -184,6 +184,7 @@ class Plan(Scenario):
                                        "Correction (KB of 1024 bytes)",
                                        "Total (KB of 1024 bytes)"])
         self.assertTrue(rows[0][-1].startswith("Off-peak"), rows[0])
+        env.screenshot("plan_usage_history")  # the off-peak parts drawn apart
         env.xdotool("key", "Escape")
         self.assertTrue(drv.gone(window, 10))
         return int(rows[-1][-1])
