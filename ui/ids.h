@@ -30,6 +30,7 @@
 #define IDM_USAGE_HISTORY 214
 #define IDM_SHOW_METER 215
 #define IDM_METERED_CONNECTIONS 216
+#define IDM_PLAN_HOURS 217
 
 // Connection selection dialog ("Select Appropriate Connection").
 #define IDC_CONN_LABEL1 301
@@ -58,11 +59,42 @@
 #define IDC_CAP_LABEL3 340
 #define IDC_CAP_EDIT3 341
 #define IDC_CAP_PROBLEM3 342
+// With a plan beside the allowance, five lines more: IDC_CAP_LINE4 to IDC_CAP_LINE4 + 4.
+#define IDC_CAP_LINE4 343
 
 // "Metered Connections": the list with check boxes and the note under it; BitBtn1 IDOK,
 // BitBtn2 IDCANCEL.
 #define IDC_METERED_LIST 351
 #define IDC_METERED_NOTE 352
+
+// Plan hours dialog ("Plan Hours"): the off-peak window, what its traffic counts toward, the
+// off-peak and the daily allowance, each entry's reason under it, the allowances' lines;
+// BitBtn1 IDOK, BitBtn2 IDCANCEL.
+#define IDC_PLAN_WINDOW 361
+#define IDC_PLAN_FROM 362
+#define IDC_PLAN_TO_LABEL 363
+#define IDC_PLAN_TO 364
+#define IDC_PLAN_WINDOW_PROBLEM 365
+#define IDC_PLAN_RULE_LABEL 366
+#define IDC_PLAN_FREE 367
+#define IDC_PLAN_OWN 368
+#define IDC_PLAN_OWN_THEN_MAIN 369
+#define IDC_PLAN_OFFPEAK_LABEL 370
+#define IDC_PLAN_OFFPEAK 371
+#define IDC_PLAN_OFFPEAK_PROBLEM 372
+#define IDC_PLAN_OFFPEAK_WARNING_LABEL 373
+#define IDC_PLAN_OFFPEAK_WARNING 374
+#define IDC_PLAN_OFFPEAK_WARNING_PROBLEM 375
+#define IDC_PLAN_DAILY_LABEL 376
+#define IDC_PLAN_DAILY 377
+#define IDC_PLAN_DAILY_PROBLEM 378
+#define IDC_PLAN_DAILY_WARNING_LABEL 379
+#define IDC_PLAN_DAILY_WARNING 380
+#define IDC_PLAN_DAILY_WARNING_PROBLEM 381
+#define IDC_PLAN_RESET_LABEL 382
+#define IDC_PLAN_RESET 383
+#define IDC_PLAN_RESET_PROBLEM 384
+#define IDC_PLAN_LINE1 385  // to IDC_PLAN_LINE1 + 7
 
 // The maker's web site: caption of the menu item and target of the shell's "open". A
 // reserved name, so that the command can never send anybody to a site we do not control.
@@ -84,3 +116,5 @@
 #define IDC_HIST_CLOSE 416
 #define IDC_HIST_CHART 417
 #define IDC_HIST_HOURS 418
+// The plan's allowances, one line each joined, beside the buttons.
+#define IDC_HIST_PLAN 419

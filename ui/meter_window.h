@@ -27,6 +27,7 @@ enum class MenuItem {
   DataCap1,
   UsageHistory1,
   MeteredConnections1,
+  PlanHours1,
   ShowMeter1,
 };
 
@@ -127,6 +128,7 @@ class Dialogs {
   virtual void ShowDataCapDialog() = 0;
   virtual void ShowUsageHistoryWindow() = 0;
   virtual void ShowMeteredConnectionsDialog() = 0;
+  virtual void ShowPlanDialog() = 0;
 };
 
 // Everything the meter window's handlers work with besides MeterState.

@@ -8,11 +8,11 @@ from scenario import Scenario
 MENU = ["Shuffle", "Freeze", "Monthly Statistics", "Change Cycle Date", "Change The Color",
         "Change The Size", "Change Network", "Stay On Top", "Exit This Menu",
         "Remove This Program", WEB_SITE, "About", "Monthly Data Cap", "Usage History",
-        "Metered Connections...", "Show Meter"]
+        "Metered Connections...", "Plan Hours...", "Show Meter"]
 MENU_IDS = ["SHUFFLE", "FREEZE", "USAGE_STATISTICS", "CYCLE_DATE", "CLOCK_COLOR",
             "DISPLAY_FONT_SIZE", "CHANGE_NETWORK", "STAY_ON_TOP", "EXIT_MENU", "REMOVE_PROGRAM",
             "WEB_SITE", "ABOUT", "DATA_CAP", "USAGE_HISTORY",
-            "METERED_CONNECTIONS", "SHOW_METER"]
+            "METERED_CONNECTIONS", "PLAN_HOURS", "SHOW_METER"]
 
 
 class Drag(Scenario):

@@ -154,6 +154,7 @@ class FakeDialogs : public Dialogs {
   void ShowDataCapDialog() override { shown.push_back("DataCap"); }
   void ShowUsageHistoryWindow() override { shown.push_back("UsageHistory"); }
   void ShowMeteredConnectionsDialog() override { shown.push_back("MeteredConnections"); }
+  void ShowPlanDialog() override { shown.push_back("Plan"); }
   int connectionShowings = 0;
   std::function<void()> onConnectionDialog;
   std::vector<std::string> shown;  // every other window shown, in order

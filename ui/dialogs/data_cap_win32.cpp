@@ -3,8 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "ui/ansi_text_win32.h"
 #include "ui/dialogs/bit_button_win32.h"
+#include "metering/plan/plan_usage.h"
+#include "metering/plan/plan_view.h"
 #include "ui/dialogs/data_cap.h"
 #include "ui/dialogs/modal_dialog_win32.h"
 #include "ui/error_handler_win32.h"
@@ -31,7 +32,13 @@ constexpr LayoutRect kProblem2{16, 78, 353, 13};
 constexpr LayoutRect kLabel3{16, 100, 240, 13};
 constexpr LayoutRect kEdit3{264, 96, 105, 21};
 constexpr LayoutRect kProblem3{16, 118, 353, 13};
-constexpr LayoutRect kLines[] = {{16, 140, 361, 13}, {16, 158, 361, 13}, {16, 176, 361, 13}};
+constexpr int kLinesTop = 140;
+constexpr int kLineStep = 18;
+constexpr std::size_t kLines = 3;
+constexpr std::size_t kPlanLines = 8;  // the cycle, and each allowance of a plan with its pace
+constexpr int kLineIds[kPlanLines] = {IDC_CAP_LINE1,     IDC_CAP_LINE2,     IDC_CAP_LINE3,
+                                      IDC_CAP_LINE4,     IDC_CAP_LINE4 + 1, IDC_CAP_LINE4 + 2,
+                                      IDC_CAP_LINE4 + 3, IDC_CAP_LINE4 + 4};
 constexpr LayoutRect kBitBtn1{400, 24, 65, 25};
 constexpr LayoutRect kBitBtn2{400, 56, 65, 25};
 constexpr wchar_t kFontFace[] = L"MS Sans Serif";
@@ -56,24 +63,17 @@ class DataCapView final : public DataCapDialogView {
     SetText(IDC_CAP_PROBLEM2, warning);
   }
   void SetCycleLines(const std::vector<std::string>& lines) override {
-    for (std::size_t i = 0; i < std::size(kLines); ++i)
-      SetText(IDC_CAP_LINE1 + static_cast<int>(i), i < lines.size() ? lines[i] : "");
+    for (std::size_t i = 0; i < kPlanLines; ++i)
+      if (GetDlgItem(dialog_, kLineIds[i]) != nullptr)
+        SetText(kLineIds[i], i < lines.size() ? lines[i] : "");
   }
   void SetOkEnabled(bool enabled) override { EnableWindow(GetDlgItem(dialog_, IDOK), enabled); }
   std::string UsedText() const override { return Text(IDC_CAP_EDIT3); }
   void SetUsedProblem(std::string_view problem) override { SetText(IDC_CAP_PROBLEM3, problem); }
 
  private:
-  std::string Text(int id) const {
-    HWND control = GetDlgItem(dialog_, id);
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return NarrowAnsi(text);
-  }
-  void SetText(int id, std::string_view text) const {
-    SetDlgItemTextW(dialog_, id, WidenAnsi(text).c_str());
-  }
+  std::string Text(int id) const { return ItemText(dialog_, id); }
+  void SetText(int id, std::string_view text) const { SetItemText(dialog_, id, text); }
 
   HWND dialog_;
 };
@@ -97,8 +97,11 @@ class DataCapDialog final : public ModalDialog {
     return CreateChild(dialog_, windowClass, text, style, exStyle, id, at96, dpi_, formFont_.Get());
   }
   INT_PTR OnCommand(WPARAM wParam);
+  // How much taller the lines of a plan make the dialog, in pixels at 96 DPI.
+  int Taller() const { return kLineStep * static_cast<int>(lines_ - kLines); }
 
   HWND meter_;
+  std::size_t lines_ = kLines;
   DialogPorts ports_;
   const Locale& locale_;
   DialogFont formFont_;
@@ -120,8 +123,12 @@ void DataCapDialog::OnInitDialog() {
   Child(L"STATIC", kTextStyle, 0, IDC_CAP_LABEL3, kLabel3, L"Used so far this cycle in GB:");
   Child(L"EDIT", kEditStyle, WS_EX_CLIENTEDGE, IDC_CAP_EDIT3, kEdit3);
   Child(L"STATIC", kProblemStyle, 0, IDC_CAP_PROBLEM3, kProblem3);
-  for (std::size_t i = 0; i < std::size(kLines); ++i)
-    Child(L"STATIC", kTextStyle, 0, IDC_CAP_LINE1 + static_cast<int>(i), kLines[i]);
+  KnownPlanSettings(ports_.state, ports_.store);
+  KnownPlanFigures(ports_.state, ports_.store);
+  lines_ = PlanShown(ports_.state) ? kPlanLines : kLines;
+  for (std::size_t i = 0; i < lines_; ++i)
+    Child(L"STATIC", kTextStyle, 0, kLineIds[i],
+          {16, kLinesTop + kLineStep * static_cast<int>(i), 361, 13});
   CreateBitButton(dialog_, IDOK, L"OK", ButtonGlyph::Ok, kBitBtn1, dpi_, formFont_.Get(),
                   WS_TABSTOP | WS_GROUP);
   CreateBitButton(dialog_, IDCANCEL, L"Cancel", ButtonGlyph::Cancel, kBitBtn2, dpi_,
@@ -129,7 +136,7 @@ void DataCapDialog::OnInitDialog() {
 
   view_.emplace(dialog_);
   form_.emplace(ports_, locale_, *view_);
-  PlaceCentred(dialog_, meter_, Scaled(kClientWidth, dpi_), Scaled(kClientHeight, dpi_));
+  PlaceCentred(dialog_, meter_, Scaled(kClientWidth, dpi_), Scaled(kClientHeight + Taller(), dpi_));
   SendMessageW(dialog_, DM_SETDEFID, IDOK, 0);
   SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit1), TRUE);
 }
@@ -144,7 +151,8 @@ INT_PTR DataCapDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return ControlColours(reinterpret_cast<HDC>(wParam), kProblemColor);
     }
     case WM_PAINT:
-      PaintBevels({kBevel2, kBevel4});
+      PaintBevels({{kBevel2.left, kBevel2.top, kBevel2.width, kBevel2.height + Taller()},
+                   {kBevel4.left, kBevel4.top, kBevel4.width, kBevel4.height + Taller()}});
       return TRUE;
   }
   return FALSE;

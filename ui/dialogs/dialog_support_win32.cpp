@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "ui/ansi_text_win32.h"
 #include "ui/dpi_win32.h"
 
 namespace pelliton {
@@ -142,6 +143,18 @@ FontHandle CreateDialogFont(const wchar_t* face, int pixelsAt96, int dpi, DWORD 
                            DEFAULT_QUALITY, pitchAndFamily, face);
   if (font == nullptr) throw std::runtime_error("Out of system resources");
   return FontHandle(font);
+}
+
+std::string ItemText(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  return NarrowAnsi(text);
+}
+
+void SetItemText(HWND dialog, int id, std::string_view text) {
+  SetDlgItemTextW(dialog, id, WidenAnsi(text).c_str());
 }
 
 }  // namespace pelliton

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -37,6 +38,10 @@ void ForgetLayout(HWND control);
 // Widens or heightens a label to its text in `font` where a stand-in font needs the room,
 // rather than cutting the text; it never shrinks.
 void FitLabelToText(HWND label, HFONT font);
+
+// The text of a dialog's control in the system code page, and setting it.
+std::string ItemText(HWND dialog, int id);
+void SetItemText(HWND dialog, int id, std::string_view text);
 
 // An owned font handle, deleted with the object.
 class FontHandle {

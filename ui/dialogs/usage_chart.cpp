@@ -104,7 +104,8 @@ ChartLayout LayoutChart(const ChartInput& input, ChartRect area, ChartSpacing sp
     layout.bars.push_back({i, centre - barWidth / 2, barWidth,
                            ValueY(total, layout.axisTopKB, area),
                            ValueY(counted, layout.axisTopKB, area),
-                           ValueY(down, layout.axisTopKB, area), area.Bottom()});
+                           ValueY(down, layout.axisTopKB, area), area.Bottom(),
+                           ValueY(std::min(slot->offPeakKB, counted), layout.axisTopKB, area)});
   }
   return layout;
 }

@@ -18,6 +18,8 @@ struct UsageStack {
   std::uint64_t downKB = 0;
   std::uint64_t upKB = 0;
   std::int64_t correctionKB = 0;
+  // The part of download and upload counted in the off-peak hours, drawn apart at the bottom.
+  std::uint64_t offPeakKB = 0;
   // Never below zero, and saturating whatever a record holds.
   std::uint64_t TotalKB() const;
 };
@@ -34,6 +36,8 @@ struct ChartInput {
   std::vector<std::optional<UsageStack>> slots;
   std::vector<std::string> slotLabels;  // under each slot, as room allows
   std::uint64_t pacePerSlotKB = 0;
+  // The slots drawn apart behind their bars: the hours of the off-peak window.
+  std::vector<bool> offPeakSlots;
 };
 
 // How close the value axis's lines and the labels under the slots may come, in pixels.
@@ -48,11 +52,12 @@ struct AxisTick {
 };
 
 // A bar of slot `slot`: download from `bottom` up to `downTop`, upload from there to `upTop`,
-// a correction from there to `top`.
+// a correction from there to `top`; the off-peak part from `bottom` up to `offPeakTop`.
 struct ChartBar {
   std::size_t slot = 0;
   int left = 0, width = 0;
   int top = 0, upTop = 0, downTop = 0, bottom = 0;
+  int offPeakTop = 0;
 };
 
 struct SlotLabel {

@@ -89,6 +89,10 @@ void DrawLegend(HDC dc, const ChartInput& input, int dpi) {
     return slot && slot->correctionKB != 0;
   });
   if (corrected) x = LegendEntry(dc, x, y, kCorrectionColor, L"Correction", box);
+  const bool offPeak = std::any_of(input.slots.begin(), input.slots.end(), [](const auto& slot) {
+    return slot && slot->offPeakKB != 0;
+  });
+  if (offPeak) x = LegendEntry(dc, x, y, kOffPeakColor, L"Off-peak", box);
   if (input.pacePerSlotKB > 0) {
     Selected pen(dc, CreatePen(PS_SOLID, Scaled(2, dpi), kPaceColor));
     Line(dc, x, y + box / 2, x + box * 2, y + box / 2);
@@ -104,6 +108,18 @@ void DrawAxis(HDC dc, const ChartLayout& layout, ChartRect area, int dpi) {
     Text(dc, WidenAnsi(tick.label),
          {0, tick.y - Scaled(8, dpi), area.left - Scaled(4, dpi), tick.y + Scaled(8, dpi)},
          DT_RIGHT | DT_VCENTER);
+  }
+}
+
+// The slots of the off-peak hours, tinted behind their bars.
+void DrawOffPeakSlots(HDC dc, const std::vector<bool>& offPeak, ChartRect area) {
+  const std::size_t slots = offPeak.size();
+  for (std::size_t i = 0; i < slots; ++i) {
+    if (!offPeak[i]) continue;
+    const auto width = static_cast<std::size_t>(area.width);
+    Fill(dc, {area.left + static_cast<int>(i * width / slots), area.top,
+              area.left + static_cast<int>((i + 1) * width / slots), area.Bottom()},
+         kOffPeakHoursColor);
   }
 }
 
@@ -123,6 +139,7 @@ void DrawBars(HDC dc, const ChartLayout& layout, ChartRect area, std::optional<s
     Fill(dc, {bar.left, bar.downTop, right, bar.bottom}, kDownloadColor);
     Fill(dc, {bar.left, bar.upTop, right, bar.downTop}, kUploadColor);
     Fill(dc, {bar.left, bar.top, right, bar.upTop}, kCorrectionColor);
+    Fill(dc, {bar.left, bar.offPeakTop, right, bar.bottom}, kOffPeakColor);
   }
 }
 
@@ -139,6 +156,7 @@ void Draw(HWND window, HDC dc, RECT client, const Chart& chart) {
   const ChartSpacing spacing{Scaled(28, dpi), Extent(dc, L"00").cx + Scaled(6, dpi)};
   const ChartLayout layout = LayoutChart(*input, area, spacing, chart.look.separators);
   if (chart.look.main) DrawLegend(dc, *input, dpi);
+  DrawOffPeakSlots(dc, input->offPeakSlots, area);
   DrawAxis(dc, layout, area, dpi);
   DrawBars(dc, layout, area, chart.owner->Chosen(window), input->slots.size(),
            GetFocus() == window);

@@ -15,6 +15,9 @@ inline constexpr COLORREF kDownloadColor = RGB(0x2E, 0x75, 0xB6);
 inline constexpr COLORREF kUploadColor = RGB(0xED, 0x7D, 0x31);
 inline constexpr COLORREF kCorrectionColor = RGB(0x70, 0xAD, 0x47);
 inline constexpr COLORREF kPaceColor = RGB(0xC0, 0x00, 0x00);
+// The off-peak part of a bar, and the off-peak hours behind the hour chart's bars.
+inline constexpr COLORREF kOffPeakColor = RGB(0x1F, 0x3A, 0x6E);
+inline constexpr COLORREF kOffPeakHoursColor = RGB(0xE4, 0xEC, 0xF7);
 
 // What a chart asks of the window it is in.
 class ChartOwner {

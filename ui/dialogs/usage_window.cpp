@@ -13,6 +13,7 @@ namespace {
 namespace chr = std::chrono;
 
 constexpr int kHoursPerDay = 24;
+constexpr int kMinutesPerDay = 24 * 60;
 // Cycles are at least a day and at most a year long, whatever the dates read.
 constexpr int kLongestCycleDays = 366;
 
@@ -45,8 +46,10 @@ chr::sys_days SysDay(UsageDate date) {
   return chr::year{date.year} / chr::month{date.month} / chr::day{date.day};
 }
 
-void Add(UsageStack& sum, std::uint64_t downKB, std::uint64_t upKB, std::int64_t correctionKB) {
+void Add(UsageStack& sum, std::uint64_t downKB, std::uint64_t upKB, std::int64_t correctionKB,
+         std::uint64_t offPeakKB = 0) {
   const std::uint64_t most = ~std::uint64_t{0};
+  sum.offPeakKB = offPeakKB > most - sum.offPeakKB ? most : sum.offPeakKB + offPeakKB;
   sum.downKB = downKB > most - sum.downKB ? most : sum.downKB + downKB;
   sum.upKB = upKB > most - sum.upKB ? most : sum.upKB + upKB;
   const std::int64_t low = std::numeric_limits<std::int64_t>::min() / 2;
@@ -60,6 +63,17 @@ std::string Quantity(std::uint64_t kb, Separators separators) {
 }
 
 }  // namespace
+
+std::vector<bool> OffPeakHours(const PlanSettings& plan) {
+  std::vector<bool> hours(kHoursPerDay, false);
+  const int start = plan.windowStart % kMinutesPerDay;
+  const int end = plan.windowEnd % kMinutesPerDay;
+  for (int minute = 0; minute < kMinutesPerDay; ++minute) {
+    const bool inside = start < end ? minute >= start && minute < end : minute >= start || minute < end;
+    if (inside) hours[static_cast<std::size_t>(minute / 60)] = true;
+  }
+  return hours;
+}
 
 std::vector<CycleDays> ViewableCycles(CycleDays current, std::u16string_view allData,
                                       const Locale& locale,
@@ -150,7 +164,7 @@ std::optional<UsageStack> UsageWindowModel::DayUsageOf(chr::sys_days date) const
   for (const DayUsage& day : records_.days) {
     if (SysDay(day.date) != date) continue;
     if (!sum) sum.emplace();
-    Add(*sum, day.downKB, day.upKB, day.correctionKB);
+    Add(*sum, day.downKB, day.upKB, day.correctionKB, day.offPeakKB);
   }
   return sum;
 }
@@ -182,6 +196,7 @@ std::optional<ChartInput> UsageWindowModel::HourChart() const {
   if (!any) return std::nullopt;
   for (int hour = 0; hour < kHoursPerDay; ++hour)
     input.slotLabels.push_back(std::to_string(hour));
+  if (plan_.hasWindow) input.offPeakSlots = OffPeakHours(plan_);
   return input;
 }
 
@@ -195,7 +210,7 @@ UsageStack UsageWindowModel::Sum(chr::sys_days from, chr::sys_days to) const {
   UsageStack sum;
   for (const DayUsage& day : records_.days) {
     if (SysDay(day.date) >= from && SysDay(day.date) < to)
-      Add(sum, day.downKB, day.upKB, day.correctionKB);
+      Add(sum, day.downKB, day.upKB, day.correctionKB, day.offPeakKB);
   }
   return sum;
 }

@@ -11,6 +11,7 @@
 #include "metering/plan/allowance.h"
 #include "metering/base/locale.h"
 #include "metering/history/usage_history.h"
+#include "metering/plan/plan.h"
 #include "ui/dialogs/usage_chart.h"
 
 namespace pelliton {
@@ -38,11 +39,17 @@ std::vector<CycleDays> ViewableCycles(CycleDays current, std::u16string_view all
                                       const Locale& locale,
                                       std::optional<std::chrono::sys_days> earliestDay);
 
+// The hours of the day that the plan's off-peak window covers, wholly or in part.
+std::vector<bool> OffPeakHours(const PlanSettings& plan);
+
 class UsageWindowModel {
  public:
   // Opens on the first cycle with `today` chosen when it lies in it.
   UsageWindowModel(std::vector<CycleDays> cycles, UsageRecords records, std::uint64_t allowanceKB,
                    std::chrono::sys_days today, const Locale& locale);
+
+  // The plan, whose off-peak hours the hour chart shows apart.
+  void SetPlan(const PlanSettings& plan) { plan_ = plan; }
 
   bool CanStepBack() const { return cycle_ + 1 < cycles_.size(); }
   bool CanStepForward() const { return cycle_ > 0; }
@@ -78,6 +85,7 @@ class UsageWindowModel {
   const Locale& locale_;
   std::size_t cycle_ = 0;
   std::optional<std::size_t> chosen_;
+  PlanSettings plan_;
 };
 
 }  // namespace pelliton

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "metering/plan/cycle.h"
+#include "metering/plan/plan_usage.h"
+#include "metering/plan/plan_view.h"
 #include "metering/history/usage_history.h"
 #include "ui/ansi_text_win32.h"
 #include "ui/dialogs/bit_button_win32.h"
@@ -66,8 +68,21 @@ UsageWindowModel BuildModel(const DialogPorts& ports, const Locale& locale) {
   const CycleDays current =
       span ? CycleDays{span->start, span->end} : CycleDays{today, today + chr::days{1}};
   const std::uint64_t allowanceKB = std::uint64_t{ReadAllowance(ports.store).capMB} * 1024;
-  return UsageWindowModel(ViewableCycles(current, ports.state.AllData, locale, earliest),
-                          std::move(records), allowanceKB, today, locale);
+  UsageWindowModel model(ViewableCycles(current, ports.state.AllData, locale, earliest),
+                         std::move(records), allowanceKB, today, locale);
+  model.SetPlan(ReadPlanSettings(ports.store));
+  return model;
+}
+
+// Each allowance that is set, on one line: "Main: 12.34 GB of 50 GB (24 %); Today: ...".
+std::string PlanLine(const DialogPorts& ports, const Locale& locale) {
+  KnownPlanSettings(ports.state, ports.store);
+  KnownPlanFigures(ports.state, ports.store);
+  std::string text;
+  for (const std::string& line :
+       AllowanceLines(ports.state, ReadAllowance(ports.store), ports.clock.Now(), locale))
+    text.append(text.empty() ? "" : "; ").append(line);
+  return text;
 }
 
 class UsageWindow final : public ModalDialog, private ChartOwner {
@@ -119,11 +134,12 @@ void UsageWindow::OnInitDialog() {
   HWND close = CreateBitButton(dialog_, IDC_HIST_CLOSE, L"&Close", ButtonGlyph::Close,
                                {0, 0, 75, kButtonHeight}, dpi_, font_.Get(), WS_TABSTOP);
   Subclass(close, kKeysProperty, ButtonKeys);
-  for (int id : {IDC_HIST_CYCLE, IDC_HIST_DAY}) {
+  for (int id : {IDC_HIST_CYCLE, IDC_HIST_DAY, IDC_HIST_PLAN}) {
     CreateChild(dialog_, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, id, {0, 0, 0, 0}, dpi_,
                 font_.Get());
   }
   hourChart_ = CreateUsageChart(dialog_, IDC_HIST_HOURS, hours_);
+  SetDlgItemTextW(dialog_, IDC_HIST_PLAN, WidenAnsi(PlanLine(ports_, locale_)).c_str());
 
   PlaceCentred(dialog_, meter_, S(kClientWidth), S(kClientHeight));
   Refresh();
@@ -195,6 +211,7 @@ void UsageWindow::Layout() {
   const int bottom = h - pad - button;
   place(item(IDC_HIST_CLOSE), w - pad - S(75), bottom, S(75), button);
   place(item(IDC_HIST_EXPORT), w - pad - S(75 + 8 + 90), bottom, S(90), button);
+  place(item(IDC_HIST_PLAN), pad, bottom + (button - line) / 2, w - 3 * pad - S(75 + 8 + 90), line);
 
   const int top = pad + button + S(6);
   const int room = bottom - S(8) - top - line - S(6);

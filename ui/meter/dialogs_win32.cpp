@@ -6,6 +6,7 @@
 #include "ui/dialogs/display_size_win32.h"
 #include "ui/dialogs/metered_connections_win32.h"
 #include "ui/dialogs/monthly_stat_win32.h"
+#include "ui/dialogs/plan_hours_win32.h"
 #include "ui/dialogs/usage_window_win32.h"
 #include "ui/meter/about_win32.h"
 #include "ui/meter/modal_scope_win32.h"
@@ -51,6 +52,11 @@ void Win32Dialogs::ShowUsageHistoryWindow() {
 void Win32Dialogs::ShowMeteredConnectionsDialog() {
   const MeterModalScope modal(meter_);
   pelliton::ShowMeteredConnectionsDialog(owner_, meter_, ports_, locale_);
+}
+
+void Win32Dialogs::ShowPlanDialog() {
+  const MeterModalScope modal(meter_);
+  pelliton::ShowPlanDialog(owner_, meter_, ports_, locale_);
 }
 
 }  // namespace pelliton

@@ -22,6 +22,7 @@ class Win32Dialogs final : public Dialogs {
   void ShowDataCapDialog() override;
   void ShowUsageHistoryWindow() override;
   void ShowMeteredConnectionsDialog() override;
+  void ShowPlanDialog() override;
 
  private:
   HWND owner_;

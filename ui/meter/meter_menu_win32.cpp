@@ -34,6 +34,7 @@ constexpr MenuResource kMenu[] = {
     {IDM_DATA_CAP, L"Monthly Data Cap"},
     {IDM_USAGE_HISTORY, L"Usage History"},
     {IDM_METERED_CONNECTIONS, L"Metered Connections..."},
+    {IDM_PLAN_HOURS, L"Plan Hours..."},
     {IDM_SHOW_METER, L"Show Meter"},
 };
 static_assert(std::size(kMenu) == static_cast<std::size_t>(MenuItem::ShowMeter1) + 1);

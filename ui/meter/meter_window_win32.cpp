@@ -252,6 +252,10 @@ void Win32MeterWindow::PostNotice(std::string_view text) {
   PostMessageW(window_, kShowNotices, 0, 0);
 }
 
+void Win32MeterWindow::PostWarning(std::string_view title, std::string_view text) {
+  if (!tray_.ShowBalloon(WidenAnsi(title), WidenAnsi(text))) PostNotice(text);
+}
+
 // The ticks go on while a box is up; a notice posted meanwhile waits until it is closed.
 // Owned by the meter, or by the dialog that is up over it.
 void Win32MeterWindow::ShowNotices() {

@@ -70,6 +70,8 @@ class Win32MeterWindow final : public MeterWindow {
   void SetTimer1Enabled(bool enabled) override;
   // Shown through a posted message, so never inside the tick, and one box at a time.
   void PostNotice(std::string_view text) override;
+  // A balloon from the icon; the information box when the icon is not shown.
+  void PostWarning(std::string_view title, std::string_view text) override;
 
   void SetLabelsVisible(bool visible) override;
   void SetLabel1FontSize(std::uint8_t points) override;

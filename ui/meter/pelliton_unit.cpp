@@ -4,6 +4,7 @@
 
 #include "metering/accounting.h"
 #include "metering/plan/allowance.h"
+#include "metering/plan/plan_usage.h"
 #include "metering/sources/connection_set.h"
 #include "metering/loader.h"
 #include "metering/sources/readings.h"
@@ -65,6 +66,8 @@ void TPellitonForm::Timer1Timer() {
 
 void TPellitonForm::ShowTrayStatus() {
   if (!state_.DataCap) state_.DataCap = ReadAllowance(ports_.store);
+  KnownPlanSettings(state_, ports_.store);
+  KnownPlanFigures(state_, ports_.store);
   ports_.window.ShowTrayStatus(TrayStatusOf(state_, ports_.clock.Now(), ports_.locale));
 }
 
@@ -150,6 +153,8 @@ void TPellitonForm::MenuCommand(MenuItem item) {
       return UsageHistory1Click();
     case MenuItem::MeteredConnections1:
       return MeteredConnections1Click();
+    case MenuItem::PlanHours1:
+      return PlanHours1Click();
     case MenuItem::ShowMeter1:
       return ShowMeter1Click();
   }
@@ -177,6 +182,10 @@ void TPellitonForm::UsageHistory1Click() {
 
 void TPellitonForm::MeteredConnections1Click() {
   ports_.dialogs.ShowMeteredConnectionsDialog();
+}
+
+void TPellitonForm::PlanHours1Click() {
+  ports_.dialogs.ShowPlanDialog();
 }
 
 void TPellitonForm::ChangeNetworkAdaptor1Click() {

@@ -53,6 +53,7 @@ class TPellitonForm {
   void DataCap1Click();
   void UsageHistory1Click();
   void MeteredConnections1Click();
+  void PlanHours1Click();
 
   // The window option commands (option_commands.cpp).
   void StayOnTop1Click();

@@ -15,6 +15,7 @@ constexpr std::uint32_t kClear = 0x00000000;
 constexpr std::uint32_t kFrame = 0xFF303030;
 constexpr std::uint32_t kEmpty = 0x80000000;  // the gauge's unused part: dimmed ground
 constexpr std::uint32_t kFull = 0xFFE02828;
+constexpr std::uint32_t kWarning = 0xFFF0A020;  // amber
 
 // 0x00BBGGRR to an opaque pixel of the bitmap (0xAARRGGBB).
 std::uint32_t Opaque(std::int32_t color) {
@@ -45,7 +46,9 @@ void DrawGauge(Canvas& canvas, const TrayPicture& picture, int size) {
   const int innerBottom = size - 1;
   const int innerTop = innerBottom - TrayGaugeRows(size);
   canvas.Fill(left + 1, innerTop, right - 1, innerBottom, kEmpty);
-  const std::uint32_t fill = picture.full ? kFull : Opaque(picture.color);
+  const std::uint32_t fill = picture.level == GaugeLevel::Whole     ? kFull
+                             : picture.level == GaugeLevel::Warning ? kWarning
+                                                                    : Opaque(picture.color);
   canvas.Fill(left + 1, innerBottom - picture.filledRows, right - 1, innerBottom, fill);
 }
 

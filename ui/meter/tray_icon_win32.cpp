@@ -12,6 +12,7 @@ namespace pelliton {
 namespace {
 
 constexpr UINT kIconId = 1;
+constexpr UINT kBalloonMs = 30000;  // Windows 2000 and XP keep it up 10 to 30 s
 using NotifyIconFunction = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
 
 // The shell's own function; null where the system has no shell.
@@ -80,8 +81,14 @@ void TrayIcon::Remove() noexcept {
   picture_.reset();
 }
 
-// The structure as Windows 2000 and later know it: a 128-character tip, no balloon icon.
-bool TrayIcon::Notify(DWORD action, UINT flags) {
+bool TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) {
+  return shown_ && Notify(NIM_MODIFY, NIF_INFO, title, text);
+}
+
+// The structure as Windows 2000 and later know it: a 128-character tip, a balloon of 255
+// characters under a title of 63 with the system's warning icon, no icon of its own.
+bool TrayIcon::Notify(DWORD action, UINT flags, const std::wstring& title,
+                      const std::wstring& text) {
   const NotifyIconFunction notify = ShellNotifyIcon();
   if (notify == nullptr || window_ == nullptr) return false;
   NOTIFYICONDATAW data{};
@@ -93,6 +100,13 @@ bool TrayIcon::Notify(DWORD action, UINT flags) {
   data.hIcon = icon_;
   const std::size_t length = std::min(tip_.size(), std::size(data.szTip) - 1);
   std::copy_n(tip_.begin(), length, data.szTip);
+  if ((flags & NIF_INFO) != 0) {
+    std::copy_n(text.begin(), std::min(text.size(), std::size(data.szInfo) - 1), data.szInfo);
+    std::copy_n(title.begin(), std::min(title.size(), std::size(data.szInfoTitle) - 1),
+                data.szInfoTitle);
+    data.uTimeout = kBalloonMs;
+    data.dwInfoFlags = NIIF_WARNING;
+  }
   return notify(action, &data) != FALSE;
 }
 

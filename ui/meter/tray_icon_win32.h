@@ -30,6 +30,9 @@ class TrayIcon {
   // shell is told only of what changed.
   void Update(const std::wstring& tip, const TrayPicture& picture);
   void Remove() noexcept;
+  // A balloon from the icon with a warning's title and text (Windows 10 and 11 show it as a
+  // notification); false when the icon is not shown or the shell refused it.
+  bool ShowBalloon(const std::wstring& title, const std::wstring& text);
   bool Shown() const { return shown_; }
   // The picture's size in pixels, a small icon's at the notification area's DPI, and the
   // rows of its gauge.
@@ -40,7 +43,8 @@ class TrayIcon {
   bool Refit();
 
  private:
-  bool Notify(DWORD action, UINT flags);
+  bool Notify(DWORD action, UINT flags, const std::wstring& title = {},
+              const std::wstring& text = {});
 
   HWND window_ = nullptr;
   UINT message_ = 0;

@@ -7,7 +7,8 @@
 //   screen                          primary screen size, the whole desktop's width, and the
 //                                   monitors (SM_CMONITORS; each one's rectangle, work area
 //                                   and whether it is the primary, as EnumDisplayMonitors lists)
-//   tray                            the notification area's icons: window, place, last tip
+//   tray                            the notification area's icons: window, place, last tip,
+//                                   the text of a balloon that is up
 //   windows                         every top-level window (for diagnostics)
 //   wait CLASS TITLE MS             a visible top-level window (empty field: any)
 //   gone HWND MS                    until HWND is no window or is hidden

@@ -40,9 +40,10 @@ TEST(AxisStepKB, IsRoundInTheQuantityText) {
 
 TEST(LayoutChart, StacksDownloadUnderUploadOnARoundAxis) {
   const ChartInput input{
-      {UsageStack{600, 200}, std::nullopt, UsageStack{0, 0}, UsageStack{300, 100, -200}},
+      {UsageStack{600, 200, 0, 400}, std::nullopt, UsageStack{0, 0}, UsageStack{300, 100, -200}},
       {"1", "2", "3", "4"},
-      250};
+      250,
+      {}};
   const ChartLayout layout = LayoutChart(input, {10, 0, 400, 100}, {25, 150}, {});
   EXPECT_EQ(layout.axisTopKB, 800u);  // in steps of 200 KB: four at most
   ASSERT_EQ(layout.ticks.size(), 5u);
@@ -58,6 +59,7 @@ TEST(LayoutChart, StacksDownloadUnderUploadOnARoundAxis) {
   EXPECT_EQ(first.downTop, 25);
   EXPECT_EQ(first.upTop, 0);
   EXPECT_EQ(first.top, 0);
+  EXPECT_EQ(first.offPeakTop, 50);  // its 400 KB off-peak
   const ChartBar& corrected = layout.bars[1];  // 200 KB taken off its 400
   EXPECT_EQ(corrected.slot, 3u);
   EXPECT_EQ((std::array{corrected.downTop, corrected.upTop, corrected.top}),
@@ -75,6 +77,21 @@ TEST(SlotAt, FindsTheSlotUnderTheMouse) {
     EXPECT_EQ(found ? static_cast<int>(*found) : -1, slot) << x;
   }
   EXPECT_FALSE(SlotAt(area, 0, 20));
+}
+
+// The hours the off-peak window covers in part or whole, also across midnight.
+TEST(OffPeakHours, CoverEveryHourTheWindowTouches) {
+  const struct {
+    std::uint16_t start, end;
+    std::vector<int> hours;
+  } cases[] = {{120, 480, {2, 3, 4, 5, 6, 7}}, {1380, 300, {0, 1, 2, 3, 4, 23}}, {90, 150, {1, 2}}};
+  for (const auto& c : cases) {
+    std::vector<bool> expected(24, false);
+    for (int hour : c.hours) expected[static_cast<std::size_t>(hour)] = true;
+    EXPECT_EQ(OffPeakHours({.hasWindow = true, .windowStart = c.start, .windowEnd = c.end}),
+              expected)
+        << c.start;
+  }
 }
 
 TEST(ViewableCycles, StepBackThroughTheHistoryAsFarAsDaysReach) {

@@ -19,6 +19,8 @@ TEST(TrayTip, ShowsTheTextsAndTheAllowanceWithinTheLimit) {
       {"12.34 GB", "6/s", "24 %", 26, texts},             // the allowance line goes first
       {long1, long2, "24 %", 127, long1 + " | " + long2 + " ..."},
       {"12.34 GB", "6/s", "", 2, ".."},
+      {"12.34 GB", "6/s", "Main: 24 %\nToday: 90 %", 127, texts + "\nMain: 24 %\nToday: 90 %"},
+      {"12.34 GB", "6/s", "Main: 24 %\nToday: 90 %", 36, texts + "\nMain: 24 %"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(TrayTip(c.label1, c.label2, "01:23", c.allowance, c.limit), c.tip) << c.limit;
@@ -32,9 +34,11 @@ TEST(TrayPictureOf, FillsTheGaugeAsFarAsTheAllowanceIsUsed) {
       {std::nullopt, {.color = 255}},
       {49, {.gauge = true, .filledRows = 6, .color = 255}},
       {99, {.gauge = true, .filledRows = 13, .color = 255}},
-      {250, {.gauge = true, .filledRows = 14, .full = true, .color = 255}},
+      {250, {.gauge = true, .filledRows = 14, .level = GaugeLevel::Whole, .color = 255}},
+      {85, {.gauge = true, .filledRows = 11, .level = GaugeLevel::Warning, .color = 255}},
   };
-  for (const auto& c : cases) EXPECT_EQ(TrayPictureOf({"", c.percent}, 255, 14), c.picture);
+  for (const auto& c : cases)
+    EXPECT_EQ(TrayPictureOf({"", c.percent, c.picture.level}, 255, 14), c.picture);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@ constexpr MenuEntry kExpectedMenu[] = {
     {IDM_DATA_CAP, L"Monthly Data Cap"},
     {IDM_USAGE_HISTORY, L"Usage History"},
     {IDM_METERED_CONNECTIONS, L"Metered Connections..."},
+    {IDM_PLAN_HOURS, L"Plan Hours..."},
     {IDM_SHOW_METER, L"Show Meter"},
 };
 constexpr int kItems = static_cast<int>(std::size(kExpectedMenu));
@@ -80,7 +81,7 @@ TEST_F(MeterMenuTest, EachCommandReachesTheFormAsItsItem) {
 TEST_F(MeterMenuTest, ALabelClickNotificationIsNoCommand) {
   SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(IDC_LABEL1, STN_CLICKED),
                reinterpret_cast<LPARAM>(Label(IDC_LABEL1)));
-  SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(IDM_METERED_CONNECTIONS + 1, 0), 0);
+  SendMessageW(Window(), WM_COMMAND, MAKEWPARAM(IDM_PLAN_HOURS + 1, 0), 0);
   EXPECT_TRUE(events.calls.empty());
 }
 
