@@ -291,6 +291,17 @@ std::uint8_t CountSet(MeterContext& meter, const std::vector<SourceReading>& row
   return result;
 }
 
+// The router's growth as one counted tick; "DC" while no reading of it is in, or while its
+// internet side is down.
+std::uint8_t AddRouterTick(MeterContext& meter) {
+  const RouterTick tick = CountRouterTick(meter);
+  if (!tick.seen) return ShowDisconnected(meter);
+  AddCountedTick(meter, tick.downKB, tick.upKB, KeepRouterReadings);
+  if (tick.linkUp) return 1;
+  meter.view.SetLabel1("DC");
+  return 0;
+}
+
 }  // namespace
 
 std::uint8_t AddCountedTick(MeterContext& meter, std::uint64_t downKB, std::uint64_t upKB,
@@ -316,45 +327,8 @@ std::uint8_t ShowDisconnected(MeterContext& meter) {
   return 0;
 }
 
-std::vector<LinkState> Links(const MeterState& state) {
-  std::vector<LinkState> links{{.bound = state.AdapterBound,
-                                .row = state.AdapterRow,
-                                .prevDownKB = state.PrevDownKB,
-                                .prevUpKB = state.PrevUpKB,
-                                .has64 = state.Has64,
-                                .index64 = state.Index64,
-                                .prevDownKB64 = state.PrevDownKB64,
-                                .prevUpKB64 = state.PrevUpKB64,
-                                .fresh = state.AdapterFresh,
-                                .held = state.AdapterHeld,
-                                .paused = state.AdapterPaused}};
-  const std::size_t count = MeteredConnections(state).size();
-  links.insert(links.end(), state.OtherLinks.begin(), state.OtherLinks.end());
-  links.resize(count);
-  return links;
-}
 
-void SetLinks(MeterState& state, const std::vector<LinkState>& links) {
-  const LinkState& first = links.front();
-  state.AdapterBound = first.bound;
-  if (first.bound) state.AdapterRow = first.row;
-  state.PrevDownKB = first.prevDownKB;
-  state.PrevUpKB = first.prevUpKB;
-  state.Has64 = first.has64;
-  state.Index64 = first.index64;
-  state.PrevDownKB64 = first.prevDownKB64;
-  state.PrevUpKB64 = first.prevUpKB64;
-  state.AdapterFresh = first.fresh;
-  state.AdapterHeld = first.held;
-  state.AdapterPaused = first.paused;
-  state.OtherLinks.assign(links.begin() + 1, links.end());
-}
 
-void UnbindAll(MeterState& state) {
-  state.AdapterBound = false;
-  for (LinkState& link : state.OtherLinks)
-    link.bound = false;
-}
 
 std::uint8_t GetConnectedState(MeterContext& meter) {
   if (meter.state.FreezeOn) {
@@ -368,7 +342,7 @@ std::uint8_t GetConnectedState(MeterContext& meter) {
     return 0;
   }
   try {
-    if (meter.router && !meter.state.NetworkRouter.empty()) return CountRouterTick(meter);
+    if (meter.router && !meter.state.NetworkRouter.empty()) return AddRouterTick(meter);
     const std::vector<SourceReading> rows = ReadConnections(meter);
     if (rows.empty()) {
       meter.view.SetLabel1("NOADP");

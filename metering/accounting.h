@@ -24,13 +24,6 @@ std::uint8_t AddCountedTick(MeterContext& meter, std::uint64_t downKB, std::uint
 
 // A tick that counts nothing: "DC" with the total and the time. Returns 0.
 std::uint8_t ShowDisconnected(MeterContext& meter);
-// The counting of each metered connection, in the set's order: the first from the bound-row
-// fields of MeterState, the others from OtherLinks (as many as the set has).
-std::vector<LinkState> Links(const MeterState& state);
-// Puts them back; the first's row must fit AdapterRow while it is bound.
-void SetLinks(MeterState& state, const std::vector<LinkState>& links);
-// No connection counts on from its binding: the next tick finds each afresh.
-void UnbindAll(MeterState& state);
 
 // Octets to KB, rounded to nearest with halves to even (512 bytes give 0, 1536 give 2).
 std::uint32_t OctetsToKB(std::uint32_t octets);

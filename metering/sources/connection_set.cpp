@@ -4,7 +4,6 @@
 #include <charconv>
 #include <set>
 
-#include "metering/accounting.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
 
@@ -298,6 +297,46 @@ void MeterNetworkTypeAlone(MeterState& state, SettingsStore& store) {
   state.Connections.clear();
   state.OtherLinks.clear();
   state.AdapterFresh = false;
+}
+
+std::vector<LinkState> Links(const MeterState& state) {
+  std::vector<LinkState> links{{.bound = state.AdapterBound,
+                                .row = state.AdapterRow,
+                                .prevDownKB = state.PrevDownKB,
+                                .prevUpKB = state.PrevUpKB,
+                                .has64 = state.Has64,
+                                .index64 = state.Index64,
+                                .prevDownKB64 = state.PrevDownKB64,
+                                .prevUpKB64 = state.PrevUpKB64,
+                                .fresh = state.AdapterFresh,
+                                .held = state.AdapterHeld,
+                                .paused = state.AdapterPaused}};
+  const std::size_t count = MeteredConnections(state).size();
+  links.insert(links.end(), state.OtherLinks.begin(), state.OtherLinks.end());
+  links.resize(count);
+  return links;
+}
+
+void SetLinks(MeterState& state, const std::vector<LinkState>& links) {
+  const LinkState& first = links.front();
+  state.AdapterBound = first.bound;
+  if (first.bound) state.AdapterRow = first.row;
+  state.PrevDownKB = first.prevDownKB;
+  state.PrevUpKB = first.prevUpKB;
+  state.Has64 = first.has64;
+  state.Index64 = first.index64;
+  state.PrevDownKB64 = first.prevDownKB64;
+  state.PrevUpKB64 = first.prevUpKB64;
+  state.AdapterFresh = first.fresh;
+  state.AdapterHeld = first.held;
+  state.AdapterPaused = first.paused;
+  state.OtherLinks.assign(links.begin() + 1, links.end());
+}
+
+void UnbindAll(MeterState& state) {
+  state.AdapterBound = false;
+  for (LinkState& link : state.OtherLinks)
+    link.bound = false;
 }
 
 }  // namespace pelliton

@@ -69,4 +69,12 @@ void MeterNetworkTypeAlone(MeterState& state, SettingsStore& store);
 // What the tick reads: every source's connections, the interface rows first.
 std::vector<SourceReading> ReadConnections(MeterContext& meter);
 
+// The counting of each metered connection, in the set's order: the first from the bound-row
+// fields of MeterState, the others from OtherLinks (as many as the set has).
+std::vector<LinkState> Links(const MeterState& state);
+// Puts them back; the first's row must fit AdapterRow while it is bound.
+void SetLinks(MeterState& state, const std::vector<LinkState>& links);
+// No connection counts on from its binding: the next tick finds each afresh.
+void UnbindAll(MeterState& state);
+
 }  // namespace pelliton

@@ -4,7 +4,7 @@
 #include <exception>
 #include <optional>
 
-#include "metering/accounting.h"
+#include "metering/sources/connection_set.h"
 #include "metering/sources/readings.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
@@ -47,12 +47,12 @@ void ShowNotices(MeterContext& meter) {
 
 }  // namespace
 
-std::uint8_t CountRouterTick(MeterContext& meter) {
+RouterTick CountRouterTick(MeterContext& meter) {
   MeterState& state = meter.state;
   meter.router->Follow(state.NetworkRouter);
   const std::optional<RouterSighting> latest = meter.router->Latest();
   if (!latest || latest->udn != state.NetworkRouter || !latest->sample)
-    return ShowDisconnected(meter);
+    return {};
   const bool first = !state.Router.Base();
   if (first) ResumeFromKept(meter);
   const RouterPace pace{latest->readAtMs,
@@ -64,10 +64,7 @@ std::uint8_t CountRouterTick(MeterContext& meter) {
   // What passed while this PC was off is no speed.
   state.DownDeltaKB = first ? 0 : ShownDelta(downKB);
   state.UpDeltaKB = first ? 0 : ShownDelta(upKB);
-  AddCountedTick(meter, downKB, upKB, KeepRouterReadings);
-  if (latest->sample->linkUp) return 1;
-  meter.view.SetLabel1("DC");
-  return 0;
+  return {.seen = true, .downKB = downKB, .upKB = upKB, .linkUp = latest->sample->linkUp};
 }
 
 void KeepRouterReadings(MeterContext& meter) {

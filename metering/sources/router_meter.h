@@ -7,14 +7,20 @@
 
 namespace pelliton {
 
-// The accounting step while the household's router is metered (state.NetworkRouter names
-// it): the latest reading the worker has, counted by the router's rules. A router that has
-// not answered, or another one, gives a "DC" tick that counts nothing; its counters'
-// growth counts when it answers again. Growth counts while its internet link is down as
-// well, but only a tick with the link up counts connected time. The first reading of a run
-// adds what the router counted since the readings the store keeps ("LastRouter"), unless
-// they are another router's. Returns 1 when the tick counts connected time.
-std::uint8_t CountRouterTick(MeterContext& meter);
+// The household's router at this tick, when it is metered instead of this PC's connections
+// (MeterState::NetworkRouter names it): the growth of its latest reading in whole KB, counted
+// by the router's rules; the octets short of a KB wait for the next. A router that has not
+// answered, or another one, gives nothing (`seen` false); its counters' growth counts when it
+// answers again. Growth counts while its internet link is down as well. The first reading of
+// a run adds what the router counted since the readings the store keeps ("LastRouter"),
+// unless they are another router's.
+struct RouterTick {
+  bool seen = false;
+  std::uint64_t downKB = 0;
+  std::uint64_t upKB = 0;
+  bool linkUp = false;  // only a tick with the link up counts connected time
+};
+RouterTick CountRouterTick(MeterContext& meter);
 
 // Stores the router's present readings as "LastRouter", in one write.
 void KeepRouterReadings(MeterContext& meter);
