@@ -37,7 +37,7 @@ bool Ready(SOCKET socket, bool write, DWORD deadline) {
 
 bool Connect(SOCKET socket, const HttpUrl& url, DWORD deadline) {
   u_long nonBlocking = 1;
-  if (ioctlsocket(socket, FIONBIO, &nonBlocking) != 0) return false;
+  if (ioctlsocket(socket, static_cast<long>(FIONBIO), &nonBlocking) != 0) return false;
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(url.port);

@@ -83,7 +83,7 @@ std::optional<PlanFigures> ParsePlanFigures(std::string_view text) {
     start = comma + 1;
   }
   if (count != kFields || v[0] > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
-  for (std::size_t i : {1, 4, 5, 6, 7, 8, 9})
+  for (const std::size_t i : {1u, 4u, 5u, 6u, 7u, 8u, 9u})
     if (v[i] > kLargestFigureKB) return std::nullopt;
   if ((v[2] != 0 && !StampMinute(v[2])) || (v[3] != 0 && !DayOfNumber(v[3]))) return std::nullopt;
   return PlanFigures{static_cast<std::uint32_t>(v[0]), v[1], v[2], static_cast<std::uint32_t>(v[3]),
