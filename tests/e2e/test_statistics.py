@@ -14,9 +14,10 @@ BIG = "900000000"  # KB: Label1 reads 858.31 GB, and its first figure stays put
 
 
 def history():
-    """A head and twelve records, newest first, as the rollovers of 2026 leave them; and the
-    lines the window shows for them."""
-    dates = [f"15 {month}, 2026" for month in MONTHS] + ["15 Jan, 2027"]
+    """A head and twelve records, newest first, as the rollovers of 2025 leave them; and the
+    lines the window shows for them. The head lies in the past: one far ahead of the clock
+    was written while the clock ran ahead, and rolls the cycle over at the first tick."""
+    dates = [f"15 {month}, 2025" for month in MONTHS] + ["15 Jan, 2026"]
     records, lines = [], []
     for i in range(12, 0, -1):
         start, end = dates[i - 1], dates[i]
