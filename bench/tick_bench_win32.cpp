@@ -317,7 +317,7 @@ int PrintTickRatio(MeterContext& meter, RecordingStore& store, const Stopwatch& 
 
 // Up to four connections, those that are up first, the one described "lo" the first of all.
 std::vector<ConnectionId> FourConnections(MeterContext& meter) {
-  std::vector<SourceReading> rows = ListConnections(meter);
+  std::vector<SourceReading> rows = ListConnections(meter.table);
   std::stable_sort(rows.begin(), rows.end(), [](const SourceReading& a, const SourceReading& b) {
     return std::pair(a.id.description != "lo", !a.connected) <
            std::pair(b.id.description != "lo", !b.connected);
@@ -399,13 +399,13 @@ int Run(int ticks, int historyTicks) {
               wide ? "read" : "not available");
   int measured = PrintTickRatio(meter, store, stopwatch, perRound, "one connection");
   const std::vector<ConnectionId> one = MeteredConnections(state);
-  ChooseConnections(meter, FourConnections(meter));
+  ChooseConnections(meter.state, meter.store, FourConnections(meter));
   measured += PrintTickRatio(meter, store, stopwatch, perRound, "four connections");
   const int connected = (ConnectedSeconds(state) - startSeconds) / 2;
   std::printf("ticks: %d (%d connected)\n", measured, connected);
   std::printf("one reading of the interface table, each way:\n");
   PrintTableCalls(stopwatch, index, perRound);
-  ChooseConnections(meter, one);
+  ChooseConnections(meter.state, meter.store, one);
   Timer1Timer(meter);
 
   const int historySeconds = ConnectedSeconds(state);

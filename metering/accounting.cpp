@@ -6,13 +6,13 @@
 #include <utility>
 
 #include "metering/base/checked.h"
-#include "metering/sources/connection_set.h"
 #include "metering/base/data_quantity.h"
+#include "metering/history/usage_history.h"
 #include "metering/loader.h"
+#include "metering/plan/plan_usage.h"
+#include "metering/sources/connection_set.h"
 #include "metering/sources/readings.h"
 #include "metering/sources/router_meter.h"
-#include "metering/history/usage_history.h"
-#include "metering/plan/plan_usage.h"
 #include "store/catalogue.h"
 #include "store/errors.h"
 
@@ -259,7 +259,7 @@ std::uint8_t StoreTick(MeterContext& meter, const SetTick& tick) {
   state.UpDeltaKB = tick.counted ? SaturatedAdd(std::uint32_t{0}, tick.growth.upKB) : 0;
   if (!tick.counted) state.CurDownKB = state.CurUpKB = 0;
   if (tick.counted) CarryConnectedTime(state);
-  KeepReadings(meter, KeptReadings(tick.links));
+  KeepReadings(state, meter.store, meter.clock, KeptReadings(tick.links));
   if (tick.counted || added != 0) {
     RecordPlanUsage(meter, tick.growth.downKB + tick.uncounted.downKB,
                     tick.growth.upKB + tick.uncounted.upKB,
@@ -294,9 +294,11 @@ std::uint8_t CountSet(MeterContext& meter, const std::vector<SourceReading>& row
 // The router's growth as one counted tick; "DC" while no reading of it is in, or while its
 // internet side is down.
 std::uint8_t AddRouterTick(MeterContext& meter) {
-  const RouterTick tick = CountRouterTick(meter);
+  const RouterTick tick = CountRouterTick(meter.state, meter.store, *meter.router);
+  if (!tick.notice.empty()) meter.view.PostNotice(tick.notice);
   if (!tick.seen) return ShowDisconnected(meter);
-  AddCountedTick(meter, tick.downKB, tick.upKB, KeepRouterReadings);
+  AddCountedTick(meter, tick.downKB, tick.upKB,
+                 [](MeterContext& m) { KeepRouterReadings(m.state, m.store); });
   if (tick.linkUp) return 1;
   meter.view.SetLabel1("DC");
   return 0;
@@ -327,9 +329,6 @@ std::uint8_t ShowDisconnected(MeterContext& meter) {
   return 0;
 }
 
-
-
-
 std::uint8_t GetConnectedState(MeterContext& meter) {
   if (meter.state.FreezeOn) {
     // What passes while frozen is never counted, not even by a later start.
@@ -343,7 +342,7 @@ std::uint8_t GetConnectedState(MeterContext& meter) {
   }
   try {
     if (meter.router && !meter.state.NetworkRouter.empty()) return AddRouterTick(meter);
-    const std::vector<SourceReading> rows = ReadConnections(meter);
+    const std::vector<SourceReading> rows = ReadConnections(meter.table);
     if (rows.empty()) {
       meter.view.SetLabel1("NOADP");
       return 0;

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "metering/base/checked.h"
-#include "metering/meter_context.h"
 #include "metering/meter_state.h"
 #include "metering/history/usage_text.h"
 #include "store/catalogue.h"
@@ -395,12 +394,12 @@ std::string UsageHistory::OpenText() const {
   return text.append(1, ' ').append(SealToken(seal_));
 }
 
-void RecordUsage(MeterContext& meter, std::uint64_t downKB, std::uint64_t upKB,
-                 std::uint64_t offPeakKB) {
+void RecordUsage(MeterState& state, SettingsStore& store, const Clock& clock,
+                 std::uint64_t downKB, std::uint64_t upKB, std::uint64_t offPeakKB) {
   // The time the tick read, so that its date and hour agree with its rollover; a step
   // outside a tick reads the clock.
-  const LocalDateTime now = meter.state.TickTime.Year != 0 ? meter.state.TickTime : meter.clock.Now();
-  meter.state.History.Record(meter.store, now, downKB, upKB, meter.state.TotalDataKB, offPeakKB);
+  const LocalDateTime now = state.TickTime.Year != 0 ? state.TickTime : clock.Now();
+  state.History.Record(store, now, downKB, upKB, state.TotalDataKB, offPeakKB);
 }
 
 const UsageHistory& ReadUsageHistory(MeterState& state, SettingsStore& store) {

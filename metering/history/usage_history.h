@@ -16,7 +16,6 @@
 namespace pelliton {
 
 struct MeterState;
-struct MeterContext;
 
 // Where the data went: the cycle's traffic by local day and by local hour, download and
 // upload apart. "TotalData" stays the one figure the meter, the allowance and the rollover
@@ -157,8 +156,8 @@ class UsageHistory {
 
 // The tick's one call, between the stored readings and "TotalData": the growth that the
 // accounting step has just added to MeterState's total, at the clock's present time.
-void RecordUsage(MeterContext& meter, std::uint64_t downKB, std::uint64_t upKB,
-                 std::uint64_t offPeakKB = 0);
+void RecordUsage(MeterState& state, SettingsStore& store, const Clock& clock,
+                 std::uint64_t downKB, std::uint64_t upKB, std::uint64_t offPeakKB = 0);
 
 // The history of `state`, loaded from the store on first use.
 const UsageHistory& ReadUsageHistory(MeterState& state, SettingsStore& store);

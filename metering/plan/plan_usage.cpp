@@ -105,7 +105,7 @@ void RecordPlanUsage(MeterContext& meter, std::uint64_t downKB, std::uint64_t up
   figures.addedDayWindowKB = share.dayWindowKB;
   if (minute) figures.stamp = StampOf(now);
   try {
-    RecordUsage(meter, downKB, upKB, share.windowKB);
+    RecordUsage(state, meter.store, meter.clock, downKB, upKB, share.windowKB);
     if (growth != 0 || quietTooLong || (planSet && day != state.Plan->day))
       WriteValueText(meter.store, stored::PlanData, FormatPlanFigures(figures));
     else

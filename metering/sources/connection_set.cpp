@@ -261,35 +261,36 @@ std::vector<ConnectionId> MeteredConnections(const MeterState& state) {
   return set;
 }
 
-std::vector<SourceReading> ReadConnections(MeterContext& meter) {
-  return InterfaceRowSource(meter.table).Read();
+std::vector<SourceReading> ReadConnections(InterfaceTable& table) {
+  return InterfaceRowSource(table).Read();
 }
 
-std::vector<SourceReading> ListConnections(MeterContext& meter) {
-  return ReadConnections(meter);
+std::vector<SourceReading> ListConnections(InterfaceTable& table) {
+  return ReadConnections(table);
 }
 
-void ChooseConnections(MeterContext& meter, const std::vector<ConnectionId>& set) {
+void ChooseConnections(MeterState& state, SettingsStore& store,
+                       const std::vector<ConnectionId>& set) {
   if (set.empty()) return;
   const std::string text = FormatNetworkSet(set);
   if (!ParseNetworkSet(text)) throw RangeError();  // more than the stored form holds
   // What a failed write leaves is put back, so that the store holds what the meter counts.
   std::optional<std::string> before;
   try {
-    before = ReadValueText(meter.store, stored::NetworkType);
+    before = ReadValueText(store, stored::NetworkType);
   } catch (const RegistryError&) {
   }
-  WriteValueText(meter.store, stored::NetworkType, set.front().description);
+  WriteValueText(store, stored::NetworkType, set.front().description);
   try {
-    WriteValueText(meter.store, stored::NetworkSet, text);
+    WriteValueText(store, stored::NetworkSet, text);
   } catch (const RegistryError&) {
     try {
-      if (before) WriteValueText(meter.store, stored::NetworkType, *before);
+      if (before) WriteValueText(store, stored::NetworkType, *before);
     } catch (const RegistryError&) {
     }
     throw;
   }
-  AdoptSet(meter.state, set);
+  AdoptSet(state, set);
 }
 
 void MeterNetworkTypeAlone(MeterState& state, SettingsStore& store) {

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "metering/sources/counter_source.h"
-#include "metering/meter_context.h"
 #include "metering/meter_state.h"
+#include "metering/sources/counter_source.h"
+#include "metering/sources/interface_table.h"
 #include "store/settings_store.h"
 
 namespace pelliton {
@@ -53,13 +53,14 @@ std::vector<ConnectionId> LoadNetworkSet(SettingsStore& store, const std::string
 std::vector<ConnectionId> MeteredConnections(const MeterState& state);
 
 // Every connection now, in table order (for the dialog); empty when the table cannot be read.
-std::vector<SourceReading> ListConnections(MeterContext& meter);
+std::vector<SourceReading> ListConnections(InterfaceTable& table);
 
 // Stores the set ("NetworkType" = first, "NetworkSet" = all), keeps the cycle's figures, and
 // makes the next tick count the new set from then on: an added connection counts from the
 // moment it is added, a removed one stops. An empty set changes nothing. Store failures
 // propagate (the dialog shows them); memory changes only once all is stored.
-void ChooseConnections(MeterContext& meter, const std::vector<ConnectionId>& set);
+void ChooseConnections(MeterState& state, SettingsStore& store,
+                       const std::vector<ConnectionId>& set);
 
 // After "NetworkType" alone was chosen (Change Network, the first run): the set is that one
 // connection. Deletes "NetworkSet" (a set that is absent reads as "NetworkType" alone); never
@@ -67,7 +68,7 @@ void ChooseConnections(MeterContext& meter, const std::vector<ConnectionId>& set
 void MeterNetworkTypeAlone(MeterState& state, SettingsStore& store);
 
 // What the tick reads: every source's connections, the interface rows first.
-std::vector<SourceReading> ReadConnections(MeterContext& meter);
+std::vector<SourceReading> ReadConnections(InterfaceTable& table);
 
 // The counting of each metered connection, in the set's order: the first from the bound-row
 // fields of MeterState, the others from OtherLinks (as many as the set has).

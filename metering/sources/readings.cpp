@@ -133,9 +133,8 @@ void KeepOthers(MeterState& state, SettingsStore& store, const std::vector<Readi
   }
 }
 
-void WriteSinceBoot(MeterContext& meter) {
-  const std::uint64_t since = meter.clock.SinceBoot().milliseconds;
-  WriteValueText(meter.store, stored::LastUptime, std::to_string(since));
+void WriteSinceBoot(SettingsStore& store, const Clock& clock) {
+  WriteValueText(store, stored::LastUptime, std::to_string(clock.SinceBoot().milliseconds));
 }
 
 }  // namespace
@@ -196,14 +195,13 @@ Traffic UncountedTraffic(SettingsStore& store, const Clock& clock, const Reading
   return {Since(present.downKB, same->downKB, exact), Since(present.upKB, same->upKB, exact)};
 }
 
-void KeepReadings(MeterContext& meter) {
-  KeepReadings(meter, {PresentReadings(meter.state)});
+void KeepReadings(MeterState& state, SettingsStore& store, const Clock& clock) {
+  KeepReadings(state, store, clock, {PresentReadings(state)});
 }
 
-void KeepReadings(MeterContext& meter, const std::vector<Readings>& readings) {
+void KeepReadings(MeterState& state, SettingsStore& store, const Clock& clock,
+                  const std::vector<Readings>& readings) {
   if (readings.empty()) return;
-  MeterState& state = meter.state;
-  SettingsStore& store = meter.store;
   const Readings& present = readings.front();
   const auto down = static_cast<std::int64_t>(present.downKB);
   const auto up = static_cast<std::int64_t>(present.upKB);
@@ -212,7 +210,7 @@ void KeepReadings(MeterContext& meter, const std::vector<Readings>& readings) {
     WriteValueNumber(store, stored::LastDown, down);
     WriteValueNumber(store, stored::LastUp, up);
     KeepOthers(state, store, readings);
-    WriteSinceBoot(meter);
+    WriteSinceBoot(store, clock);
     return;
   }
   // A kill halfway leaves no seal, so that no start reads half a set.
@@ -223,8 +221,8 @@ void KeepReadings(MeterContext& meter, const std::vector<Readings>& readings) {
   WriteValueNumber(store, stored::LastDown, down);
   WriteValueNumber(store, stored::LastUp, up);
   KeepOthers(state, store, readings);
-  WriteSinceBoot(meter);
-  WriteValueNumber(store, stored::LastBoot, PresentBoot(meter.clock).instant);
+  WriteSinceBoot(store, clock);
+  WriteValueNumber(store, stored::LastBoot, PresentBoot(clock).instant);
   state.Kept = Keeping::Sealed;
   state.KeptIndex = present.index;
   state.KeptWide = present.wide;

@@ -5,7 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "metering/meter_context.h"
+#include "metering/base/clock.h"
+#include "metering/meter_state.h"
+#include "store/settings_store.h"
 
 namespace pelliton {
 
@@ -55,9 +57,10 @@ Traffic UncountedTraffic(SettingsStore& store, const Clock& clock, const Reading
 // first and sealed last. A tick calls it before it writes "TotalData": a kill between the two
 // then loses that tick's growth and never counts it twice. Nothing to keep: nothing stored.
 // Store failures propagate.
-void KeepReadings(MeterContext& meter, const std::vector<Readings>& present);
+void KeepReadings(MeterState& state, SettingsStore& store, const Clock& clock,
+                  const std::vector<Readings>& present);
 // The same for the bound row's readings alone.
-void KeepReadings(MeterContext& meter);
+void KeepReadings(MeterState& state, SettingsStore& store, const Clock& clock);
 
 // Deletes the stored readings, the seal first; never fails.
 void ForgetReadings(MeterState& state, SettingsStore& store);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
+#include <utility>
 
 #include "metering/sources/connection_set.h"
 #include "metering/sources/readings.h"
@@ -28,50 +29,44 @@ std::uint32_t ShownDelta(std::uint64_t kilobytes) {
 }
 
 // The router's first reading of a run counts from the kept one when that is this router's.
-void ResumeFromKept(MeterContext& meter) {
+void ResumeFromKept(MeterState& state, SettingsStore& store) {
   try {
-    const auto kept = ParseKeptRouter(ReadValueText(meter.store, stored::LastRouter));
-    if (kept && kept->udn == meter.state.NetworkRouter)
-      meter.state.Router.Resume(kept->sample, kept->wide);
+    const auto kept = ParseKeptRouter(ReadValueText(store, stored::LastRouter));
+    if (kept && kept->udn == state.NetworkRouter) state.Router.Resume(kept->sample, kept->wide);
   } catch (const RegistryError&) {
     // a value of another type reads as none: the first reading becomes the base
   }
 }
 
-void ShowNotices(MeterContext& meter) {
-  MeterState& state = meter.state;
-  const std::string notice = state.Router.TakeNotice();
-  if (!notice.empty()) meter.view.PostNotice(notice);
-  state.RouterNote = state.Router.StuckLine();
-}
-
 }  // namespace
 
-RouterTick CountRouterTick(MeterContext& meter) {
-  MeterState& state = meter.state;
-  meter.router->Follow(state.NetworkRouter);
-  const std::optional<RouterSighting> latest = meter.router->Latest();
-  if (!latest || latest->udn != state.NetworkRouter || !latest->sample)
-    return {};
+RouterTick CountRouterTick(MeterState& state, SettingsStore& store, RouterSource& router) {
+  router.Follow(state.NetworkRouter);
+  const std::optional<RouterSighting> latest = router.Latest();
+  if (!latest || latest->udn != state.NetworkRouter || !latest->sample) return {};
   const bool first = !state.Router.Base();
-  if (first) ResumeFromKept(meter);
+  if (first) ResumeFromKept(state, store);
   const RouterPace pace{latest->readAtMs,
                         std::max(latest->speedBitsPerSecond, latest->upSpeedBitsPerSecond)};
   const RouterGrowth growth = state.Router.Step(*latest->sample, pace);
-  ShowNotices(meter);
+  std::string notice = state.Router.TakeNotice();
+  state.RouterNote = state.Router.StuckLine();
   const std::uint64_t downKB = WholeKB(state.RouterDownOctets, growth.down);
   const std::uint64_t upKB = WholeKB(state.RouterUpOctets, growth.up);
   // What passed while this PC was off is no speed.
   state.DownDeltaKB = first ? 0 : ShownDelta(downKB);
   state.UpDeltaKB = first ? 0 : ShownDelta(upKB);
-  return {.seen = true, .downKB = downKB, .upKB = upKB, .linkUp = latest->sample->linkUp};
+  return {.seen = true,
+          .downKB = downKB,
+          .upKB = upKB,
+          .linkUp = latest->sample->linkUp,
+          .notice = std::move(notice)};
 }
 
-void KeepRouterReadings(MeterContext& meter) {
-  const MeterState& state = meter.state;
+void KeepRouterReadings(const MeterState& state, SettingsStore& store) {
   if (!state.Router.Base()) return;
   const KeptRouter kept{state.NetworkRouter, state.Router.Wide(), *state.Router.Base()};
-  WriteValueText(meter.store, stored::LastRouter, FormatKeptRouter(kept));
+  WriteValueText(store, stored::LastRouter, FormatKeptRouter(kept));
 }
 
 void ForgetRouterReadings(MeterState& state, SettingsStore& store) {
@@ -84,15 +79,15 @@ void ForgetRouterReadings(MeterState& state, SettingsStore& store) {
   }
 }
 
-void ChooseRouter(MeterContext& meter, const std::string& udn) {
-  MeterState& state = meter.state;
+void ChooseRouter(MeterState& state, SettingsStore& store, RouterSource* router,
+                  const std::string& udn) {
   if (udn == state.NetworkRouter) return;
-  WriteValueText(meter.store, stored::NetworkRouter, udn);
-  ForgetRouterReadings(state, meter.store);
-  ForgetReadings(state, meter.store);
+  WriteValueText(store, stored::NetworkRouter, udn);
+  ForgetRouterReadings(state, store);
+  ForgetReadings(state, store);
   state.NetworkRouter = udn;
-  if (meter.router) meter.router->Follow(udn);  // a router chosen again is read afresh
-  UnbindAll(state);  // every connection found afresh, from its present readings
+  if (router) router->Follow(udn);  // a router chosen again is read afresh
+  UnbindAll(state);                 // every connection found afresh, from its present readings
 }
 
 std::string LoadNetworkRouter(SettingsStore& store) {

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "metering/meter_context.h"
+#include "metering/meter_state.h"
+#include "metering/sources/router_source.h"
+#include "store/settings_store.h"
 
 namespace pelliton {
 
@@ -13,17 +15,19 @@ namespace pelliton {
 // answered, or another one, gives nothing (`seen` false); its counters' growth counts when it
 // answers again. Growth counts while its internet link is down as well. The first reading of
 // a run adds what the router counted since the readings the store keeps ("LastRouter"),
-// unless they are another router's.
+// unless they are another router's. The first time a counter is found stuck it gives a
+// notice for the user, which the tick shows.
 struct RouterTick {
   bool seen = false;
   std::uint64_t downKB = 0;
   std::uint64_t upKB = 0;
   bool linkUp = false;  // only a tick with the link up counts connected time
+  std::string notice;   // empty: none
 };
-RouterTick CountRouterTick(MeterContext& meter);
+RouterTick CountRouterTick(MeterState& state, SettingsStore& store, RouterSource& router);
 
 // Stores the router's present readings as "LastRouter", in one write.
-void KeepRouterReadings(MeterContext& meter);
+void KeepRouterReadings(const MeterState& state, SettingsStore& store);
 
 // Forgets the router's stored readings and its counting, so that nothing that passes until
 // it is counted again is ever counted (frozen, or this PC's connections chosen). Never fails.
@@ -31,8 +35,10 @@ void ForgetRouterReadings(MeterState& state, SettingsStore& store);
 
 // Meters `udn` (empty: this PC's connections again), keeping the cycle's figures: stored as
 // "NetworkRouter", and the readings of the source left forgotten, so that what it counts
-// from now is never counted twice. Store failures propagate; memory changes once stored.
-void ChooseRouter(MeterContext& meter, const std::string& udn);
+// from now is never counted twice; `router`, where the platform reads one, follows it. Store
+// failures propagate; memory changes once stored.
+void ChooseRouter(MeterState& state, SettingsStore& store, RouterSource* router,
+                  const std::string& udn);
 
 // The router a start meters: "NetworkRouter" when it reads as a UDN, else none; never fails.
 std::string LoadNetworkRouter(SettingsStore& store);

@@ -42,7 +42,7 @@ TMeteredConnectionsForm::TMeteredConnectionsForm(MeterContext& meter, MeteredCon
     : meter_(meter), view_(view), window_(window) {}
 
 void TMeteredConnectionsForm::FormActivate() {
-  const std::vector<SourceReading> rows = ListConnections(meter_);
+  const std::vector<SourceReading> rows = ListConnections(meter_.table);
   std::vector<bool> checked(rows.size(), false);
   for (const std::optional<std::size_t>& row :
        MatchConnections(MeteredConnections(meter_.state), rows))
@@ -133,14 +133,14 @@ bool TMeteredConnectionsForm::BitBtn1Click() {
   for (std::size_t line = 0; line < lines_.size(); ++line) {
     if (!view_.LineChecked(static_cast<int>(line))) continue;
     if (!routers_[line].empty()) {
-      ChooseRouter(meter_, routers_[line]);
+      ChooseRouter(meter_.state, meter_.store, meter_.router, routers_[line]);
       return true;
     }
     if (lines_[line].id) chosen.push_back(*lines_[line].id);
   }
   if (chosen.empty()) return false;
-  ChooseConnections(meter_, chosen);
-  ChooseRouter(meter_, {});
+  ChooseConnections(meter_.state, meter_.store, chosen);
+  ChooseRouter(meter_.state, meter_.store, meter_.router, {});
   return true;
 }
 

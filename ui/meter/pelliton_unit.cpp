@@ -197,7 +197,8 @@ void TPellitonForm::ChangeNetworkAdaptor1Click() {
   state_.DialogAccepted = false;
   ports_.dialogs.ShowConnectionDialog();
   if (state_.DialogAccepted) {
-    ChooseRouter(meter_, {});  // the one connection chosen is this PC's
+    // The one connection chosen is this PC's.
+    ChooseRouter(state_, ports_.store, meter_.router, {});
     ForgetReadings(state_, ports_.store);
     MeterNetworkTypeAlone(state_, ports_.store);
     RestartCycle(meter_, ports_.clock.Now());

@@ -275,7 +275,7 @@ TEST_F(Connections, AChoiceKeepsTheFiguresAndCountsEachFromWhenItIsAdded) {
   Grow(2, 5000);
   GetConnectedState(meter);
   store.Set("LastOthers", "3 32 0 0");
-  ChooseConnections(meter, {{"eth0", kEthAddress, ""}, {"wlan0", kWlanAddress, ""}});
+  ChooseConnections(state, store, {{"eth0", kEthAddress, ""}, {"wlan0", kWlanAddress, ""}});
   EXPECT_EQ(store.Get("NetworkSet"), FormatNetworkSet(state.Connections));
   Grow(1, 10);
   GetConnectedState(meter);  // eth0 counts on, wlan0 from now
@@ -283,7 +283,7 @@ TEST_F(Connections, AChoiceKeepsTheFiguresAndCountsEachFromWhenItIsAdded) {
   Grow(2, 20);
   GetConnectedState(meter);
   EXPECT_EQ(state.TotalDataKB, 131u);
-  ChooseConnections(meter, {{"wlan0", kWlanAddress, ""}});
+  ChooseConnections(state, store, {{"wlan0", kWlanAddress, ""}});
   EXPECT_EQ(store.Get("NetworkType"), "wlan0");
   Grow(1, 100);
   Grow(2, 2);

@@ -252,7 +252,7 @@ TEST_F(RouterMeterTest, OnlyAUdnIsTheRouterAStartMetersAndChoosingItAgainReadsAf
     store.values[{std::string(kSettingsKey), "NetworkRouter"}] = text;
     EXPECT_EQ(LoadNetworkRouter(store), "") << text;
   }
-  ChooseRouter(meter, "");
+  ChooseRouter(state, store, &router, "");
   EXPECT_EQ(router.followed, "");  // a router no longer metered is not polled
 }
 
