@@ -2,6 +2,17 @@
 
 namespace pelliton {
 
+std::uint32_t OctetsToKB(std::uint32_t octets) {
+  return static_cast<std::uint32_t>(OctetsToKB64(octets));
+}
+
+std::uint64_t OctetsToKB64(std::uint64_t octets) {
+  const std::uint64_t kilobytes = octets >> 10;
+  const std::uint64_t rest = octets & 1023;
+  const bool up = rest > 512 || (rest == 512 && (kilobytes & 1) != 0);
+  return up ? kilobytes + 1 : kilobytes;
+}
+
 std::string GroupedDigits(std::uint64_t value, char thousands) {
   const std::string digits = std::to_string(value);
   std::string text;

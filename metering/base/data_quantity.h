@@ -16,4 +16,9 @@ std::string FormatDataQuantity(std::uint32_t kilobytes, Separators separators);
 // separator (NUL) gets no grouping.
 std::string GroupedDigits(std::uint64_t value, char thousands);
 
+// Octets to KB, rounded to nearest with halves to even (512 bytes give 0, 1536 give 2).
+std::uint32_t OctetsToKB(std::uint32_t octets);
+// The same rounding for a 64-bit counter.
+std::uint64_t OctetsToKB64(std::uint64_t octets);
+
 }  // namespace pelliton

@@ -57,8 +57,7 @@ RouterTick CountRouterTick(MeterState& state, SettingsStore& store, RouterSource
   state.DownDeltaKB = first ? 0 : ShownDelta(downKB);
   state.UpDeltaKB = first ? 0 : ShownDelta(upKB);
   return {.seen = true,
-          .downKB = downKB,
-          .upKB = upKB,
+          .growth = {downKB, upKB},
           .linkUp = latest->sample->linkUp,
           .notice = std::move(notice)};
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "metering/meter_state.h"
+#include "metering/sources/readings.h"
 #include "metering/sources/router_source.h"
 #include "store/settings_store.h"
 
@@ -19,8 +20,7 @@ namespace pelliton {
 // notice for the user, which the tick shows.
 struct RouterTick {
   bool seen = false;
-  std::uint64_t downKB = 0;
-  std::uint64_t upKB = 0;
+  Traffic growth{};
   bool linkUp = false;  // only a tick with the link up counts connected time
   std::string notice;   // empty: none
 };
