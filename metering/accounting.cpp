@@ -87,7 +87,8 @@ void AddGrowth(MeterContext& meter, const TickGrowth& tick, Keep keep) {
 }
 
 // The set of interface rows: "DC" with the figures as they were while no connection counted;
-// a connection bound afresh then counts on from the figures as the store holds them.
+// a connection bound afresh then counts on from the figures as the store holds them (the
+// binding reads none of the figures that the reload replaces, so it may come first).
 std::uint8_t CountSet(MeterContext& meter, const std::vector<SourceReading>& rows) {
   MeterState& state = meter.state;
   const SetTick tick = CountSetTick(state, meter.store, meter.clock, rows);
