@@ -67,6 +67,7 @@ void Win32MeterWindow::ApplyMeterShown() {
 // icon but to bring it forward.
 void Win32MeterWindow::OnTrayMessage(LPARAM lParam) {
   const auto mouse = static_cast<UINT>(lParam);
+  tray_.MouseOn();
   if (mouse == WM_LBUTTONUP || (mouse == WM_RBUTTONUP && !IsWindowEnabled(window_))) {
     ShowForAMoment();
   } else if (mouse == WM_RBUTTONUP) {

@@ -202,6 +202,7 @@ void Win32MeterWindow::ChangeDpi(int dpi, const RECT* suggested) {
 // runs them), and their errors are not shown again on top of it: a store that keeps failing
 // would otherwise stack a box every two seconds.
 void Win32MeterWindow::OnTimer1() {
+  tray_.ReleaseIdleShell();
   const auto tick = [this] { Notify([](MeterEvents& events) { events.Timer1Timer(); }); };
   if (tickOrItsErrorUp_) {
     try {

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "ui/dpi_win32.h"
-#include "ui/system_function_win32.h"
 
 namespace pelliton {
 
@@ -15,17 +14,15 @@ constexpr UINT kIconId = 1;
 constexpr UINT kBalloonMs = 30000;  // Windows 2000 and XP keep it up 10 to 30 s
 using NotifyIconFunction = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
 
-// The shell's own function; null where the system has no shell.
-NotifyIconFunction ShellNotifyIcon() {
-  static const auto function =
-      SystemFunction<NotifyIconFunction>(L"shell32.dll", "Shell_NotifyIconW");
-  return function;
+std::uint32_t NowMs() {
+  return GetTickCount();
 }
 
 }  // namespace
 
 TrayIcon::~TrayIcon() {
   Remove();
+  if (shell_ != nullptr) FreeLibrary(shell_);
 }
 
 // The notification area is on the taskbar; without one, at the system's DPI.
@@ -56,10 +53,7 @@ bool TrayIcon::Add(HWND window, UINT message) {
 
 void TrayIcon::Update(const std::wstring& tip, const TrayPicture& picture) {
   UINT changed = 0;
-  if (tip != tip_) {
-    tip_ = tip;
-    changed |= NIF_TIP;
-  }
+  tip_ = tip;
   if (!picture_ || picture != *picture_ || drawn_ != Size()) {
     HICON icon = DrawTrayIcon(picture, Size());
     if (icon != nullptr) {  // otherwise the old picture stays and is tried again next time
@@ -70,12 +64,27 @@ void TrayIcon::Update(const std::wstring& tip, const TrayPicture& picture) {
       changed |= NIF_ICON;
     }
   }
+  const bool watched = calls_.TipWatched(NowMs());
+  if (tip_ != shellTip_ && (changed != 0 || watched)) changed |= NIF_TIP;
   if (shown_ && changed != 0) Notify(NIM_MODIFY, changed);
+}
+
+void TrayIcon::MouseOn() {
+  calls_.MouseOn(NowMs());
+  if (shown_ && tip_ != shellTip_) Notify(NIM_MODIFY, NIF_TIP);
+}
+
+void TrayIcon::ReleaseIdleShell() noexcept {
+  if (calls_.ReleaseDue(NowMs()) && shell_ != nullptr) {
+    FreeLibrary(shell_);
+    shell_ = nullptr;
+  }
 }
 
 void TrayIcon::Remove() noexcept {
   if (shown_) Notify(NIM_DELETE, 0);
   shown_ = false;
+  shellTip_.clear();
   if (icon_ != nullptr) DestroyIcon(icon_);
   icon_ = nullptr;
   picture_.reset();
@@ -89,8 +98,7 @@ bool TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) 
 // characters under a title of 63 with the system's warning icon, no icon of its own.
 bool TrayIcon::Notify(DWORD action, UINT flags, const std::wstring& title,
                       const std::wstring& text) {
-  const NotifyIconFunction notify = ShellNotifyIcon();
-  if (notify == nullptr || window_ == nullptr) return false;
+  if (window_ == nullptr) return false;
   NOTIFYICONDATAW data{};
   data.cbSize = NOTIFYICONDATAW_V2_SIZE;
   data.hWnd = window_;
@@ -107,7 +115,20 @@ bool TrayIcon::Notify(DWORD action, UINT flags, const std::wstring& title,
     data.uTimeout = kBalloonMs;
     data.dwInfoFlags = NIIF_WARNING;
   }
-  return notify(action, &data) != FALSE;
+  if (!CallShell(action, data)) return false;
+  if ((flags & NIF_TIP) != 0) shellTip_ = tip_;
+  return true;
+}
+
+// Nothing of the icon lives in the library: the shell keeps the icon, and the icon's
+// messages come to the window. So it may go between calls.
+bool TrayIcon::CallShell(DWORD action, NOTIFYICONDATAW& data) {
+  if (shell_ == nullptr) shell_ = LoadLibraryW(L"shell32.dll");
+  if (shell_ == nullptr) return false;
+  calls_.Called(NowMs());
+  const auto notify = reinterpret_cast<NotifyIconFunction>(
+      reinterpret_cast<void (*)()>(GetProcAddress(shell_, "Shell_NotifyIconW")));
+  return notify != nullptr && notify(action, &data) != FALSE;
 }
 
 UINT TaskbarCreatedMessage() {

@@ -1,4 +1,5 @@
 #include "ui/tray_status.h"
+#include "ui/tray_calls.h"
 
 #include <gtest/gtest.h>
 
@@ -41,5 +42,41 @@ TEST(TrayPictureOf, FillsTheGaugeAsFarAsTheAllowanceIsUsed) {
     EXPECT_EQ(TrayPictureOf({"", c.percent, c.picture.level}, 255, 14), c.picture);
 }
 
+// Each step: at `ms`, the mouse on the icon, a call to the shell, or a tick asking.
+TEST(TrayCalls, SendsTheTipWhileWatchedAndLetsTheShellGoWhenIdle) {
+  enum Step { Mouse, Call, Tick };
+  const struct {
+    Step step;
+    std::uint32_t ms;
+    bool watched, release;  // what a tick asks and is told
+  } steps[] = {
+      {Tick, 0, false, false},        // nothing loaded, nothing watched
+      {Call, 1000, false, false},     // the icon added
+      {Tick, 10999, false, false},    // idle not long enough
+      {Tick, 11000, false, true},     // the library goes, once
+      {Tick, 13000, false, false},
+      {Mouse, 20000, false, false},   // the mouse on it: watched from now on
+      {Call, 20000, false, false},
+      {Tick, 29999, true, false},     // the call 9.999 s ago keeps the library
+      {Tick, 49999, true, true},      // still watched, 30 s long; no call for 29.999 s
+      {Tick, 50000, false, false},    // no longer watched
+      {Call, 50000, false, false},
+      {Tick, 59999, false, false},
+      {Tick, 60000, false, true},
+      {Call, 0xFFFFF000u, false, false},  // the count wraps between a call and the tick
+      {Tick, 0x00001000u, false, false},
+      {Tick, 0x00002000u, false, true},
+  };
+  TrayCalls calls;
+  for (const auto& s : steps) {
+    if (s.step == Mouse) calls.MouseOn(s.ms);
+    if (s.step == Call) calls.Called(s.ms);
+    if (s.step != Tick) continue;
+    EXPECT_EQ(calls.TipWatched(s.ms), s.watched) << s.ms;
+    EXPECT_EQ(calls.ReleaseDue(s.ms), s.release) << s.ms;
+  }
+}
+
 }  // namespace
+
 }  // namespace pelliton::testing
