@@ -162,11 +162,6 @@ std::vector<Readings> ParseOtherReadings(std::string_view text) {
   return readings;
 }
 
-Readings PresentReadings(const MeterState& state) {
-  if (state.Has64) return {state.Index64, true, state.PrevDownKB64, state.PrevUpKB64};
-  return {state.Index64, false, state.PrevDownKB, state.PrevUpKB};
-}
-
 bool SameBoot(std::int64_t instant, std::int64_t other, bool wraps) {
   std::int64_t apart = instant > other ? instant - other : other - instant;
   if (wraps) {
@@ -193,10 +188,6 @@ Traffic UncountedTraffic(SettingsStore& store, const Clock& clock, const Reading
   if (exact && (present.downKB < same->downKB || present.upKB < same->upKB))
     return {present.downKB, present.upKB};
   return {Since(present.downKB, same->downKB, exact), Since(present.upKB, same->upKB, exact)};
-}
-
-void KeepReadings(MeterState& state, SettingsStore& store, const Clock& clock) {
-  KeepReadings(state, store, clock, {PresentReadings(state)});
 }
 
 void KeepReadings(MeterState& state, SettingsStore& store, const Clock& clock,

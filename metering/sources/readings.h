@@ -11,7 +11,7 @@
 
 namespace pelliton {
 
-// The bound row's readings as the last tick or binding took them: the 64-bit ones (`wide`)
+// A connection's readings as the last tick or binding took them: the 64-bit ones (`wide`)
 // where the platform gave them, else the 32-bit ones; in KB.
 struct Readings {
   std::uint32_t index = 0;  // the interface's index
@@ -19,7 +19,6 @@ struct Readings {
   std::uint64_t downKB = 0;
   std::uint64_t upKB = 0;
 };
-Readings PresentReadings(const MeterState& state);
 
 // "LastOthers": "index width down up" for each, joined by ";" ("12 64 1500 80;14 32 7 0").
 // Anything else, or more than kLongestOtherReadings characters, reads as none.
@@ -59,8 +58,6 @@ Traffic UncountedTraffic(SettingsStore& store, const Clock& clock, const Reading
 // Store failures propagate.
 void KeepReadings(MeterState& state, SettingsStore& store, const Clock& clock,
                   const std::vector<Readings>& present);
-// The same for the bound row's readings alone.
-void KeepReadings(MeterState& state, SettingsStore& store, const Clock& clock);
 
 // Deletes the stored readings, the seal first; never fails.
 void ForgetReadings(MeterState& state, SettingsStore& store);
