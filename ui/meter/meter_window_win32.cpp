@@ -73,9 +73,10 @@ void Win32MeterWindow::Create(HWND owner) {
                   owner, nullptr, GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) throw std::runtime_error("Cannot create the meter window");
 
+  // Drawn first by the start-up, once the labels have their stored size: a font drawn with
+  // once stays in the system's cache after it is deleted.
   CreateLabels();
   CreatePopupMenu1();
-  Repaint();
 }
 
 void Win32MeterWindow::Release() noexcept {
