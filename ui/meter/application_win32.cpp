@@ -11,13 +11,15 @@ namespace pelliton {
 
 namespace {
 
+// No icon of its own: the system gives a class without one its default application icon,
+// the same picture, for the taskbar button that shows while the start-up runs. Loaded by the
+// program, under Wine it kept about 140 KB of the process's memory for good.
 void RegisterApplicationClass(WNDPROC procedure) {
   static const bool registered = [procedure] {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     windowClass.lpszClassName = PELLITON_APP_CLASS;
     return RegisterClassExW(&windowClass) != 0;
   }();
